@@ -1,0 +1,139 @@
+// internal.h - what the library's sources share: process-wide state, the
+// firmware locator and call gate, far pointers and the standard call sequence.
+#pragma once
+
+#include <semaphore.h>
+
+#include <initializer_list>
+
+#include "ornsyslx.h"
+#include "zoka.h"
+
+// ---- library state (state.cpp) ----
+extern BOOL bInit;
+extern sem_t hSem;
+extern DWORD dwLastErrorCode;
+
+BOOL findOrnErrString(DWORD code, char* buffer, DWORD length);
+
+// ---- firmware locator (locator.cpp, portable) ----
+constexpr DWORD kWindowBase = 0xD0000;
+constexpr DWORD kWindowLength = 0x30000;
+constexpr DWORD kPageSize = 4096;
+constexpr DWORD kReservationLength = kWindowLength + kPageSize - 1;
+
+extern BYTE* vPtr;           // the firmware window; physical kWindowBase lives here
+extern DWORD ulBiosInterface;  // window address of the ZOKA entry; 0: none
+extern BYTE tB32[32];         // the BIOS32 header found (bytes 16 to 31 stay zero)
+
+int SearchForBIOS32(BYTE* header);
+int CheckBios32Data(BYTE* header);
+// Window address of a physical address inside the window.
+BYTE* WindowAddress(DWORD physical);
+
+// ---- firmware access: one implementation per build flavour ----
+int InitZokaBios();
+int ExitZokaBios();
+DWORD CallZOKAFunction(DWORD function, void* block);
+
+// Far pointer to a caller's buffer, valid while the object lives. On a
+// 32-bit process the offset is the address itself; a 64-bit host hands the
+// firmware a token that its gate resolves back to the buffer.
+class FarBuffer {
+public:
+    explicit FarBuffer(void* buffer);
+    ~FarBuffer();
+    FarBuffer(const FarBuffer&) = delete;
+    FarBuffer& operator=(const FarBuffer&) = delete;
+    zoka::FarPointer get() const { return pointer_; }
+
+private:
+    zoka::FarPointer pointer_;
+};
+
+// The caller's data segment selector (0 where the processor has none).
+WORD CurrentDataSelector();
+
+// ---- port primitives (ports.cpp in the flavour) ----
+BYTE inb(WORD port);
+WORD inw(WORD port);
+DWORD inl(WORD port);
+void outb(BYTE value, WORD port);
+void outw(WORD value, WORD port);
+void outl(DWORD value, WORD port);
+int RaiseIoPrivilege();  // 0 on success, like iopl(3)
+
+// ---- the standard call sequence ----
+namespace orn {
+
+// Steps 1 to 3: clear the last error, require an open library, refuse null
+// pointers that the function needs. False means: return FALSE now.
+inline bool Enter(std::initializer_list<const void*> needed = {}) {
+    dwLastErrorCode = ORN_SUCCESS;
+    if (!bInit) return false;
+    for (const void* p : needed) {
+        if (p == nullptr) {
+            dwLastErrorCode = ORN_DLL_NULL_POINTER;
+            return false;
+        }
+    }
+    return true;
+}
+
+inline bool Fail(DWORD code) {
+    dwLastErrorCode = code;
+    return false;
+}
+
+// Holds hSem for its lifetime; a firmware call runs only inside one.
+class Lock {
+public:
+    Lock();
+    ~Lock() { sem_post(&hSem); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+};
+
+// Calls the firmware with the lock held by the caller; stores the status.
+inline bool Gate(DWORD function, void* block) {
+    dwLastErrorCode = CallZOKAFunction(function, block);
+    return dwLastErrorCode == ORN_SUCCESS;
+}
+
+// One locked firmware call with a block that needs no copying back.
+inline bool LockedCall(DWORD function, void* block) {
+    Lock lock;
+    return Gate(function, block);
+}
+
+}  // namespace orn
+
+namespace orn {
+
+// Query of an indexed record (0x15, 0x26, 0x52, 0x55, 0x63, 0x64): the block
+// carries the index and the caller's size field and is built under the
+// lock; on success the whole record, size field included, is copied back.
+template <typename Record>
+BOOL QueryIndexedRecord(DWORD function, DWORD index, Record* record) {
+    if (!Enter({record})) return FALSE;
+    zoka::IndexedRecordBlock<Record> block{};
+    {
+        Lock lock;
+        block.index = index;
+        __builtin_memcpy(&block.record, record, sizeof(DWORD));
+        if (!Gate(function, &block)) return FALSE;
+    }
+    *record = block.record;
+    return TRUE;
+}
+
+}  // namespace orn
+
+// ---- OEM direct I/O (oem.cpp) ----
+BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value);
+BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value);
+
+// ---- non-volatile memory family state (nvram.cpp) ----
+extern DWORD dwNVRamCount;
+extern NVRAMINFO rgtNVRamInfo[10];
+extern NVDEVICEINFO rgtNVDeviceInfo[10];

@@ -1,0 +1,71 @@
+// OEM access: direct port I/O without the firmware (no lock, no open
+// library needed) and the firmware's OEM pass-through function.
+#include "internal.h"
+
+namespace {
+
+WORD Port(DWORD address, WORD addressFlags) {
+    return WORD(address & ((addressFlags & OEM_ADDRESS_8BIT) ? 0xFF : 0xFFFF));
+}
+
+}  // namespace
+
+BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value) {
+    dwLastErrorCode = ORN_SUCCESS;
+    if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
+    WORD port = Port(address, addressFlags);
+    if (dataFlags & OEM_DATA_BYTE) *value = inb(port);
+    else if (dataFlags & OEM_DATA_WORD) *value = inw(port);
+    else if (dataFlags & OEM_DATA_DWORD) *value = inl(port);
+    else return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    return TRUE;
+}
+
+BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value) {
+    dwLastErrorCode = ORN_SUCCESS;
+    if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
+    WORD port = Port(address, addressFlags);
+    if (dataFlags & OEM_DATA_BYTE) outb(BYTE(value), port);
+    else if (dataFlags & OEM_DATA_WORD) outw(WORD(value), port);
+    else if (dataFlags & OEM_DATA_DWORD) outl(value, port);
+    else return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    return TRUE;
+}
+
+namespace {
+
+// Checks the access type; a null request is refused like any null pointer.
+bool PortAccess(const OEMACCESS* access) {
+    dwLastErrorCode = ORN_SUCCESS;
+    if (access == nullptr) return orn::Fail(ORN_DLL_NULL_POINTER);
+    if (access->AccessType == OEM_ACCESS_PORT) return true;
+    return orn::Fail(access->AccessType == OEM_ACCESS_UNSUPPORTED ? ORN_BIOS_NOT_SUPPORTED
+                                                                  : ORN_DLL_OEM_ADDRESS_TYPE);
+}
+
+}  // namespace
+
+extern "C" {
+
+ORNAPI BOOL OrnOEMRead(OEMACCESS* access) {
+    if (!PortAccess(access)) return FALSE;
+    DWORD value;
+    if (!OEMDirectIn(access->Address, access->AddressFlags, access->DataFlags, &value)) return FALSE;
+    access->DataValue = value;
+    return TRUE;
+}
+
+ORNAPI BOOL OrnOEMWrite(OEMACCESS* access) {
+    return PortAccess(access) &&
+           OEMDirectOut(access->Address, access->AddressFlags, access->DataFlags, access->DataValue);
+}
+
+ORNAPI BOOL OrnOEMPassThru(DWORD value, BYTE* buffer) {
+    if (!orn::Enter({buffer})) return FALSE;
+    orn::Lock lock;
+    FarBuffer far(buffer);
+    zoka::PassThruBlock block{value, far.get()};
+    return orn::Gate(zoka::OEMPassThru, &block);
+}
+
+}  // extern "C"

@@ -1,0 +1,619 @@
+// Board file parser: sections, keys and values, with one error line naming
+// the file and line of the first fault.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "board.h"
+
+namespace ornsim_board {
+
+namespace {
+
+constexpr DWORD kMaxNvrams = 16;
+constexpr DWORD kMaxNvramSize = 16u << 20;
+constexpr DWORD kMaxConfigSize = 1u << 20;
+
+enum class Section {
+    None, Firmware, Board, Cpu, Nvram, I2cBus, I2cDevice, TempSensor, VoltSensor,
+    Watchdog, Display, System, Battery, Ports, Fault,
+};
+
+struct SectionName {
+    std::string_view name;
+    Section section;
+    bool repeatable;
+};
+
+constexpr SectionName kSections[] = {
+    {"firmware", Section::Firmware, false}, {"board", Section::Board, false},
+    {"cpu", Section::Cpu, false},           {"nvram", Section::Nvram, true},
+    {"i2c-bus", Section::I2cBus, true},     {"i2c-device", Section::I2cDevice, true},
+    {"temp-sensor", Section::TempSensor, true}, {"volt-sensor", Section::VoltSensor, true},
+    {"watchdog", Section::Watchdog, false}, {"display", Section::Display, false},
+    {"system", Section::System, false},     {"battery", Section::Battery, true},
+    {"ports", Section::Ports, false},       {"fault", Section::Fault, true},
+};
+
+constexpr DWORD kIndexedFunctions[] = {0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x26, 0x52,
+                                       0x53, 0x55, 0x56, 0x63, 0x64, 0x21, 0x22, 0x23,
+                                       0x24, 0x27, 0x28};
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A C-style unsigned number: decimal, 0x hexadecimal or leading-0 octal.
+bool ParseUnsigned(std::string_view s, uint64_t& out) {
+    if (s.empty()) return false;
+    unsigned base = 10;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    } else if (s.size() > 1 && s[0] == '0') {
+        base = 8;
+        s.remove_prefix(1);
+    }
+    uint64_t value = 0;
+    for (char c : s) {
+        int d = HexDigit(c);
+        if (d < 0 || unsigned(d) >= base) return false;
+        value = value * base + unsigned(d);
+        if (value > 0xFFFFFFFFull) return false;
+    }
+    out = value;
+    return true;
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, const std::string& name, const std::string& folder,
+           Board& board)
+        : text_(text), name_(name), board_(board) {
+        board_.folder = folder;
+    }
+
+    bool Run(std::string& error) {
+        size_t pos = 0;
+        while (ok_ && pos < text_.size()) {
+            size_t end = text_.find('\n', pos);
+            if (end == std::string_view::npos) end = text_.size();
+            ++line_;
+            Line(Trim(text_.substr(pos, end - pos)));
+            pos = end + 1;
+        }
+        if (ok_) CloseSection();
+        if (ok_) LoadFiles();
+        if (!ok_) error = error_;
+        return ok_;
+    }
+
+private:
+    bool Error(const std::string& message, int line = 0) {
+        if (ok_) {
+            error_ = "ornsim: " + name_ + ":" + std::to_string(line ? line : line_) + ": " + message;
+            ok_ = false;
+        }
+        return false;
+    }
+
+    void Line(std::string_view s) {
+        if (s.empty() || s.front() == '#') return;
+        if (s.front() == '[') {
+            if (s.back() != ']') {
+                Error("unterminated section name");
+                return;
+            }
+            OpenSection(Trim(s.substr(1, s.size() - 2)));
+            return;
+        }
+        size_t eq = s.find('=');
+        if (eq == std::string_view::npos) {
+            Error("expected key = value");
+            return;
+        }
+        std::string_view key = Trim(s.substr(0, eq));
+        std::string_view raw = Trim(s.substr(eq + 1));
+        std::string value;
+        if (!Unquote(raw, value)) return;
+        if (section_ == Section::None) {
+            Error("key outside a section");
+            return;
+        }
+        if (!Key(key, value) && ok_) Error("unknown key '" + std::string(key) + "'");
+    }
+
+    bool Unquote(std::string_view raw, std::string& out) {
+        if (raw.empty() || raw.front() != '"') {
+            out.assign(raw);
+            return true;
+        }
+        for (size_t i = 1; i < raw.size(); ++i) {
+            char c = raw[i];
+            if (c == '"') {
+                if (i + 1 != raw.size()) return Error("text after closing quote");
+                return true;
+            }
+            if (c != '\\') {
+                out.push_back(c);
+                continue;
+            }
+            if (++i >= raw.size()) break;
+            if (raw[i] == '"' || raw[i] == '\\') {
+                out.push_back(raw[i]);
+            } else if (raw[i] == 'x' && i + 2 < raw.size() && HexDigit(raw[i + 1]) >= 0 &&
+                       HexDigit(raw[i + 2]) >= 0) {
+                out.push_back(char(HexDigit(raw[i + 1]) * 16 + HexDigit(raw[i + 2])));
+                i += 2;
+            } else {
+                return Error("bad escape in quoted text");
+            }
+        }
+        return Error("unterminated quoted text");
+    }
+
+    void OpenSection(std::string_view name) {
+        CloseSection();
+        if (!ok_) return;
+        for (const SectionName& s : kSections) {
+            if (s.name != name) continue;
+            unsigned bit = 1u << unsigned(s.section);
+            if (!s.repeatable && (seen_ & bit)) {
+                Error("section [" + std::string(name) + "] given twice");
+                return;
+            }
+            seen_ |= bit;
+            section_ = s.section;
+            StartObject();
+            return;
+        }
+        Error("unknown section [" + std::string(name) + "]");
+    }
+
+    void StartObject() {
+        switch (section_) {
+            case Section::Nvram:
+                if (board_.nvrams.size() >= kMaxNvrams) {
+                    Error("more than 16 [nvram] sections");
+                    return;
+                }
+                board_.nvrams.emplace_back().line = line_;
+                break;
+            case Section::I2cBus: board_.buses.emplace_back().line = line_; break;
+            case Section::I2cDevice: board_.devices.emplace_back().line = line_; break;
+            case Section::TempSensor: board_.temps.emplace_back(); break;
+            case Section::VoltSensor: board_.volts.emplace_back(); break;
+            case Section::Battery: board_.batteries.emplace_back(); break;
+            case Section::Fault: board_.faults.emplace_back().line = line_; break;
+            default: break;
+        }
+    }
+
+    // Checks what a section needs as a whole, once all its keys are known.
+    void CloseSection() {
+        switch (section_) {
+            case Section::Nvram: CloseNvram(board_.nvrams.back()); break;
+            case Section::I2cBus: {
+                I2cBus& bus = board_.buses.back();
+                if (!bus.id) return void(Error("[i2c-bus] needs an id", bus.line));
+                for (size_t i = 0; i + 1 < board_.buses.size(); ++i)
+                    if (board_.buses[i].id == bus.id)
+                        return void(Error("i2c bus id " + std::to_string(*bus.id) + " declared twice", bus.line));
+                break;
+            }
+            case Section::I2cDevice: {
+                I2cDevice& dev = board_.devices.back();
+                if (!dev.bus || !dev.address)
+                    return void(Error("[i2c-device] needs bus and address", dev.line));
+                if (dev.contents.list.size() > dev.size)
+                    return void(Error("data longer than the device", dev.contents.listLine));
+                break;
+            }
+            case Section::Fault: CloseFault(board_.faults.back()); break;
+            case Section::Board:
+                if (board_.config.list.size() > board_.configSize)
+                    return void(Error("config longer than config-size", board_.config.listLine));
+                break;
+            default: break;
+        }
+        section_ = Section::None;
+    }
+
+    void CloseNvram(Nvram& nv) {
+        if (!nv.type || !nv.size) return void(Error("[nvram] needs type and size", nv.line));
+        if (*nv.type != 3 && (nv.manufacturer || nv.device || nv.blockSize || nv.blockFlags || nv.locked))
+            return void(Error("flash keys given for an nvram that is not type 3", nv.line));
+        if (*nv.type == 3) {
+            if (!nv.blockSize) nv.blockSize = *nv.size / 8;
+            if (*nv.blockSize == 0 || *nv.size % *nv.blockSize != 0)
+                return void(Error("size is not a multiple of block-size", nv.line));
+        }
+        if (!nv.contents.fill) nv.contents.fill = BYTE(*nv.type == 3 ? 0xFF : 0x00);
+        if (nv.contents.list.size() > *nv.size)
+            return void(Error("data longer than the nvram", nv.contents.listLine));
+    }
+
+    void CloseFault(Fault& f) {
+        if (!f.function) return void(Error("[fault] needs a function", f.line));
+        if (f.status.has_value() == f.count.has_value())
+            return void(Error("[fault] needs either status or count", f.line));
+        if (f.count && *f.function != 0x27 && *f.function != 0x28)
+            return void(Error("count applies to functions 0x27 and 0x28 only", f.line));
+        if (f.index && !FunctionHasIndex(*f.function))
+            return void(Error("function takes no index", f.line));
+    }
+
+    // Reads `file` contents after parsing, so errors name the key's line.
+    void LoadFiles() {
+        auto load = [&](Contents& c, DWORD size) {
+            if (!ok_ || c.file.empty()) return;
+            std::string path = c.file.front() == '/' ? c.file : board_.folder + "/" + c.file;
+            std::ifstream in(path, std::ios::binary);
+            if (!in) return void(Error("cannot read file '" + c.file + "'", c.fileLine));
+            std::vector<BYTE> bytes;
+            char buf[4096];
+            while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+                bytes.insert(bytes.end(), buf, buf + in.gcount());
+                if (bytes.size() > size) return void(Error("file '" + c.file + "' is longer than its memory", c.fileLine));
+            }
+            // The list overrides the file's first bytes.
+            for (size_t i = 0; i < c.list.size(); ++i) {
+                if (i < bytes.size()) bytes[i] = c.list[i];
+                else bytes.push_back(c.list[i]);
+            }
+            c.list = std::move(bytes);
+        };
+        load(board_.config, board_.configSize);
+        for (Nvram& nv : board_.nvrams) load(nv.contents, *nv.size);
+        for (I2cDevice& dev : board_.devices) load(dev.contents, dev.size);
+    }
+
+    // ---- values ----
+
+    template <typename T>
+    bool Number(const std::string& v, T& out, bool allowUnknown = false, T unknown = T{}) {
+        if (allowUnknown && v == "unknown") {
+            out = unknown;
+            return true;
+        }
+        std::string_view s = v;
+        bool negative = !s.empty() && s.front() == '-';
+        if (negative) s.remove_prefix(1);
+        uint64_t magnitude;
+        if (!ParseUnsigned(s, magnitude)) return Error("bad number '" + v + "'");
+        if constexpr (std::numeric_limits<T>::is_signed) {
+            int64_t value = negative ? -int64_t(magnitude) : int64_t(magnitude);
+            if (value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max())
+                return Error("value " + v + " out of range");
+            out = T(value);
+        } else {
+            if (negative) return Error("value " + v + " out of range");
+            if (magnitude > std::numeric_limits<T>::max()) return Error("value " + v + " out of range");
+            out = T(magnitude);
+        }
+        return true;
+    }
+
+    template <typename T>
+    bool Number(const std::string& v, std::optional<T>& out) {
+        T value{};
+        if (!Number(v, value)) return false;
+        out = value;
+        return true;
+    }
+
+    // A text of at most `most` characters in a field of `size` bytes.
+    bool Text(const std::string& v, CHAR* field, size_t size, size_t most) {
+        if (v.size() > most) return Error("text longer than " + std::to_string(most) + " characters");
+        memset(field, 0, size);
+        memcpy(field, v.data(), v.size());
+        return true;
+    }
+
+    template <size_t N>
+    bool Text(const std::string& v, CHAR (&field)[N], size_t most) {
+        return Text(v, field, N, most);
+    }
+
+    bool Choice(const std::string& v, std::string_view yes, std::string_view no, bool& out) {
+        if (v == yes) out = true;
+        else if (v == no) out = false;
+        else return Error("expected " + std::string(yes) + " or " + std::string(no));
+        return true;
+    }
+
+    bool Date(const std::string& v, BIOSTIME& t) {
+        // DD.MM.YYYY HH:MM, every digit kept as a BCD digit.
+        static constexpr char kShape[] = "99.99.9999 99:99";
+        if (v.size() != sizeof(kShape) - 1) return Error("date must be DD.MM.YYYY HH:MM");
+        DWORD digits = 0;
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (kShape[i] == '9') {
+                if (v[i] < '0' || v[i] > '9') return Error("date must be DD.MM.YYYY HH:MM");
+            } else if (v[i] != kShape[i]) {
+                return Error("date must be DD.MM.YYYY HH:MM");
+            }
+        }
+        auto bcd = [&](size_t at, size_t n) {
+            digits = 0;
+            for (size_t i = 0; i < n; ++i) digits = digits << 4 | DWORD(v[at + i] - '0');
+            return digits;
+        };
+        t.Day = BYTE(bcd(0, 2));
+        t.Month = BYTE(bcd(3, 2));
+        t.Year = WORD(bcd(6, 4));
+        t.Hour = BYTE(bcd(11, 2));
+        t.Minute = BYTE(bcd(14, 2));
+        return true;
+    }
+
+    bool ByteList(const std::string& v, Contents& c) {
+        std::string_view s = v;
+        while (true) {
+            s = Trim(s);
+            if (s.empty()) break;
+            size_t end = s.find_first_of(" \t");
+            std::string_view pair = s.substr(0, end);
+            if (pair.size() != 2 || HexDigit(pair[0]) < 0 || HexDigit(pair[1]) < 0)
+                return Error("bad byte '" + std::string(pair) + "' (two hexadecimal digits)");
+            if (c.list.size() >= kMaxNvramSize) return Error("byte list too long");
+            c.list.push_back(BYTE(HexDigit(pair[0]) * 16 + HexDigit(pair[1])));
+            if (end == std::string_view::npos) break;
+            s.remove_prefix(end);
+        }
+        c.listLine = line_;
+        return true;
+    }
+
+    bool ContentsKey(std::string_view key, const std::string& v, Contents& c,
+                     std::string_view dataKey, std::string_view fillKey, std::string_view fileKey,
+                     bool& handled) {
+        handled = true;
+        if (key == dataKey) return ByteList(v, c);
+        if (key == fillKey) {
+            BYTE fill;
+            if (!Number(v, fill)) return false;
+            c.fill = fill;
+            return true;
+        }
+        if (key == fileKey) {
+            if (v.empty()) return Error("empty file name");
+            c.file = v;
+            c.fileLine = line_;
+            return true;
+        }
+        handled = false;
+        return false;
+    }
+
+    // ---- keys of each section; false with ok_ set means an unknown key ----
+
+    bool Key(std::string_view key, const std::string& v) {
+        switch (section_) {
+            case Section::Firmware: return FirmwareKey(key, v);
+            case Section::Board: return BoardKey(key, v);
+            case Section::Cpu: return CpuKey(key, v);
+            case Section::Nvram: return NvramKey(key, v, board_.nvrams.back());
+            case Section::I2cBus: return BusKey(key, v, board_.buses.back());
+            case Section::I2cDevice: return DeviceKey(key, v, board_.devices.back());
+            case Section::TempSensor: return TempKey(key, v, board_.temps.back());
+            case Section::VoltSensor: return VoltKey(key, v, board_.volts.back());
+            case Section::Watchdog:
+                if (key == "status") return Number(v, board_.watchdogStatus);
+                return false;
+            case Section::Display: return DisplayKey(key, v);
+            case Section::System: return SystemKey(key, v);
+            case Section::Battery: return BatteryKey(key, v, board_.batteries.back());
+            case Section::Ports: {
+                WORD port;
+                BYTE value;
+                if (!Number(std::string(key), port) || !Number(v, value)) return false;
+                board_.ports.emplace_back(port, value);
+                return true;
+            }
+            case Section::Fault: return FaultKey(key, v, board_.faults.back());
+            case Section::None: break;
+        }
+        return false;
+    }
+
+    bool FirmwareKey(std::string_view key, const std::string& v) {
+        if (key == "zoka") return Choice(v, "present", "absent", board_.zoka);
+        return false;
+    }
+
+    bool BoardKey(std::string_view key, const std::string& v) {
+        BOARDINFO& b = board_.info;
+        if (key == "platform") return Text(v, b.HWPlatform, 15);
+        if (key == "sysbios") return Text(v, b.SysBIOSVersion, 15);
+        if (key == "bbversion") return Text(v, b.BBVersion, 15);
+        if (key == "hwrevision") return Text(v, b.HWRevision, 15);
+        if (key == "serial") return Text(v, b.SerialNumber, 15);
+        if (key == "bootcounter") return Number(v, b.BootCounter);
+        if (key == "optime") return Number(v, b.OperatingTime);
+        if (key == "manufactured") return Date(v, b.ManufacturingDate);
+        if (key == "maintained") return Date(v, b.MaintenanceTime);
+        if (key == "config-size") {
+            if (!Number(v, board_.configSize)) return false;
+            if (board_.configSize > kMaxConfigSize) return Error("config-size above 1 MiB");
+            return true;
+        }
+        bool handled;
+        bool ok = ContentsKey(key, v, board_.config, "config", "config-fill", "config-file", handled);
+        return handled ? ok : false;
+    }
+
+    bool CpuKey(std::string_view key, const std::string& v) {
+        CPUINFO& c = board_.cpu;
+        if (key == "class") return Number(v, c.CPUClass);
+        if (key == "count") return Number(v, c.CPUCount);
+        if (key == "speed") return Number(v, c.CPUSpeed);
+        if (key == "model") return Number(v, c.CPUModel);
+        if (key == "stepping") return Number(v, c.CPUStepping);
+        if (key == "string") return Text(v, c.CPUString, 63);
+        return false;
+    }
+
+    bool NvramKey(std::string_view key, const std::string& v, Nvram& nv) {
+        if (key == "type") return Number(v, nv.type);
+        if (key == "size") {
+            if (!Number(v, nv.size)) return false;
+            if (*nv.size > kMaxNvramSize) return Error("nvram size above 16 MiB");
+            return true;
+        }
+        if (key == "flags") return Number(v, nv.flags);
+        if (key == "manufacturer") return Number(v, nv.manufacturer);
+        if (key == "device") return Number(v, nv.device);
+        if (key == "block-size") return Number(v, nv.blockSize);
+        if (key == "block-flags") return Number(v, nv.blockFlags);
+        if (key == "locked") {
+            bool locked;
+            if (!Choice(v, "yes", "no", locked)) return false;
+            nv.locked = locked;
+            return true;
+        }
+        bool handled;
+        bool ok = ContentsKey(key, v, nv.contents, "data", "fill", "file", handled);
+        return handled ? ok : false;
+    }
+
+    bool BusKey(std::string_view key, const std::string& v, I2cBus& bus) {
+        if (key == "id") return Number(v, bus.id);
+        if (key == "name") return Text(v, bus.name, 8);
+        if (key == "flags") return Number(v, bus.flags);
+        if (key == "max-block") return Number(v, bus.maxBlock);
+        return false;
+    }
+
+    bool DeviceKey(std::string_view key, const std::string& v, I2cDevice& dev) {
+        if (key == "bus") {
+            if (!Number(v, dev.bus)) return false;
+            for (size_t i = 0; i < board_.buses.size(); ++i)
+                if (board_.buses[i].id == dev.bus) return true;
+            return Error("bus " + v + " is not declared above");
+        }
+        if (key == "address") return Number(v, dev.address);
+        if (key == "size") {
+            if (!Number(v, dev.size)) return false;
+            if (dev.size < 1 || dev.size > 65536) return Error("device size must be 1 to 65536");
+            return true;
+        }
+        if (key == "readonly") return Choice(v, "yes", "no", dev.readonly);
+        bool handled;
+        bool ok = ContentsKey(key, v, dev.contents, "data", "fill", "file", handled);
+        return handled ? ok : false;
+    }
+
+    bool TempKey(std::string_view key, const std::string& v, TempSensor& t) {
+        if (key == "type") return Number(v, t.type);
+        if (key == "name") return Text(v, t.name, 8);
+        if (key == "value") return Number(v, t.value);
+        return false;
+    }
+
+    bool VoltKey(std::string_view key, const std::string& v, VoltSensor& s) {
+        if (key == "nominal") return Number(v, s.nominal, true, VSENSOR_NOMINAL_UNKNOWN);
+        if (key == "name") return Text(v, s.name, 8);
+        if (key == "value") return Number(v, s.value);
+        return false;
+    }
+
+    bool DisplayKey(std::string_view key, const std::string& v) {
+        if (key == "backlight") {
+            bool on;
+            if (!Choice(v, "on", "off", on)) return false;
+            board_.backlight = on ? 1 : 0;
+            return true;
+        }
+        if (key == "brightness") return Number(v, board_.brightness);
+        if (key == "contrast") return Number(v, board_.contrast);
+        return false;
+    }
+
+    bool SystemKey(std::string_view key, const std::string& v) {
+        if (key == "misc") return Number(v, board_.misc);
+        if (key == "power") return Number(v, board_.power);
+        if (key == "iopl") return Choice(v, "allow", "deny", board_.ioplAllowed);
+        return false;
+    }
+
+    bool BatteryKey(std::string_view key, const std::string& v, Battery& b) {
+        struct NumberKey {
+            std::string_view name;
+            DWORD* field;
+        };
+        const NumberKey numbers[] = {
+            {"unit", &b.info.PowerUnit},
+            {"design-capacity", &b.info.DesignCapacity},
+            {"full-charge-capacity", &b.info.FullChargeCapacity},
+            {"design-voltage", &b.info.DesignVoltage},
+            {"status", &b.state.Status},
+            {"rate", &b.state.CurrentRate},
+            {"remaining", &b.state.RemainingCapacity},
+            {"voltage", &b.state.Voltage},
+        };
+        for (const NumberKey& n : numbers)
+            if (key == n.name) return Number(v, *n.field, key != "unit", DWORD{BATTERY_VALUE_UNKNOWN});
+        if (key == "device-name") return Text(v, b.info.DeviceName, 16);
+        if (key == "serial") return Text(v, b.info.SerialNumber, 16);
+        if (key == "type") return Text(v, b.info.BatteryType, 16);
+        if (key == "manufacturer") return Text(v, b.info.Manufacturer, 16);
+        return false;
+    }
+
+    bool FaultKey(std::string_view key, const std::string& v, Fault& f) {
+        if (key == "function") return Number(v, f.function);
+        if (key == "index") return Number(v, f.index);
+        if (key == "call") {
+            if (!Number(v, f.call)) return false;
+            if (*f.call == 0) return Error("call counts from 1");
+            return true;
+        }
+        if (key == "status") {
+            if (!Number(v, f.status)) return false;
+            if (*f.status == 0) return Error("status must not be 0");
+            return true;
+        }
+        if (key == "count") return Number(v, f.count);
+        return false;
+    }
+
+    std::string_view text_;
+    std::string name_;
+    Board& board_;
+    int line_ = 0;
+    Section section_ = Section::None;
+    unsigned seen_ = 0;
+    bool ok_ = true;
+    std::string error_;
+};
+
+}  // namespace
+
+bool FunctionHasIndex(DWORD function) {
+    for (DWORD f : kIndexedFunctions)
+        if (f == function) return true;
+    return false;
+}
+
+bool Parse(std::string_view text, const std::string& name, const std::string& folder,
+           Board& board, std::string& error) {
+    board = Board{};
+    board.cpu.CPUInfoSize = sizeof(CPUINFO);
+    board.cpu.CPUClass = 0x0F;
+    board.cpu.CPUCount = 1;
+    return Parser(text, name, folder, board).Run(error);
+}
+
+}  // namespace ornsim_board

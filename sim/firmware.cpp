@@ -1,0 +1,497 @@
+// The simulated ZOKA service: one handler per function number, fault rules
+// and the trace of every call.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "instance.h"
+#include "zoka.h"
+
+namespace ornsim_impl {
+
+namespace {
+
+using namespace zoka;
+using ornsim_board::Fault;
+
+constexpr uint16_t kOk = 0x0000;
+constexpr uint16_t kNotSupported = 0x8000;
+constexpr uint16_t kInvalidDevice = 0x8011;
+constexpr uint16_t kI2CInvalidBus = 0x8021;
+constexpr uint16_t kI2CNoAck = 0x8022;
+constexpr uint16_t kI2CProtocol = 0x8023;
+constexpr uint16_t kNotReadable = 0x8031;
+constexpr uint16_t kNotWriteable = 0x8032;
+constexpr uint16_t kNVRamIndex = 0x8033;
+constexpr uint16_t kNotPresent = 0x8041;
+constexpr uint16_t kOutOfRange = 0x8051;
+
+struct Request {
+    Instance& sim;
+    BYTE* block;
+    ornsim_resolver resolve;
+    void* context;
+
+    template <typename T>
+    T& as() const { return *reinterpret_cast<T*>(block); }
+    Board& board() const { return sim.board; }
+    void* Buffer(const FarPointer& p) const {
+        return resolve ? resolve(context, p.selector, p.offset) : nullptr;
+    }
+};
+
+using Handler = uint16_t (*)(const Request&);
+
+// ---- board information ----
+
+uint16_t BoardInfo(const Request& c) {
+    c.as<BOARDINFO>() = c.board().info;
+    return kOk;
+}
+
+uint16_t CpuInfo(const Request& c) {
+    CPUINFO& cpu = c.as<CPUINFO>();
+    if (cpu.CPUInfoSize < sizeof(CPUINFO)) return kOutOfRange;
+    // CPUClass through CPUString; the size field and the alignment stay.
+    memcpy(&cpu.CPUClass, &c.board().cpu.CPUClass, offsetof(CPUINFO, reserved) - offsetof(CPUINFO, CPUClass));
+    return kOk;
+}
+
+uint16_t ConfigSize(const Request& c) {
+    c.as<DWORD>() = DWORD(c.sim.memory.config().size());
+    return kOk;
+}
+
+uint16_t ConfigGet(const Request& c) {
+    auto cfg = c.sim.memory.config();
+    memcpy(c.block, cfg.data(), cfg.size());
+    return kOk;
+}
+
+uint16_t ConfigSet(const Request& c) {
+    auto cfg = c.sim.memory.config();
+    memcpy(cfg.data(), c.block, cfg.size());
+    return kOk;
+}
+
+// ---- non-volatile memory ----
+
+bool ValidNvram(const Request& c, DWORD index) { return index < c.board().nvrams.size(); }
+bool IsFlash(const Request& c, DWORD index) { return *c.board().nvrams[index].type == 3; }
+
+uint16_t NVRamCount(const Request& c) {
+    c.as<DWORD>() = DWORD(c.board().nvrams.size());
+    return kOk;
+}
+
+uint16_t NVRamInfo(const Request& c) {
+    auto& b = c.as<NVRamInfoBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    const auto& nv = c.board().nvrams[b.index];
+    b.info = NVRAMINFO{*nv.type, *nv.size, nv.flags};
+    return kOk;
+}
+
+uint16_t NVRamRead(const Request& c) {
+    auto& b = c.as<NVRamByteBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    if (!(c.board().nvrams[b.index].flags & 1)) return kNotReadable;
+    auto mem = c.sim.memory.nvram(b.index);
+    if (b.offset >= mem.size()) return kOutOfRange;
+    b.data = mem[b.offset];
+    return kOk;
+}
+
+uint16_t NVRamWrite(const Request& c) {
+    auto& b = c.as<NVRamByteBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    const auto& nv = c.board().nvrams[b.index];
+    if (!(nv.flags & 2)) return kNotWriteable;
+    auto mem = c.sim.memory.nvram(b.index);
+    if (b.offset >= mem.size()) return kOutOfRange;
+    if (IsFlash(c, b.index)) {
+        // Programming flash can only clear bits; a locked block takes nothing.
+        if (c.sim.memory.locks(b.index)[b.offset / *nv.blockSize]) return kNotWriteable;
+        mem[b.offset] &= b.data;
+    } else {
+        mem[b.offset] = b.data;
+    }
+    return kOk;
+}
+
+uint16_t NVDeviceInfo(const Request& c) {
+    auto& b = c.as<NVDeviceInfoBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    if (!IsFlash(c, b.index)) return kInvalidDevice;
+    if (b.record.NVDeviceInfoSize < sizeof(NVDEVICEINFO)) return kOutOfRange;
+    const auto& nv = c.board().nvrams[b.index];
+    b.record.NVManufacturerID = nv.manufacturer.value_or(0);
+    b.record.NVDeviceID = nv.device.value_or(0);
+    b.record.NVBlockCount = nv.blockCount();
+    return kOk;
+}
+
+uint16_t NVBlockInfo(const Request& c) {
+    auto& b = c.as<NVBlockInfoBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    if (!IsFlash(c, b.index)) return kInvalidDevice;
+    if (b.info.NVBlockInfoSize < sizeof(NVBLOCKINFO)) return kOutOfRange;
+    const auto& nv = c.board().nvrams[b.index];
+    if (b.block >= nv.blockCount()) return kOutOfRange;
+    b.info.NVBlockSize = *nv.blockSize;
+    b.info.NVBlockFlags = nv.blockFlags.value_or(0);
+    return kOk;
+}
+
+uint16_t NVRaw(const Request& c) {
+    auto& b = c.as<NVRawBlock>();
+    if (!ValidNvram(c, b.index)) return kNVRamIndex;
+    if (!IsFlash(c, b.index)) return kInvalidDevice;
+    const auto& nv = c.board().nvrams[b.index];
+    if (b.block >= nv.blockCount() || b.command > NVRAW_LOCK) return kOutOfRange;
+    BYTE& locked = c.sim.memory.locks(b.index)[b.block];
+    switch (b.command) {
+        case NVRAW_ERASE:
+            if (locked) return kNotWriteable;
+            memset(c.sim.memory.nvram(b.index).data() + size_t(b.block) * *nv.blockSize, 0xFF, *nv.blockSize);
+            break;
+        case NVRAW_UNLOCK: locked = 0; break;
+        case NVRAW_LOCK: locked = 1; break;
+    }
+    return kOk;
+}
+
+// ---- I2C ----
+
+// Finds bus and device for a transfer and checks the protocol; sets `dev`.
+uint16_t I2CTarget(const Request& c, BYTE busid, BYTE address, BYTE protocol, size_t& dev) {
+    const Board& b = c.board();
+    bool busFound = false;
+    for (const auto& bus : b.buses) busFound |= (*bus.id == busid);
+    if (!busFound) return kI2CInvalidBus;
+    if ((protocol & 0x7F) > 2) return kI2CProtocol;
+    for (dev = 0; dev < b.devices.size(); ++dev)
+        if (*b.devices[dev].bus == busid && *b.devices[dev].address == address) return kOk;
+    return kI2CNoAck;
+}
+
+// Moves `n` bytes between a device and `data`, starting where the protocol
+// says, wrapping at the device size and advancing its address pointer.
+uint16_t I2CMove(const Request& c, size_t dev, WORD offset, BYTE protocol, BYTE* data, size_t n, bool write) {
+    if (write && c.board().devices[dev].readonly) return kI2CNoAck;
+    auto mem = c.sim.memory.device(dev);
+    DWORD& pointer = c.sim.devicePointers[dev];
+    switch (protocol & 0x7F) {
+        case 1: pointer = offset & 0xFF; break;
+        case 2: pointer = offset; break;
+        default: break;  // the device's own address pointer
+    }
+    for (size_t i = 0; i < n; ++i) {
+        pointer %= mem.size();
+        if (write) mem[pointer] = data[i];
+        else data[i] = mem[pointer];
+        ++pointer;
+    }
+    pointer %= mem.size();
+    return kOk;
+}
+
+template <typename Block, bool Write>
+uint16_t I2CValue(const Request& c) {
+    auto& b = c.as<Block>();
+    size_t dev;
+    if (uint16_t s = I2CTarget(c, b.busid, b.devaddr, b.protocol, dev)) return s;
+    BYTE bytes[sizeof(b.data)];
+    memcpy(bytes, &b.data, sizeof bytes);  // little-endian: low byte first
+    if (uint16_t s = I2CMove(c, dev, b.offset, b.protocol, bytes, sizeof bytes, Write)) return s;
+    if (!Write) memcpy(&b.data, bytes, sizeof bytes);
+    return kOk;
+}
+
+uint16_t I2CBusCount(const Request& c) {
+    c.as<DWORD>() = DWORD(c.board().buses.size());
+    return kOk;
+}
+
+uint16_t I2CBusQuery(const Request& c) {
+    auto& b = c.as<I2CBusQueryBlock>();
+    if (b.index >= c.board().buses.size()) return kI2CInvalidBus;
+    if (b.record.I2CBusInfoSize < sizeof(I2CBUSINFO)) return kOutOfRange;
+    const auto& bus = c.board().buses[b.index];
+    b.record.I2CBusID = *bus.id;
+    memset(b.record.reserved, 0, sizeof b.record.reserved);
+    b.record.I2CBusFlags = bus.flags;
+    b.record.I2CMaxBlockSize = bus.maxBlock;
+    memcpy(b.record.I2CBusString, bus.name, sizeof bus.name);
+    return kOk;
+}
+
+template <bool Write>
+uint16_t I2CBlock(const Request& c) {
+    auto& b = c.as<I2CTransferBlock>();
+    size_t dev;
+    if (uint16_t s = I2CTarget(c, b.busid, b.devaddr, b.protocol, dev)) return s;
+    DWORD maxBlock = 0;
+    for (const auto& bus : c.board().buses)
+        if (*bus.id == b.busid) maxBlock = bus.maxBlock;
+    DWORD n = b.count < maxBlock ? b.count : maxBlock;
+    auto* data = static_cast<BYTE*>(c.Buffer(b.buffer));
+    if (data == nullptr && n != 0) return kOutOfRange;
+    if (uint16_t s = I2CMove(c, dev, b.offset, b.protocol, data, n, Write)) return s;
+    b.count = n;
+    return kOk;
+}
+
+// ---- watchdog and display ----
+
+uint16_t WatchdogConfig(const Request& c) {
+    auto& b = c.as<WDConfigBlock>();
+    c.sim.watchdog[0] = b.delay;
+    c.sim.watchdog[1] = b.timeout;
+    c.sim.watchdog[2] = b.cmd;
+    return kOk;
+}
+
+uint16_t WatchdogStatus(const Request& c) {
+    c.as<BYTE>() = c.board().watchdogStatus;
+    return kOk;
+}
+
+uint16_t WatchdogTrigger(const Request& c) {
+    ++c.sim.watchdogTriggers;
+    return kOk;
+}
+
+// Display values live in memory: 0 backlight on/off, 1 brightness, 2 contrast.
+template <int Slot, bool Set>
+uint16_t Display(const Request& c) {
+    auto& b = c.as<DisplayBlock>();
+    BYTE& value = c.sim.memory.display()[Slot];
+    if (Set) value = b.value;
+    else b.value = value;
+    return kOk;
+}
+
+// ---- sensors, system and batteries ----
+
+template <typename Item>
+uint16_t Count(const Request& c, const std::vector<Item>& items) {
+    c.as<DWORD>() = DWORD(items.size());
+    return kOk;
+}
+
+uint16_t TempCount(const Request& c) { return Count(c, c.board().temps); }
+uint16_t VoltCount(const Request& c) { return Count(c, c.board().volts); }
+uint16_t BatteryCount(const Request& c) { return Count(c, c.board().batteries); }
+
+uint16_t TempQuery(const Request& c) {
+    auto& b = c.as<IndexedRecordBlock<TSENSORINFO>>();
+    if (b.index >= c.board().temps.size()) return kNotPresent;
+    if (b.record.TSensorInfoSize < sizeof(TSENSORINFO)) return kOutOfRange;
+    const auto& t = c.board().temps[b.index];
+    b.record.SensorType = t.type;
+    memcpy(b.record.SensorString, t.name, sizeof t.name);
+    return kOk;
+}
+
+uint16_t VoltQuery(const Request& c) {
+    auto& b = c.as<IndexedRecordBlock<VSENSORINFO>>();
+    if (b.index >= c.board().volts.size()) return kNotPresent;
+    if (b.record.VSensorInfoSize < sizeof(VSENSORINFO)) return kOutOfRange;
+    const auto& v = c.board().volts[b.index];
+    b.record.NominalValue = v.nominal;
+    memcpy(b.record.SensorString, v.name, sizeof v.name);
+    return kOk;
+}
+
+template <typename Item>
+uint16_t SensorValue(const Request& c, const std::vector<Item>& items) {
+    auto& b = c.as<SensorValueBlock>();
+    if (b.index >= items.size()) return kNotPresent;
+    b.value = items[b.index].value;
+    return kOk;
+}
+
+uint16_t TempValue(const Request& c) { return SensorValue(c, c.board().temps); }
+uint16_t VoltValue(const Request& c) { return SensorValue(c, c.board().volts); }
+
+uint16_t SystemState(const Request& c) {
+    auto& s = c.as<SYSTEMSTATE>();
+    if (s.SystemStateSize < sizeof(SYSTEMSTATE)) return kOutOfRange;
+    s.MiscState = c.board().misc;
+    s.PowerState = c.board().power;
+    return kOk;
+}
+
+// Copies a battery record after its size field, which the firmware keeps.
+template <typename Record, Record ornsim_board::Battery::*Field>
+uint16_t BatteryRecord(const Request& c) {
+    auto& b = c.as<IndexedRecordBlock<Record>>();
+    if (b.index >= c.board().batteries.size()) return kNotPresent;
+    DWORD size;
+    memcpy(&size, &b.record, sizeof size);
+    if (size < sizeof(Record)) return kOutOfRange;
+    const Record& from = c.board().batteries[b.index].*Field;
+    memcpy(reinterpret_cast<BYTE*>(&b.record) + 4, reinterpret_cast<const BYTE*>(&from) + 4, sizeof(Record) - 4);
+    return kOk;
+}
+
+uint16_t PassThru(const Request& c) {
+    auto& b = c.as<PassThruBlock>();
+    auto* data = static_cast<BYTE*>(c.Buffer(b.buffer));
+    if (data == nullptr) return kOutOfRange;
+    DWORD value = b.value;
+    memcpy(data, &value, sizeof value);
+    return kOk;
+}
+
+constexpr long kConfigLength = -2;  // the configuration block's size
+
+struct FunctionEntry {
+    DWORD function;
+    long length;  // block length in bytes
+    Handler handler;
+};
+
+constexpr FunctionEntry kFunctions[] = {
+    {GetBoardInfo, 100, BoardInfo},
+    {GetCPUInfo, 76, CpuInfo},
+    {GetBoardCfgSize, 4, ConfigSize},
+    {GetBoardCfg, kConfigLength, ConfigGet},
+    {SetBoardCfg, kConfigLength, ConfigSet},
+    {GetNVRamCount, 4, NVRamCount},
+    {GetNVRamInfo, 16, NVRamInfo},
+    {ReadNVRam, 9, NVRamRead},
+    {WriteNVRam, 9, NVRamWrite},
+    {GetNVDeviceInfo, 16, NVDeviceInfo},
+    {QueryNVBlock, 20, NVBlockInfo},
+    {NVDeviceRaw, 12, NVRaw},
+    {I2CRead8, 6, I2CValue<I2CByteBlock, false>},
+    {I2CWrite8, 6, I2CValue<I2CByteBlock, true>},
+    {I2CRead16, 7, I2CValue<I2CWordBlock, false>},
+    {I2CWrite16, 7, I2CValue<I2CWordBlock, true>},
+    {GetI2CBusCount, 4, I2CBusCount},
+    {QueryI2CBus, 28, I2CBusQuery},
+    {I2CReadBlock, 15, I2CBlock<false>},
+    {I2CWriteBlock, 15, I2CBlock<true>},
+    {WDConfig, 6, WatchdogConfig},
+    {WDGetStatus, 1, WatchdogStatus},
+    {WDTrigger, 0, WatchdogTrigger},
+    {BacklightCtrl, 2, Display<0, true>},
+    {GetBacklightValue, 2, Display<1, false>},
+    {SetBacklightValue, 2, Display<1, true>},
+    {GetContrastValue, 2, Display<2, false>},
+    {SetContrastValue, 2, Display<2, true>},
+    {GetThermSensorCount, 4, TempCount},
+    {QueryThermSensor, 20, TempQuery},
+    {GetThermSensorValue, 8, TempValue},
+    {GetVoltSensorCount, 4, VoltCount},
+    {QueryVoltSensor, 20, VoltQuery},
+    {GetVoltSensorValue, 8, VoltValue},
+    {GetSystemState, 12, SystemState},
+    {GetBatteryCount, 4, BatteryCount},
+    {GetBatteryInfo, 88, BatteryRecord<BATTERYINFO, &ornsim_board::Battery::info>},
+    {GetBatteryState, 24, BatteryRecord<BATTERYSTATE, &ornsim_board::Battery::state>},
+    {OEMPassThru, 10, PassThru},
+};
+
+const FunctionEntry* Find(DWORD function) {
+    for (const FunctionEntry& e : kFunctions)
+        if (e.function == function) return &e;
+    return nullptr;
+}
+
+// The index a fault rule may match: a DWORD at offset 0, or the bus id byte.
+DWORD BlockIndex(DWORD function, const BYTE* block) {
+    if ((function >= 0x21 && function <= 0x24) || function == 0x27 || function == 0x28) return block[0];
+    DWORD index;
+    memcpy(&index, block, sizeof index);
+    return index;
+}
+
+}  // namespace
+
+long BlockLength(const Instance& sim, DWORD function) {
+    const FunctionEntry* e = Find(function);
+    if (e == nullptr) return -1;
+    return e->length == kConfigLength ? long(sim.board.configSize) : e->length;
+}
+
+void AppendHex(std::string& out, const BYTE* bytes, size_t length) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    size_t at = out.size();
+    out.resize(at + 2 * length);
+    for (size_t i = 0; i < length; ++i) {
+        out[at + 2 * i] = kDigits[bytes[i] >> 4];
+        out[at + 2 * i + 1] = kDigits[bytes[i] & 15];
+    }
+}
+
+const Fault* Instance::MatchFault(DWORD function, const BYTE* block) {
+    for (size_t i = 0; i < board.faults.size(); ++i) {
+        const Fault& f = board.faults[i];
+        if (*f.function != function) continue;
+        if (f.index && (block == nullptr || BlockIndex(function, block) != *f.index)) continue;
+        DWORD seen = ++faultMatches[i];
+        if (f.call && *f.call != seen) continue;
+        return &f;
+    }
+    return nullptr;
+}
+
+uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context) {
+    const FunctionEntry* e = Find(function);
+    if (e == nullptr) return kNotSupported;
+    if (block == nullptr && e->length != 0) return kOutOfRange;
+    Request call{*this, block, resolve, context};
+    const Fault* fault = MatchFault(function, block);
+    if (fault && fault->status) return *fault->status;
+    if (fault && fault->count) {
+        // A misbehaving firmware: moves at most the rule's count, reports it.
+        auto& b = call.as<I2CTransferBlock>();
+        DWORD requested = b.count;
+        auto* data = static_cast<BYTE*>(call.Buffer(b.buffer));
+        size_t dev;
+        if (uint16_t s = I2CTarget(call, b.busid, b.devaddr, b.protocol, dev)) return s;
+        DWORD n = requested < *fault->count ? requested : *fault->count;
+        if (data == nullptr && n != 0) return kOutOfRange;
+        if (uint16_t s = I2CMove(call, dev, b.offset, b.protocol, data, n, function == I2CWriteBlock)) return s;
+        b.count = *fault->count;
+        return kOk;
+    }
+    return e->handler(call);
+}
+
+uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver resolve, void* context) {
+    if (inside) {
+        fputs("ornsim: re-entered\n", stderr);
+        abort();
+    }
+    inside = true;
+    auto* block = static_cast<BYTE*>(blockPointer);
+    std::string line;
+    long length = BlockLength(*this, function);
+    auto appendBlock = [&] {
+        if (length < 0) line += '?';
+        else if (block == nullptr) line += "null";
+        else AppendHex(line, block, size_t(length));
+    };
+    if (trace->on()) {
+        char head[32];
+        snprintf(head, sizeof head, "call 0x%02x ", unsigned(function));
+        line = head;
+        appendBlock();
+    }
+    uint16_t status = Dispatch(function, block, resolve, context);
+    if (trace->on()) {
+        char mid[24];
+        snprintf(mid, sizeof mid, " -> 0x%04x ", unsigned(status));
+        line += mid;
+        appendBlock();
+        trace->Line(line);
+    }
+    inside = false;
+    return status;
+}
+
+}  // namespace ornsim_impl

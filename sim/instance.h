@@ -1,0 +1,88 @@
+// instance.h - one running virtual board: its description, its writable
+// memories (on the heap or in a mapped state file) and its trace.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "board.h"
+#include "ornsim.h"
+
+namespace ornsim_impl {
+
+using ornsim_board::Board;
+
+// Appends trace lines to the file named by ORNSIM_TRACE, one write each.
+class Trace {
+public:
+    explicit Trace(const char* path);
+    ~Trace();
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
+    bool on() const { return fd_ >= 0; }
+    void Line(const std::string& text) const;
+
+private:
+    int fd_ = -1;
+};
+
+// The writable memories, laid out in one region: the display values, the
+// I/O ports, the configuration block, each NVRAM with its block lock states,
+// each I2C device. With a state file the region is the file, mapped shared,
+// so every store is in the file as soon as it is made.
+class Memory {
+public:
+    bool Create(const Board& board, const char* statePath, std::string& error);
+    ~Memory();
+
+    BYTE* display() const { return base_ + displayAt_; }  // backlight, brightness, contrast
+    BYTE* ports() const { return base_ + portsAt_; }
+    std::span<BYTE> config() const { return {base_ + configAt_, configSize_}; }
+    std::span<BYTE> nvram(size_t i) const { return {base_ + nvrams_[i].at, nvrams_[i].size}; }
+    std::span<BYTE> locks(size_t i) const { return {base_ + nvrams_[i].locksAt, nvrams_[i].blocks}; }
+    std::span<BYTE> device(size_t i) const { return {base_ + devices_[i].at, devices_[i].size}; }
+
+private:
+    struct Region {
+        size_t at, size, locksAt, blocks;
+    };
+    size_t Layout(const Board& board);
+    void Fill(const Board& board, BYTE* data) const;
+    bool MapStateFile(const Board& board, const char* path, std::string& error);
+
+    BYTE* base_ = nullptr;
+    size_t length_ = 0;
+    bool mapped_ = false;
+    std::vector<BYTE> heap_;
+    size_t displayAt_ = 0, portsAt_ = 0, configAt_ = 0, configSize_ = 0;
+    std::vector<Region> nvrams_, devices_;
+};
+
+class Instance {
+public:
+    Board board;
+    Memory memory;
+    std::unique_ptr<Trace> trace;
+    std::vector<DWORD> faultMatches;     // matching calls seen per fault rule
+    std::vector<DWORD> devicePointers;  // each I2C device's address pointer
+    WORD watchdog[3] = {};
+    DWORD watchdogTriggers = 0;
+    bool inside = false;
+
+    uint16_t Call(DWORD function, void* block, ornsim_resolver resolve, void* context);
+
+private:
+    const ornsim_board::Fault* MatchFault(DWORD function, const BYTE* block);
+    uint16_t Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context);
+};
+
+// Length of a function's parameter block as the trace shows it; -1 unknown.
+long BlockLength(const Instance& sim, DWORD function);
+
+// Formats bytes as lower-case hexadecimal without separators.
+void AppendHex(std::string& out, const BYTE* bytes, size_t length);
+
+}  // namespace ornsim_impl

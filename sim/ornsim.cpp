@@ -1,0 +1,303 @@
+// The virtual board's C interface: starting and stopping instances, the
+// trace, the writable memories with their state file, and the I/O ports.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "instance.h"
+
+struct ornsim : ornsim_impl::Instance {};
+
+namespace ornsim_impl {
+
+namespace {
+
+constexpr size_t kPortCount = 0x10000;
+constexpr char kStateMagic[8] = {'O', 'R', 'N', 'S', 'I', 'M', 'S', '1'};
+
+#pragma pack(push, 1)
+struct StateHeader {
+    char magic[8];
+    uint64_t fingerprint;
+    uint64_t length;
+    BYTE reserved[40];
+};
+#pragma pack(pop)
+static_assert(sizeof(StateHeader) == 64);
+
+uint64_t Fnv1a(uint64_t hash, const void* data, size_t length) {
+    const auto* p = static_cast<const BYTE*>(data);
+    for (size_t i = 0; i < length; ++i) hash = (hash ^ p[i]) * 0x100000001b3ull;
+    return hash;
+}
+
+bool WriteAll(int fd, const void* data, size_t length) {
+    const auto* p = static_cast<const BYTE*>(data);
+    while (length > 0) {
+        ssize_t n = write(fd, p, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        length -= size_t(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+Trace::Trace(const char* path) {
+    if (path != nullptr && *path != '\0') fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+}
+
+Trace::~Trace() {
+    if (fd_ >= 0) close(fd_);
+}
+
+void Trace::Line(const std::string& text) const {
+    if (fd_ < 0) return;
+    std::string line = text + '\n';
+    WriteAll(fd_, line.data(), line.size());  // one append per event
+}
+
+size_t Memory::Layout(const Board& board) {
+    size_t at = 0;
+    displayAt_ = at;
+    at += 3;
+    portsAt_ = at;
+    at += kPortCount;
+    configAt_ = at;
+    configSize_ = board.configSize;
+    at += configSize_;
+    for (const auto& nv : board.nvrams) {
+        Region r{at, *nv.size, 0, nv.blockCount()};
+        at += r.size;
+        r.locksAt = at;
+        at += r.blocks;
+        nvrams_.push_back(r);
+    }
+    for (const auto& dev : board.devices) {
+        devices_.push_back(Region{at, dev.size, 0, 0});
+        at += dev.size;
+    }
+    return at;
+}
+
+void Memory::Fill(const Board& board, BYTE* data) const {
+    auto put = [&](size_t at, size_t size, const ornsim_board::Contents& c) {
+        memset(data + at, c.fill.value_or(0), size);
+        memcpy(data + at, c.list.data(), c.list.size());
+    };
+    data[displayAt_ + 0] = board.backlight;
+    data[displayAt_ + 1] = board.brightness;
+    data[displayAt_ + 2] = board.contrast;
+    memset(data + portsAt_, 0xFF, kPortCount);
+    for (const auto& [port, value] : board.ports) data[portsAt_ + port] = value;
+    put(configAt_, configSize_, board.config);
+    for (size_t i = 0; i < nvrams_.size(); ++i) {
+        put(nvrams_[i].at, nvrams_[i].size, board.nvrams[i].contents);
+        memset(data + nvrams_[i].locksAt, board.nvrams[i].locked.value_or(false) ? 1 : 0, nvrams_[i].blocks);
+    }
+    for (size_t i = 0; i < devices_.size(); ++i) put(devices_[i].at, devices_[i].size, board.devices[i].contents);
+}
+
+bool Memory::Create(const Board& board, const char* statePath, std::string& error) {
+    length_ = Layout(board);
+    heap_.assign(length_, 0);
+    Fill(board, heap_.data());
+    base_ = heap_.data();
+    if (statePath == nullptr || *statePath == '\0') return true;
+    return MapStateFile(board, statePath, error);
+}
+
+// Opens the state file, creating it from the board when it does not exist.
+// The new file appears whole (written aside, then linked into place), and
+// an existing file is never replaced.
+bool Memory::MapStateFile(const Board& board, const char* path, std::string& error) {
+    StateHeader header{};
+    memcpy(header.magic, kStateMagic, sizeof header.magic);
+    uint64_t fingerprint = Fnv1a(0xcbf29ce484222325ull, heap_.data(), length_);
+    fingerprint = Fnv1a(fingerprint, &board.info, sizeof board.info);
+    header.fingerprint = fingerprint;
+    header.length = length_;
+    const std::string name = path;
+
+    int fd = open(path, O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        std::string temp = name + ".XXXXXX";
+        int tfd = mkstemp(temp.data());
+        if (tfd < 0) {
+            error = "ornsim: " + name + ": cannot create state file: " + strerror(errno);
+            return false;
+        }
+        bool written = WriteAll(tfd, &header, sizeof header) && WriteAll(tfd, heap_.data(), length_);
+        close(tfd);
+        if (!written || (link(temp.c_str(), path) != 0 && errno != EEXIST)) {
+            error = "ornsim: " + name + ": cannot create state file: " + strerror(errno);
+            unlink(temp.c_str());
+            return false;
+        }
+        unlink(temp.c_str());
+        fd = open(path, O_RDWR | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        error = "ornsim: " + name + ": cannot open state file: " + strerror(errno);
+        return false;
+    }
+    StateHeader found{};
+    struct stat st {};
+    bool fits = pread(fd, &found, sizeof found, 0) == ssize_t(sizeof found) && fstat(fd, &st) == 0 &&
+                memcmp(found.magic, kStateMagic, sizeof kStateMagic) == 0 &&
+                found.fingerprint == fingerprint && found.length == length_ &&
+                uint64_t(st.st_size) == sizeof(StateHeader) + length_;
+    if (!fits) {
+        close(fd);
+        error = "ornsim: " + name + ": state file was made for another board; remove it to start afresh";
+        return false;
+    }
+    void* map = mmap(nullptr, sizeof(StateHeader) + length_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    if (map == MAP_FAILED) {
+        error = "ornsim: " + name + ": cannot map state file: " + strerror(errno);
+        return false;
+    }
+    mapped_ = true;
+    base_ = static_cast<BYTE*>(map) + sizeof(StateHeader);
+    heap_.clear();
+    heap_.shrink_to_fit();
+    return true;
+}
+
+Memory::~Memory() {
+    if (mapped_) munmap(base_ - sizeof(StateHeader), sizeof(StateHeader) + length_);
+}
+
+}  // namespace ornsim_impl
+
+namespace {
+
+using ornsim_impl::Instance;
+
+ornsim* gRunning = nullptr;  // the instance the library started, if any
+ornsim* gPorts = nullptr;    // started for port access without one
+bool gPortsFailed = false;
+
+bool ReadFile(const char* path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+ornsim* Start(bool traceOpen) {
+    std::string text, name, folder = ".", error;
+    const char* boardPath = getenv("ORNSIM_BOARD");
+    if (boardPath != nullptr && *boardPath != '\0') {
+        name = boardPath;
+        if (!ReadFile(boardPath, text)) {
+            fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, strerror(errno));
+            return nullptr;
+        }
+        size_t slash = name.rfind('/');
+        if (slash != std::string::npos) folder = name.substr(0, slash ? slash : 1);
+    } else {
+        name = "default.board";
+        text = ornsim_board::kDefaultBoard;
+    }
+    auto sim = std::make_unique<ornsim>();
+    if (!ornsim_board::Parse(text, name, folder, sim->board, error) ||
+        !sim->memory.Create(sim->board, getenv("ORNSIM_STATE"), error)) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return nullptr;
+    }
+    sim->trace = std::make_unique<ornsim_impl::Trace>(getenv("ORNSIM_TRACE"));
+    sim->faultMatches.assign(sim->board.faults.size(), 0);
+    sim->devicePointers.assign(sim->board.devices.size(), 0);
+    if (traceOpen) sim->trace->Line("open");
+    return sim.release();
+}
+
+// The instance that serves port access, started on first use if needed.
+ornsim* PortInstance() {
+    if (gRunning != nullptr) return gRunning;
+    if (gPorts == nullptr && !gPortsFailed) {
+        gPorts = Start(false);
+        gPortsFailed = gPorts == nullptr;
+    }
+    return gPorts;
+}
+
+void TracePort(const ornsim* sim, const char* format, unsigned port, unsigned width, uint32_t value) {
+    if (sim == nullptr || !sim->trace->on()) return;
+    static const char* const kValue[] = {"", "0x%02x", "0x%04x", "", "0x%08x"};
+    char valueText[16], line[64];
+    snprintf(valueText, sizeof valueText, kValue[width], value);
+    snprintf(line, sizeof line, format, port, valueText);
+    sim->trace->Line(line);
+}
+
+}  // namespace
+
+extern "C" {
+
+ornsim* ornsim_start(void) {
+    ornsim* sim = Start(true);
+    if (sim != nullptr) gRunning = sim;
+    return sim;
+}
+
+int ornsim_has_zoka(const ornsim* sim) { return sim != nullptr && sim->board.zoka ? 1 : 0; }
+
+uint16_t ornsim_call(ornsim* sim, uint32_t function, void* block, ornsim_resolver resolve, void* context) {
+    return sim->Call(function, block, resolve, context);
+}
+
+void ornsim_stop(ornsim* sim) {
+    if (sim == nullptr) return;
+    sim->trace->Line("close");
+    if (gRunning == sim) gRunning = nullptr;
+    delete sim;
+}
+
+uint32_t ornsim_port_in(int width, uint16_t port) {
+    static const char* const kName[] = {"", "inb", "inw", "", "inl"};
+    ornsim* sim = PortInstance();
+    uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | (sim ? sim->memory.ports()[uint16_t(port + i)] : 0xFF);
+    if (sim != nullptr && sim->trace->on()) {
+        std::string format = std::string(kName[width]) + " 0x%04x -> %s";
+        TracePort(sim, format.c_str(), port, unsigned(width), value);
+    }
+    return value;
+}
+
+void ornsim_port_out(int width, uint16_t port, uint32_t value) {
+    static const char* const kName[] = {"", "outb", "outw", "", "outl"};
+    ornsim* sim = PortInstance();
+    if (sim == nullptr) return;
+    for (int i = 0; i < width; ++i) sim->memory.ports()[uint16_t(port + i)] = BYTE(value >> (8 * i));
+    if (sim->trace->on()) {
+        std::string format = std::string(kName[width]) + " 0x%04x %s";
+        TracePort(sim, format.c_str(), port, unsigned(width), value);
+    }
+}
+
+int ornsim_iopl(void) {
+    ornsim* sim = PortInstance();
+    bool allowed = sim != nullptr && sim->board.ioplAllowed;
+    if (sim != nullptr) sim->trace->Line(allowed ? "iopl allow" : "iopl deny");
+    return allowed ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,42 @@
+/* ornsim.h - the virtual board: a simulated ZOKA firmware.
+ *
+ * An instance is the firmware of one board, loaded from the board file named
+ * by ORNSIM_BOARD (or the built-in default board). ORNSIM_TRACE names a file
+ * that receives one line per firmware event; ORNSIM_STATE names a file that
+ * keeps the board's writable memories between processes. */
+#ifndef ORNSIM_H
+#define ORNSIM_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct ornsim ornsim;
+
+/* Turns a far pointer found in a parameter block into the caller's buffer,
+ * for the duration of one call; NULL when it names nothing. */
+typedef void* (*ornsim_resolver)(void* context, uint16_t selector, uint32_t offset);
+
+/* Starts an instance from the board. NULL when the board cannot be loaded;
+ * the reason has been written to standard error. */
+ornsim* ornsim_start(void);
+/* 1 when the board's directory answers for the ZOKA service. */
+int ornsim_has_zoka(const ornsim* sim);
+/* One firmware call; returns the 16-bit status. */
+uint16_t ornsim_call(ornsim* sim, uint32_t function, void* block, ornsim_resolver resolve,
+                     void* context);
+void ornsim_stop(ornsim* sim);
+
+/* I/O ports of the board, with or without a started instance. */
+uint32_t ornsim_port_in(int width, uint16_t port);
+void ornsim_port_out(int width, uint16_t port, uint32_t value);
+/* Whether the board lets the process raise its I/O privilege: 1 or 0. */
+int ornsim_iopl(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

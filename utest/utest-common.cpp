@@ -1,0 +1,129 @@
+// Shared services of the tool: messages and exits, opening and closing the
+// library, its error line, hex dumps, files and the number rule.
+#include <strings.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "utest.h"
+
+void utMessageExit(int err, int msg, int cat) {
+    switch (msg) {
+        case 1: utLonghelp(); break;
+        case 2: utInfo(); break;
+        case 3:
+            utUsage();
+            printf("\n");
+            utCatHelp[cat]();
+            printf("\n");
+            break;
+        default: utUsage(); break;
+    }
+    exit(err);
+}
+
+BOOL utErrorHandling(BOOL ec) {
+    if (ec == 1) return 1;
+    printf("ORNSYS ERROR: ");
+    char message[128] = {};
+    DWORD code;
+    if (OrnGetLastError(&code, message, 127)) printf("%s !\n\n", message);
+    else printf("(Can not retrieve error information.)\n");
+    return 0;
+}
+
+int utOrnOpen() {
+    if (!utErrorHandling(OrnOpen())) {
+        fprintf(stderr, "%s: OrnOpen() failed!\n", "utOrnOpen");
+        return -1;
+    }
+    return 0;
+}
+
+int utOrnClose() {
+    if (!utErrorHandling(OrnClose())) {
+        fprintf(stderr, "%s: OrnClose() failed!\n", "utOrnClose");
+        return -1;
+    }
+    return 0;
+}
+
+int utCloseWith(int result) {
+    int closed = utOrnClose();
+    return closed != 0 ? closed : result;
+}
+
+void hexdump(BYTE* buf, DWORD len, DWORD add) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    // One line at a time: offset field, up to 16 byte fields with a group
+    // blank after the 4th, 8th and 12th, two blanks, the characters.
+    char line[128];
+    for (DWORD i = 0; i < len; i += 16) {
+        int n = snprintf(line, sizeof line, " 0x%03lXx:", static_cast<unsigned long>(i + add));
+        char* p = line + n;
+        DWORD count = len - i < 16 ? len - i : 16;
+        for (DWORD j = 0; j < count; ++j) {
+            BYTE b = buf[i + j];
+            *p++ = ' ';
+            *p++ = kDigits[b >> 4];
+            *p++ = kDigits[b & 15];
+            if (j == 3 || j == 7 || j == 11) *p++ = ' ';
+        }
+        *p++ = ' ';
+        *p++ = ' ';
+        for (DWORD j = 0; j < count; ++j) {
+            BYTE b = buf[i + j];
+            *p++ = (b >= 0x20 && b <= 0x7E) ? char(b) : '.';
+        }
+        *p++ = '\n';
+        fwrite(line, 1, size_t(p - line), stdout);
+    }
+}
+
+int dumptofile(BYTE* buf, DWORD len, char* filename) {
+    FILE* f = fopen(filename, "w");
+    if (f == nullptr) {
+        fprintf(stderr, "%s: could not open file %s for write access\n", "dumptofile", filename);
+        return -10;
+    }
+    printf("writing %ld bytes to %s\n", static_cast<long>(len), filename);
+    for (DWORD i = 0; i < len; ++i) fputc(buf[i], f);
+    fclose(f);
+    return 0;
+}
+
+DWORD compbuf(BYTE* buf1, BYTE* buf2, DWORD len) {
+    DWORD differ = 0;
+    for (DWORD i = 0; i < len; ++i) differ += buf1[i] != buf2[i];
+    return differ;
+}
+
+int StringInArray(const char* str, const char* const* arr, int num) {
+    for (int i = 0; i < num; ++i)
+        if (strcasecmp(str, arr[i]) == 0) return i;
+    return -1;
+}
+
+int ArrStrInArray(const char* const* arr1, int num1, const char* const* arr2, int num2) {
+    int found = -1;
+    for (int i = 0; i < num1; ++i) found = StringInArray(arr1[i], arr2, num2);
+    return found;
+}
+
+SDWORD utNumber(const char* text) {
+    long value = strtol(text, nullptr, 0);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<SDWORD>(value);
+}
+
+long utReadFile(const char* filename, BYTE* buffer, DWORD size) {
+    FILE* f = fopen(filename, "r");
+    if (f == nullptr) return -1;
+    size_t n = fread(buffer, 1, size, f);
+    fclose(f);
+    return static_cast<long>(n);
+}

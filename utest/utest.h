@@ -1,0 +1,117 @@
+// utest.h - the ornsys tool: category tables and the tool's functions.
+#pragma once
+
+#include "ornsyslx.h"
+
+constexpr int catnum = 10;
+
+extern const char* const helpreq[3];
+extern const char* const category[catnum];
+extern void (*const utCatHelp[catnum])();
+extern int (*const utCatHandle[catnum])(int argc, char** argv);
+
+// Indexes of the categories in the tables.
+enum CategoryIndex { CAT_INFO, CAT_NVR, CAT_I2C, CAT_WD, CAT_VGA, CAT_TEMP, CAT_VOLT, CAT_SYS, CAT_BATT, CAT_OEM };
+
+// ---- frame (utest-main, utest-common, utest-help) ----
+int utCheckArgs(int argc, char** argv);
+int utCatDispatch(int argc, char** argv);
+[[noreturn]] void utMessageExit(int err, int msg, int cat);
+// The usage exit of a category: usage, the category's help, status -9.
+[[noreturn]] inline void utUsageExit(int cat) { utMessageExit(-9, 3, cat); }
+void utVersion();
+void utUsage();
+void utInfo();
+void utLonghelp();
+int utOrnOpen();
+int utOrnClose();
+BOOL utErrorHandling(BOOL ec);
+// Closes the library; a failed close replaces the request's result.
+int utCloseWith(int result);
+
+void utHelpINFO();
+void utHelpNVR();
+void utHelpI2C();
+void utHelpWD();
+void utHelpVGA();
+void utHelpTEMP();
+void utHelpVOLT();
+void utHelpSYS();
+void utHelpBATT();
+void utHelpOEM();
+
+// ---- utilities (utest-common) ----
+void hexdump(BYTE* buf, DWORD len, DWORD add);
+int dumptofile(BYTE* buf, DWORD len, char* filename);
+DWORD compbuf(BYTE* buf1, BYTE* buf2, DWORD len);
+int StringInArray(const char* str, const char* const* arr, int num);
+int ArrStrInArray(const char* const* arr1, int num1, const char* const* arr2, int num2);
+// The one number rule of the command line: strtol(text, NULL, 0), kept to
+// the signed 32-bit range.
+SDWORD utNumber(const char* text);
+// Reads up to `size` bytes from the start of a file; -1 when it cannot be
+// opened.
+long utReadFile(const char* filename, BYTE* buffer, DWORD size);
+
+template <int N>
+int StringInArray(const char* str, const char* const (&arr)[N]) {
+    return StringInArray(str, arr, N);
+}
+
+// ---- category handlers ----
+int utHandleINFO(int argc, char** argv);
+int utHandleNVR(int argc, char** argv);
+int utHandleI2C(int argc, char** argv);
+int utHandleWD(int argc, char** argv);
+int utHandleVGA(int argc, char** argv);
+int utHandleTEMP(int argc, char** argv);
+int utHandleVOLT(int argc, char** argv);
+int utHandleSYS(int argc, char** argv);
+int utHandleBATT(int argc, char** argv);
+int utHandleOEM(int argc, char** argv);
+
+// ---- NVR (utest-nvinfo, utest-nvread, utest-nvwrite, utest-nvraw) ----
+int utHandleNVR_Info(int argc, char** argv);
+int utHandleNVR_Read(int argc, char** argv);
+int utHandleNVR_Write(int argc, char** argv);
+int utHandleNVR_Raw(int argc, char** argv);
+int utNVRamCount(DWORD* NVRamCount);
+int utNVRamCountPrint();
+DWORD utNVRamSize(DWORD index);
+int utNVRamIsValidIndex(DWORD index);
+int utNVRamIsValidBlock(DWORD index, DWORD block);
+int utNVRamInfo(DWORD index, DWORD* type, DWORD* size, DWORD* flags);
+int utNVRamInfoPrint(DWORD index);
+int utNVRamInfoPrintAll();
+int utNVRamDeviceInfo(DWORD index, DWORD* manid, DWORD* devid, DWORD* blocks);
+int utNVRamDeviceInfoPrint(DWORD index);
+int utNVRamDeviceInfoPrintAll();
+int utNVRamBlockInfo(DWORD index, DWORD block, DWORD* bsize, DWORD* bflags);
+int utNVRamBlockInfoPrint(DWORD index, DWORD block);
+int utNVRamInfoPrintTable();
+DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer);
+DWORD utNVRamReadAll(DWORD index, BYTE** buffer);
+int utNVRamReadAllPrint(DWORD index);
+int utHandleNVR_WriteFile(DWORD index, char* filename);
+int utHandleNVR_WriteBytes(DWORD index, DWORD offset, char** args, int num);
+DWORD utNVRamWrite(DWORD index, DWORD offset, DWORD length, BYTE* buffer);
+int utNVRamBlockRaw(DWORD index, DWORD block, DWORD command);
+int utNVRamBlockErase(DWORD index, DWORD block);
+int utNVRamBlockUnlock(DWORD index, DWORD block);
+int utNVRamBlockLock(DWORD index, DWORD block);
+
+// ---- I2C (utest-i2cinfo, utest-i2cread, utest-i2cwrite) ----
+int utHandleI2C_ReadNew(int argc, char** argv);
+int utHandleI2C_WriteNew(int argc, char** argv);
+int utI2CGetBusCount(DWORD* count);
+int utI2CGetBusCountPrint();
+int utI2CQueryBus(DWORD index, BYTE* busid, DWORD* busflags, DWORD* maxbsize, char* busstring);
+int utI2CQueryBusPrint(DWORD index);
+int utI2CReadByte(BYTE busid, BYTE devad, WORD offset, BYTE* byte, BYTE prot);
+int utI2CReadWord(BYTE busid, BYTE devad, WORD offset, WORD* word, BYTE prot);
+int utI2CReadBlock(BYTE busid, BYTE devad, WORD offset, BYTE** buffer, DWORD* count, BYTE prot);
+int utI2CWriteByte(BYTE busid, BYTE devad, WORD offset, BYTE byte, BYTE prot);
+int utI2CWriteWord(BYTE busid, BYTE devad, WORD offset, WORD word, BYTE prot);
+int utI2CWriteBlock(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count, BYTE* buffer);
+int utI2CWriteBlockFile(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count, char* filename);
+int utI2CWriteBlockCmd(BYTE busid, BYTE devad, WORD offset, BYTE prot, int datac, char** data);
