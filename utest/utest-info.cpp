@@ -93,7 +93,7 @@ int utGetBoardCfg(BYTE** buffer, DWORD* size) {
 
 int utGetBoardCfgPrint() {
     BYTE* data;
-    DWORD size;
+    DWORD size = 0;
     if (int r = utGetBoardCfg(&data, &size)) return r;
     hexdump(data, size, 0);
     return 0;
@@ -101,7 +101,7 @@ int utGetBoardCfgPrint() {
 
 int utGetBoardCfgFile(char* filename) {
     BYTE* data;
-    DWORD size;
+    DWORD size = 0;
     if (int r = utGetBoardCfg(&data, &size)) return r;
     return dumptofile(data, size, filename);
 }
@@ -110,7 +110,7 @@ int utGetBoardCfgFile(char* filename) {
 // the firmware.
 int utSetBaordCfgFile(char* filename) {
     static constexpr const char* kSelf = "utSetBaordCfgFile";
-    DWORD size;
+    DWORD size = 0;
     if (!utErrorHandling(OrnGetBoardCfgSize(&size))) {
         fprintf(stderr, "%s: OrnGetBoardCfgSize() failed!\n", kSelf);
         return -1;

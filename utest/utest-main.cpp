@@ -5,18 +5,6 @@
 
 #include "utest.h"
 
-const char* const helpreq[3] = {"-help", "-longhelp", "-version"};
-
-const char* const category[catnum] = {"-INFO", "-NVR", "-I2C", "-WD", "-VGA",
-                                      "-TEMP", "-VOLT", "-SYS", "-BATT", "-OEM"};
-
-void (*const utCatHelp[catnum])() = {utHelpINFO, utHelpNVR,  utHelpI2C, utHelpWD,   utHelpVGA,
-                                     utHelpTEMP, utHelpVOLT, utHelpSYS, utHelpBATT, utHelpOEM};
-
-int (*const utCatHandle[catnum])(int, char**) = {utHandleINFO, utHandleNVR,  utHandleI2C, utHandleWD,
-                                                 utHandleVGA,  utHandleTEMP, utHandleVOLT, utHandleSYS,
-                                                 utHandleBATT, utHandleOEM};
-
 int utCheckArgs(int argc, char** argv) {
     if (argc < 2) utMessageExit(-9, 0, 0);
     int h = StringInArray(argv[1], helpreq);

@@ -1,0 +1,65 @@
+// A test fixture that gives each test its own virtual board, trace and
+// state files, and reads back which firmware calls were made.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board.h"
+#include "ornsyslx.h"
+
+extern BOOL bInit;
+
+class BoardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/ornsys-test-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        dir_ = dir;
+        unsetenv("ORNSIM_BOARD");
+        unsetenv("ORNSIM_STATE");
+        setenv("ORNSIM_TRACE", Path("trace").c_str(), 1);
+    }
+
+    void TearDown() override {
+        if (bInit) OrnClose();
+        unsetenv("ORNSIM_BOARD");
+        unsetenv("ORNSIM_STATE");
+        unsetenv("ORNSIM_TRACE");
+        std::string cleanup = "rm -rf " + dir_;
+        EXPECT_EQ(system(cleanup.c_str()), 0);
+    }
+
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+    // The default board with `extra` appended (fault rules, further sections).
+    void UseBoard(const std::string& extra, bool fromDefault = true) {
+        std::ofstream(Path("test.board")) << (fromDefault ? ornsim_board::kDefaultBoard : "") << '\n' << extra;
+        setenv("ORNSIM_BOARD", Path("test.board").c_str(), 1);
+    }
+
+    std::vector<std::string> Trace(const char* prefix = "") const {
+        std::ifstream in(Path("trace"));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+        return lines;
+    }
+    std::vector<std::string> Calls() const { return Trace("call "); }
+    void ClearTrace() const { std::ofstream(Path("trace"), std::ios::trunc); }
+
+    static DWORD LastError() {
+        DWORD code = 0xDEAD;
+        OrnGetLastError(&code, nullptr, 0);
+        return code;
+    }
+
+private:
+    std::string dir_;
+};

@@ -1,0 +1,538 @@
+# The command frame: help, usage, version, dispatch and exit statuses.
+# Nothing here opens the library unless a handler runs.
+
+# no arguments: usage, 247
+$
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+= 247
+
+$ -HELP
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+= 0
+
+# argv[1] decides: a help request
+$ -help -NVR
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+= 0
+
+$ -longhelp
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|
+|   valid options for category INFO:
+|    -INFO -b           read board information
+|    -INFO -c           read cpu information
+|    -INFO -m           write new maintenance date
+|    -INFO -gc [-f <filename>]      dump board config to screen or file
+|    -INFO -sc -f <filename>        write new board config from file
+|
+|
+|   valid options for category NVR:
+|    -NVR -c            get number of nvrams
+|
+|    -NVR -i            get all nvram information
+|    -NVR -i <index>    get info for nvram <index>
+|
+|    -NVR -d            get device information for all nvrams
+|    -NVR -d <index>    get device information for <index>
+|
+|    -NVR -q <index> <block>
+|                       get block information
+|
+|    -NVR -t            print fancy table with nvram/device info
+|                       for all nvrams
+|
+|    -NVR -r <index>    read whole nvram
+|    -NVR -r <index> <offset>
+|                       read a byte from nvram
+|    -NVR -r <index> <offset> <length>
+|                       read bytes from nvram
+|
+|    -NVR -w <index> <offset> <byte>
+|                       write a byte to nvram
+|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
+|                       write bytes to nvram
+|    -NVR -w <index> -f <filename>          
+|                     write data from file to nvram
+|    -NVR -a <index> <block> <command>
+|                       raw nvram block access
+|    -NVR -bl <index> <block>
+|                       raw nvram block lock
+|    -NVR -bu <index> <block>
+|                       raw nvram block unlock
+|    -NVR -be <index> <block>
+|                       raw nvram block erase
+|
+|
+|   valid options for category I2C:
+|    -I2C -c            get i2c bus count
+|
+|    -I2C -q <index>    get i2c bus info
+|
+|    -I2C -rb <bus-id> <dev addr> <offset> <prot>
+|                       read byte
+|    -I2C -wb <bus-id> <dev addr> <offset> <prot> <byte>
+|                       write byte
+|
+|    -I2C -rw <bus-id> <dev addr> <offset> <prot>
+|                       read word
+|    -I2C -ww <bus-id> <dev addr> <offset> <prot> <word>
+|                       write word
+|
+|    -I2C -br <bus-id> <dev addr> <offset> <prot> <length>
+|                       read block
+|    -I2C -bw <bus-id> <dev addr> <offset> <prot> <data>
+|                       write block
+|
+|    -I2C -br <bus-id> <dev addr> <offset> <prot> <length> -f <filename>
+|                       read block to file
+|    -I2C -bw <bus-id> <dev addr> <offset> <prot> <length> -f <filename>
+|                       write block from file
+|
+|     bus ID:    0 -> SMBus      1 -> OEM I2C bus
+|               10 -> LFP EDID  11 -> VGA DDC
+|
+|     protocol:  0 ->  none, offset not valid, standard speed
+|                1 ->  8-bit transfer, standard speed
+|                2 -> 16-bit transfer, standard speed
+|               80 ->  none, offset not valid, fast speed
+|               81 ->  8-bit transfer, fast speed
+|               82 -> 16-bit transfer, fast speed
+|
+|
+|   valid options for category WD:
+|    -WD -s             get watchdog status
+|
+|    -WD -t             trigger watchdog
+|
+|    -WD -c <delay> <timeout> <command>
+|                       configure watchdog
+|
+|
+|   valid options for category VGA:
+|    -VGA -b <on/off>   turn backlight on/off (0/1)
+|
+|    -VGA -gb           get backlight value
+|    -VGA -sb <value>   set backlight value
+|
+|    -VGA -gc           get contrast value
+|    -VGA -sc <value>   set contrast value
+|
+|
+|   valid options for category TEMP:
+|    -TEMP -c           get number of temp sensors
+|
+|    -TEMP -q <index>   get info about temp sensors
+|
+|    -TEMP -g <index>   get temp value
+|
+|    -TEMP -a           get all temp values
+|
+|
+|   valid options for category VOLT:
+|    -VOLT -c           get number of voltage sensors
+|
+|    -VOLT -q <index>   get info about voltage sensors
+|
+|    -VOLT -g <index>   get voltage
+|
+|    -VOLT -a           get all voltages
+|
+|
+|   valid options for category SYS:
+|    -SYS               get system status
+|
+|
+|   valid options for category BATT:
+|    -BATT -c           get number of batteries
+|
+|    -BATT -i <index>   get battery info
+|
+|    -BATT -g <index>   get battery status
+|
+|
+|   valid options for category OEM:
+|    -OEM -r           OEM read function
+|
+|    -OEM -w           OEM write function
+|
+|    -OEM -p           OEM thru function
+|
+|    OEM FUNCTIONS NOT IMPLEMENTED YET!
+|
+|
+= 0
+
+$ -version
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| Test- and demo-application for the Ornsys4Linux package.
+| The application can communicate with embedded-PCs which have the
+| Zoka Firmware Interface (ZOKA) implemented. Some functions
+| are only available for the ZOKA 2.0 Interface.
+|
+= 0
+
+# a category without option
+$ -nvr
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category NVR:
+|    -NVR -c            get number of nvrams
+|
+|    -NVR -i            get all nvram information
+|    -NVR -i <index>    get info for nvram <index>
+|
+|    -NVR -d            get device information for all nvrams
+|    -NVR -d <index>    get device information for <index>
+|
+|    -NVR -q <index> <block>
+|                       get block information
+|
+|    -NVR -t            print fancy table with nvram/device info
+|                       for all nvrams
+|
+|    -NVR -r <index>    read whole nvram
+|    -NVR -r <index> <offset>
+|                       read a byte from nvram
+|    -NVR -r <index> <offset> <length>
+|                       read bytes from nvram
+|
+|    -NVR -w <index> <offset> <byte>
+|                       write a byte to nvram
+|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
+|                       write bytes to nvram
+|    -NVR -w <index> -f <filename>          
+|                     write data from file to nvram
+|    -NVR -a <index> <block> <command>
+|                       raw nvram block access
+|    -NVR -bl <index> <block>
+|                       raw nvram block lock
+|    -NVR -bu <index> <block>
+|                       raw nvram block unlock
+|    -NVR -be <index> <block>
+|                       raw nvram block erase
+|
+|
+= 247
+
+$ -FOO
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+= 247
+
+# -help anywhere after the category
+$ -NVR -r -HeLp
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category NVR:
+|    -NVR -c            get number of nvrams
+|
+|    -NVR -i            get all nvram information
+|    -NVR -i <index>    get info for nvram <index>
+|
+|    -NVR -d            get device information for all nvrams
+|    -NVR -d <index>    get device information for <index>
+|
+|    -NVR -q <index> <block>
+|                       get block information
+|
+|    -NVR -t            print fancy table with nvram/device info
+|                       for all nvrams
+|
+|    -NVR -r <index>    read whole nvram
+|    -NVR -r <index> <offset>
+|                       read a byte from nvram
+|    -NVR -r <index> <offset> <length>
+|                       read bytes from nvram
+|
+|    -NVR -w <index> <offset> <byte>
+|                       write a byte to nvram
+|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
+|                       write bytes to nvram
+|    -NVR -w <index> -f <filename>          
+|                     write data from file to nvram
+|    -NVR -a <index> <block> <command>
+|                       raw nvram block access
+|    -NVR -bl <index> <block>
+|                       raw nvram block lock
+|    -NVR -bu <index> <block>
+|                       raw nvram block unlock
+|    -NVR -be <index> <block>
+|                       raw nvram block erase
+|
+|
+= 247
+
+$ -OEM -r
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category OEM:
+|    -OEM -r           OEM read function
+|
+|    -OEM -w           OEM write function
+|
+|    -OEM -p           OEM thru function
+|
+|    OEM FUNCTIONS NOT IMPLEMENTED YET!
+|
+|
+= 247
+
+# -longhelp after a category is an ordinary option
+$ -INFO -longhelp
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category INFO:
+|    -INFO -b           read board information
+|    -INFO -c           read cpu information
+|    -INFO -m           write new maintenance date
+|    -INFO -gc [-f <filename>]      dump board config to screen or file
+|    -INFO -sc -f <filename>        write new board config from file
+|
+|
+= 247
+
+# the firmware directory does not answer: the open fails
+board: absent.board
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! utOrnOpen: OrnOpen() failed!
+@ open
+@ close
+= 255

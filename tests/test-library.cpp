@@ -1,0 +1,250 @@
+// The library's state, call sequence and error reporting, through the C API.
+#include <cstring>
+#include <functional>
+
+#include "board-fixture.h"
+#include "internal.h"
+
+namespace {
+
+using Library = BoardTest;
+
+// One representative call of every firmware-backed function family.
+struct ApiCall {
+    const char* name;
+    std::function<BOOL()> call;
+};
+
+std::vector<ApiCall> AllCalls() {
+    static BOARDINFO board;
+    static CPUINFO cpu;
+    static DWORD dw;
+    static BYTE bytes[16];
+    static WORD w;
+    static NVRAMINFO nv;
+    static NVDEVICEINFO dev;
+    static NVBLOCKINFO blk;
+    static I2CBUSINFO bus;
+    static VSENSORINFO vs;
+    static SDWORD sdw;
+    static SYSTEMSTATE sys;
+    static BATTERYINFO bi;
+    static BATTERYSTATE bs;
+    return {
+        {"OrnGetDllVersion", [] { return OrnGetDllVersion(&dw); }},
+        {"OrnGetVersion", [] { return OrnGetVersion(&w); }},
+        {"OrnGetBoardInfo", [] { return OrnGetBoardInfo(&board); }},
+        {"OrnGetCPUInfo", [] { cpu.CPUInfoSize = 76; return OrnGetCPUInfo(&cpu); }},
+        {"OrnGetBoardCfgSize", [] { return OrnGetBoardCfgSize(&dw); }},
+        {"OrnGetNVRamCount", [] { return OrnGetNVRamCount(&dw); }},
+        {"OrnGetNVRamInfo", [] { return OrnGetNVRamInfo(0, &nv); }},
+        {"OrnReadNVRam", [] { return OrnReadNVRam(0, 0, 1, bytes, &dw); }},
+        {"OrnWriteNVRam", [] { return OrnWriteNVRam(0, 0, 1, bytes, &dw); }},
+        {"OrnGetNVDeviceInfo", [] { dev.NVDeviceInfoSize = 12; return OrnGetNVDeviceInfo(3, &dev); }},
+        {"OrnQueryNVBlock", [] { blk.NVBlockInfoSize = 12; return OrnQueryNVBlock(3, 0, &blk); }},
+        {"OrnNVDeviceRaw", [] { return OrnNVDeviceRaw(3, 0, 1); }},
+        {"OrnI2CRead8", [] { return OrnI2CRead8(0, 0x50, 0, bytes, 1); }},
+        {"OrnI2CWrite8", [] { return OrnI2CWrite8(1, 0x57, 0, 1, 1); }},
+        {"OrnI2CRead16", [] { return OrnI2CRead16(0, 0x50, 0, &w, 1); }},
+        {"OrnI2CWrite16", [] { return OrnI2CWrite16(1, 0x57, 0, 1, 1); }},
+        {"OrnGetI2CBusCount", [] { return OrnGetI2CBusCount(&dw); }},
+        {"OrnQueryI2CBus", [] { bus.I2CBusInfoSize = 24; return OrnQueryI2CBus(0, &bus); }},
+        {"OrnI2CReadBlock", [] { dw = 4; return OrnI2CReadBlock(0, 0x50, 0, bytes, &dw, 1); }},
+        {"OrnI2CWriteBlock", [] { dw = 4; return OrnI2CWriteBlock(1, 0x57, 0, bytes, &dw, 1); }},
+        {"OrnWDConfig", [] { return OrnWDConfig(1, 2, 3); }},
+        {"OrnWDGetStatus", [] { return OrnWDGetStatus(bytes); }},
+        {"OrnWDTrigger", [] { return OrnWDTrigger(); }},
+        {"OrnBacklightCtrl", [] { return OrnBacklightCtrl(1); }},
+        {"OrnGetBacklightValue", [] { return OrnGetBacklightValue(bytes); }},
+        {"OrnSetContrastValue", [] { return OrnSetContrastValue(3); }},
+        {"OrnGetThermSensorCount", [] { return OrnGetThermSensorCount(&dw); }},
+        {"OrnQueryVoltSensor", [] { vs.VSensorInfoSize = 16; return OrnQueryVoltSensor(0, &vs); }},
+        {"OrnGetThermSensorValue", [] { return OrnGetThermSensorValue(0, &sdw); }},
+        {"OrnGetSystemState", [] { sys.SystemStateSize = 12; return OrnGetSystemState(&sys); }},
+        {"OrnGetBatteryInfo", [] { bi.BatteryInfoSize = 84; return OrnGetBatteryInfo(0, &bi); }},
+        {"OrnGetBatteryState", [] { bs.BatteryStateSize = 20; return OrnGetBatteryState(0, &bs); }},
+        {"OrnOEMPassThru", [] { return OrnOEMPassThru(7, bytes); }},
+    };
+}
+
+TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
+    for (const ApiCall& c : AllCalls()) {
+        OrnOpen();  // leaves a last error of its own behind
+        OrnClose();
+        EXPECT_EQ(c.call(), FALSE) << c.name;
+        DWORD code = 0xFFFF;
+        char message[64];
+        EXPECT_EQ(OrnGetLastError(&code, message, sizeof message), TRUE) << c.name;
+        EXPECT_EQ(code, 0u) << c.name;
+        EXPECT_STREQ(message, "BIOS: SUCCESS") << c.name;
+    }
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(Library, EveryCallSucceedsOnTheDefaultBoardAndLeavesTheSemaphoreFree) {
+    ASSERT_TRUE(OrnOpen());
+    for (const ApiCall& c : AllCalls()) {
+        EXPECT_EQ(c.call(), TRUE) << c.name << " status " << std::hex << LastError();
+        EXPECT_EQ(LastError(), 0u) << c.name;
+        int value = -1;
+        sem_getvalue(&hSem, &value);
+        EXPECT_EQ(value, 1) << c.name;
+    }
+    EXPECT_TRUE(OrnClose());
+}
+
+TEST_F(Library, FirmwareFailuresBecomeTheLastErrorAndReleaseTheLock) {
+    // Every function fails with a status of its own through a fault rule.
+    std::string faults;
+    for (DWORD f : {0x01, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x21, 0x22, 0x23, 0x24,
+                    0x25, 0x26, 0x27, 0x28, 0x31, 0x32, 0x33, 0x41, 0x42, 0x45, 0x51, 0x53, 0x55, 0x61,
+                    0x63, 0x64, 0x71})
+        faults += "[fault]\nfunction = " + std::to_string(f) + "\nstatus = " + std::to_string(0x8000 + f) + "\n";
+    UseBoard(faults);
+    ASSERT_TRUE(OrnOpen());
+    for (const ApiCall& c : AllCalls()) {
+        if (c.name == std::string("OrnGetDllVersion") || c.name == std::string("OrnGetVersion")) continue;
+        BOOL result = c.call();
+        DWORD code = LastError();
+        // Read and write report the refresh's failure (0x11) with FALSE.
+        EXPECT_EQ(result, FALSE) << c.name;
+        EXPECT_GT(code, 0x8000u) << c.name;
+        EXPECT_LT(code, 0x8080u) << c.name;
+        int value = -1;
+        sem_getvalue(&hSem, &value);
+        EXPECT_EQ(value, 1) << c.name;
+    }
+}
+
+TEST_F(Library, NullPointersAreRefusedBeforeAnyFirmwareCall) {
+    ASSERT_TRUE(OrnOpen());
+    ClearTrace();
+    DWORD dw = 4;
+    BYTE b[4];
+    const std::vector<ApiCall> nulls = {
+        {"OrnGetDllVersion", [] { return OrnGetDllVersion(nullptr); }},
+        {"OrnGetVersion", [] { return OrnGetVersion(nullptr); }},
+        {"OrnGetBoardInfo", [] { return OrnGetBoardInfo(nullptr); }},
+        {"OrnGetBoardCfg", [] { return OrnGetBoardCfg(nullptr); }},
+        {"OrnSetBoardCfg", [] { return OrnSetBoardCfg(nullptr); }},
+        {"OrnGetNVRamCount", [] { return OrnGetNVRamCount(nullptr); }},
+        {"OrnGetNVRamInfo", [] { return OrnGetNVRamInfo(0, nullptr); }},
+        {"OrnQueryNVBlock", [] { return OrnQueryNVBlock(3, 0, nullptr); }},
+        {"OrnI2CRead8", [] { return OrnI2CRead8(0, 0x50, 0, nullptr, 1); }},
+        {"OrnI2CReadBlock buffer", [&] { return OrnI2CReadBlock(0, 0x50, 0, nullptr, &dw, 1); }},
+        {"OrnI2CWriteBlock count", [&] { return OrnI2CWriteBlock(0, 0x50, 0, b, nullptr, 1); }},
+        {"OrnWDGetStatus", [] { return OrnWDGetStatus(nullptr); }},
+        {"OrnGetContrastValue", [] { return OrnGetContrastValue(nullptr); }},
+        {"OrnQueryVoltSensor", [] { return OrnQueryVoltSensor(0, nullptr); }},
+        {"OrnGetVoltSensorValue", [] { return OrnGetVoltSensorValue(0, nullptr); }},
+        {"OrnGetSystemState", [] { return OrnGetSystemState(nullptr); }},
+        {"OrnGetBatteryInfo", [] { return OrnGetBatteryInfo(0, nullptr); }},
+        {"OrnOEMPassThru", [] { return OrnOEMPassThru(0, nullptr); }},
+    };
+    for (const ApiCall& c : nulls) {
+        EXPECT_EQ(c.call(), FALSE) << c.name;
+        EXPECT_EQ(LastError(), 0x8103u) << c.name;
+    }
+    EXPECT_TRUE(Calls().empty());
+    // The next call proceeds normally.
+    EXPECT_TRUE(OrnGetNVRamCount(&dw));
+    EXPECT_EQ(LastError(), 0u);
+}
+
+TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
+    UseBoard("[firmware]\nzoka = absent\n", false);
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(LastError(), 0x8100u);
+    EXPECT_FALSE(bInit);
+    EXPECT_FALSE(OrnClose());
+    EXPECT_EQ(LastError(), 0u);
+
+    UseBoard("[nosuchsection]\n", false);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ornsim: " + std::string(getenv("ORNSIM_BOARD")) + ":2: unknown section [nosuchsection]\n");
+    EXPECT_EQ(LastError(), 0x8100u);
+}
+
+TEST_F(Library, VersionsNeedAnOpenLibrary) {
+    DWORD dll = 0;
+    WORD version = 0;
+    EXPECT_FALSE(OrnGetDllVersion(&dll));
+    ASSERT_TRUE(OrnOpen());
+    EXPECT_TRUE(OrnGetDllVersion(&dll));
+    EXPECT_TRUE(OrnGetVersion(&version));
+    EXPECT_EQ(dll, 0x80020006u);
+    EXPECT_EQ(version, 0x8206u);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(Library, LastErrorIsKeptUntilTheNextCallOverwritesIt) {
+    UseBoard("[fault]\nfunction = 0x04\ncall = 1\nstatus = 0x8041\n");
+    ASSERT_TRUE(OrnOpen());
+    DWORD size;
+    EXPECT_FALSE(OrnGetBoardCfgSize(&size));
+    EXPECT_EQ(LastError(), 0x8041u);
+    EXPECT_EQ(LastError(), 0x8041u);  // reading it does not clear it
+    EXPECT_FALSE(OrnGetNVRamInfo(10, nullptr));
+    EXPECT_EQ(LastError(), 0x8103u);  // a failed check overwrites it
+    EXPECT_TRUE(OrnGetBoardCfgSize(&size));
+    EXPECT_EQ(LastError(), 0u);  // and so does a success
+}
+
+TEST_F(Library, GetLastErrorArguments) {
+    EXPECT_FALSE(OrnGetLastError(nullptr, nullptr, 0));
+    EXPECT_EQ(LastError(), 0x8103u);
+    DWORD code = 0;
+    char buffer[8] = "xxxxxxx";
+    EXPECT_TRUE(OrnGetLastError(&code, buffer, 0));
+    EXPECT_TRUE(OrnGetLastError(&code, nullptr, 50));
+    EXPECT_STREQ(buffer, "xxxxxxx");
+    EXPECT_EQ(code, 0x8103u);
+}
+
+TEST_F(Library, StatusOutsideTheTableYieldsTheFallbackText) {
+    UseBoard("[fault]\nfunction = 0x01\nstatus = 0x8765\n");
+    ASSERT_TRUE(OrnOpen());
+    BOARDINFO info;
+    EXPECT_FALSE(OrnGetBoardInfo(&info));
+    DWORD code = 0;
+    char message[64];
+    EXPECT_FALSE(OrnGetLastError(&code, message, sizeof message));
+    EXPECT_EQ(code, 0x8765u);
+    EXPECT_STREQ(message, "invalid error code!!\n");
+}
+
+TEST(ErrorStrings, MessagesFitFiftyTwoBytesAndShortBuffersAreNotTerminated) {
+    const DWORD codes[] = {0x0000, 0x8000, 0x8011, 0x8012, 0x8021, 0x8022, 0x8023, 0x8031, 0x8032, 0x8033, 0x8041,
+                           0x8051, 0x8100, 0x8101, 0x8102, 0x8103, 0x8104, 0x8105, 0x8106, 0x8107, 0x8108};
+    size_t longest = 0;
+    for (DWORD code : codes) {
+        char buffer[53];
+        memset(buffer, '#', sizeof buffer);
+        EXPECT_TRUE(findOrnErrString(code, buffer, 52)) << std::hex << code;
+        EXPECT_EQ(buffer[52], '#');
+        size_t length = strnlen(buffer, 52);
+        EXPECT_LT(length, 52u);
+        EXPECT_EQ(buffer[51], '\0');  // strncpy fills the rest with zeros
+        longest = std::max(longest, length);
+    }
+    EXPECT_EQ(longest, 51u);
+    char shortBuffer[6];
+    memset(shortBuffer, '#', sizeof shortBuffer);
+    EXPECT_TRUE(findOrnErrString(0x8022, shortBuffer, 5));
+    EXPECT_EQ(std::string(shortBuffer, 6), "BIOS:#");  // no terminator
+    char fallback[4];
+    EXPECT_FALSE(findOrnErrString(0x1234, fallback, sizeof fallback));
+    EXPECT_EQ(std::string(fallback, 4), "inva");
+}
+
+TEST_F(Library, GateWithoutServiceEntryAnswers8000) {
+    EXPECT_EQ(CallZOKAFunction(0x01, nullptr), 0x8000u);
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    EXPECT_EQ(Calls().size(), 0u);
+}
+
+}  // namespace

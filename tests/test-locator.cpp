@@ -1,0 +1,94 @@
+// The BIOS32 directory scan over an in-memory firmware window.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "internal.h"
+
+namespace {
+
+class Locator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_.assign(kWindowLength, 0);
+        saved_ = vPtr;
+        vPtr = window_.data();
+    }
+    void TearDown() override { vPtr = saved_; }
+
+    // A directory header at window offset `at`, its checksum made right
+    // unless told otherwise.
+    void Header(DWORD at, DWORD entry, BYTE length = 1, bool goodSum = true) {
+        BYTE* h = window_.data() + at;
+        memcpy(h, "_32_", 4);
+        memcpy(h + 4, &entry, 4);
+        h[8] = 0;
+        h[9] = length;
+        h[10] = 0;
+        BYTE sum = 0;
+        for (int i = 0; i < 16; ++i) sum = BYTE(sum + h[i]);
+        h[10] = BYTE(-sum + (goodSum ? 0 : 1));
+    }
+
+    DWORD FoundEntry() {
+        BYTE header[32] = {};
+        if (SearchForBIOS32(header) != 1) return 0;
+        DWORD entry;
+        memcpy(&entry, header + 4, 4);
+        return entry;
+    }
+
+    std::vector<BYTE> window_;
+    BYTE* saved_ = nullptr;
+};
+
+TEST_F(Locator, EmptyWindowHasNoDirectory) { EXPECT_EQ(FoundEntry(), 0u); }
+
+TEST_F(Locator, NullBufferIsNotFound) {
+    Header(0x100, 0xE1234);
+    EXPECT_EQ(SearchForBIOS32(nullptr), 0);
+}
+
+TEST_F(Locator, SignatureOffTheSixteenByteGridIsNotFound) {
+    Header(0x108, 0xE1234);
+    EXPECT_EQ(FoundEntry(), 0u);
+}
+
+TEST_F(Locator, HeaderInTheLastSixteenBytesIsFound) {
+    Header(kWindowLength - 16, 0xFFF00);
+    EXPECT_EQ(FoundEntry(), 0xFFF00u);
+}
+
+TEST_F(Locator, LowerOfTwoValidHeadersWins) {
+    Header(0x2000, 0xE2000);
+    Header(0x1000, 0xE1000);
+    EXPECT_EQ(FoundEntry(), 0xE1000u);
+}
+
+TEST_F(Locator, BadChecksumIsSkippedForALaterGoodOne) {
+    Header(0x1000, 0xE1000, 1, false);
+    Header(0x3000, 0xE3000);
+    EXPECT_EQ(FoundEntry(), 0xE3000u);
+}
+
+TEST_F(Locator, ChecksumLengths) {
+    BYTE copy[32] = {'_', '3', '2', '_', 1, 2, 3, 4, 0, 0, 0};
+    EXPECT_EQ(CheckBios32Data(copy), 1);  // length 0 sums nothing
+    copy[9] = 1;
+    EXPECT_EQ(CheckBios32Data(copy), 0);
+    Header(0x40, 0xE0000, 2);
+    memcpy(copy, window_.data() + 0x40, 16);
+    memset(copy + 16, 0, 16);
+    EXPECT_EQ(CheckBios32Data(copy), 1);  // two units: the zero half adds nothing
+    copy[9] = 3;
+    copy[10] = BYTE(copy[10] - 1);
+    EXPECT_EQ(CheckBios32Data(copy), 0);  // longer than the copy: refused
+}
+
+TEST_F(Locator, PhysicalAddressesTranslateIntoTheWindow) {
+    EXPECT_EQ(WindowAddress(0xD0000), window_.data());
+    EXPECT_EQ(WindowAddress(0xFFFF0), window_.data() + 0x2FFF0);
+}
+
+}  // namespace
