@@ -1,0 +1,74 @@
+// NVR -r: read a whole NVRAM, one byte or a range, shown as a hex dump.
+#include <cstdio>
+#include <cstdlib>
+
+#include "utest.h"
+
+int utHandleNVR_Read(int argc, char** argv) {
+    if (argc < 4 || argc > 6) utUsageExit(CAT_NVR);
+    if (int r = utOrnOpen()) return r;
+    DWORD index = DWORD(utNumber(argv[3]));
+    int result;
+    if (argc == 4) {
+        result = utNVRamReadAllPrint(index);
+    } else {
+        DWORD offset = DWORD(utNumber(argv[4]));
+        DWORD length = argc == 6 ? DWORD(utNumber(argv[5])) : 1;
+        BYTE* buffer = nullptr;
+        DWORD read = utNVRamRead(index, offset, length, &buffer);
+        result = SDWORD(read);
+        if (result >= 0) hexdump(buffer, read, offset);
+    }
+    return utCloseWith(result);
+}
+
+DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer) {
+    static constexpr const char* kSelf = "utNVRamRead";
+    NVRAMINFO info{};
+    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
+        fprintf(stderr, "%s: OrnGetNVRamInfo() failed for index %#04x!\n", kSelf, unsigned(index));
+        return DWORD(-1);
+    }
+    if (uint64_t(offset) + length > info.NVRamSize) {
+        fprintf(stderr, "%s: requested address out of range!\n", kSelf);
+        return DWORD(-5);
+    }
+    if (!(info.NVRamFlags & 1)) {
+        fprintf(stderr, "%s: NVRam index %#04x is not readable!\n", kSelf, unsigned(index));
+        return DWORD(-6);
+    }
+    *buffer = static_cast<BYTE*>(calloc(length ? length : 1, 1));
+    if (*buffer == nullptr) {
+        fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
+        return DWORD(-4);
+    }
+    DWORD count = 0;
+    if (!utErrorHandling(OrnReadNVRam(index, offset, length, *buffer, &count))) {
+        fprintf(stderr, "%s: OrnReadNVRam() failed for index %#04x!\n", kSelf, unsigned(index));
+        return DWORD(-1);
+    }
+    return count;
+}
+
+DWORD utNVRamReadAll(DWORD index, BYTE** buffer) {
+    static constexpr const char* kSelf = "utNVRamReadAll";
+    NVRAMINFO info{};
+    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
+        fprintf(stderr, "%s: OrnGetNVRamInfo() failed for index %#04x!\n", kSelf, unsigned(index));
+        return DWORD(-1);
+    }
+    DWORD read = utNVRamRead(index, 0, info.NVRamSize, buffer);
+    if (SDWORD(read) < 0) fprintf(stderr, "%s:  Error in utNVRamRead!\n", kSelf);
+    return read;
+}
+
+int utNVRamReadAllPrint(DWORD index) {
+    BYTE* buffer = nullptr;
+    DWORD read = utNVRamReadAll(index, &buffer);
+    if (SDWORD(read) < 0) {
+        fprintf(stderr, "%s:  Error in utNVRamRead!\n", "utNVRamReadAllPrint");
+        return SDWORD(read);
+    }
+    hexdump(buffer, read, 0);
+    return 0;
+}
