@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -138,4 +139,13 @@ long utReadFile(const char* filename, BYTE* buffer, DWORD size) {
     size_t n = fread(buffer, 1, size, f);
     fclose(f);
     return static_cast<long>(n);
+}
+
+int utLibCall(BOOL result, const char* format, ...) {
+    if (utErrorHandling(result)) return 0;
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+    return -1;
 }

@@ -1,5 +1,4 @@
 #include "utest.h"
-int utHandleI2C(int, char**) { utUsageExit(CAT_I2C); }
 int utHandleWD(int, char**) { utUsageExit(CAT_WD); }
 int utHandleVGA(int, char**) { utUsageExit(CAT_VGA); }
 int utHandleTEMP(int, char**) { utUsageExit(CAT_TEMP); }

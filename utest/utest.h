@@ -28,6 +28,9 @@ int utOrnClose();
 BOOL utErrorHandling(BOOL ec);
 // Closes the library; a failed close replaces the request's result.
 int utCloseWith(int result);
+// Passes a library call's result through utErrorHandling; on failure writes
+// the caller's line (a printf format) to standard error and gives -1, else 0.
+int utLibCall(BOOL result, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 void utHelpINFO();
 void utHelpNVR();
