@@ -118,3 +118,49 @@ int utI2CWriteWord(BYTE busid, BYTE devad, WORD offset, WORD word, BYTE prot);
 int utI2CWriteBlock(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count, BYTE* buffer);
 int utI2CWriteBlockFile(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count, char* filename);
 int utI2CWriteBlockCmd(BYTE busid, BYTE devad, WORD offset, BYTE prot, int datac, char** data);
+
+// ---- INFO (utest-info) ----
+int utBoardInfo(BOARDINFO* info);
+int utBoardInfoPrint();
+int utCPUInfo(CPUINFO* info);
+int utCPUInfoPrint();
+int utGetBoardCfg(BYTE** buffer, DWORD* size);
+int utGetBoardCfgPrint();
+int utGetBoardCfgFile(char* filename);
+int utSetBaordCfgFile(char* filename);
+
+// ---- WD and VGA (utest-wd, utest-vga) ----
+int utWDConfig(WORD delay, WORD timeout, WORD cmd);
+int utWDStatus(BYTE* status);
+int utWDTrigger();
+int utVgaBacklightCtrl(BOOL state);
+int utVgaBacklightOn();
+int utVgaBacklightOff();
+int utVgaBacklightValueGet();
+int utVgaBacklightValueSet(BYTE blval);
+int utVgaContrastValueGet();
+int utVgaContrastValueSet(BYTE cval);
+
+// ---- TEMP and VOLT (utest-sysmon) ----
+int utMonThermCount(DWORD* count);
+int utMonThermQuery(DWORD index, DWORD* stype, char* sstring);
+int utMonThermQueryPrint(DWORD index);
+int utMonThermValue(DWORD sensid, SDWORD* temp);
+int utMonThermValuePrint(DWORD sensid);
+int utMonThermValuePrintAll();
+int utMonVoltCount(DWORD* count);
+int utMonVoltQuery(DWORD index, SDWORD* nvalue, char* sstring);
+int utMonVoltQueryPrint(DWORD index);
+int utMonVoltValue(DWORD sensid, SDWORD* voltage);
+int utMonVoltValuePrint(DWORD sensid);
+int utMonVoltValuePrintAll();
+
+// ---- SYS and BATT (utest-mobile) ----
+int utMobileSysState(DWORD* mstate, DWORD* pstate);
+int utMobileSysStatePrint();
+int utMobileBatCount(DWORD* count);
+int utMobileBatInfo(DWORD index, BATTERYINFO* binfo);
+int utMobileBatInfoPrint(DWORD index);
+int utMobileBatInfoPu(DWORD index);
+int utMobileBatState(DWORD index, DWORD* status, DWORD* crate, DWORD* rcap, DWORD* volt);
+int utMobileBatStatePrint(DWORD index);

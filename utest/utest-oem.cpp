@@ -1,0 +1,4 @@
+// OEM category: only its help; the OEM functions serve applications.
+#include "utest.h"
+
+int utHandleOEM(int, char**) { utUsageExit(CAT_OEM); }
