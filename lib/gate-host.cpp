@@ -37,16 +37,6 @@ FarBuffer::~FarBuffer() {
     if (slot < std::size(gFarSlots)) gFarSlots[slot] = nullptr;
 }
 
-WORD CurrentDataSelector() {
-#if defined(__i386__) || defined(__x86_64__)
-    WORD selector;
-    __asm__ volatile("mov %%ds, %0" : "=r"(selector));
-    return selector;
-#else
-    return 0;
-#endif
-}
-
 int InitZokaBios() {
     ulBiosInterface = 0;
     gBoard = ornsim_start();
@@ -72,10 +62,3 @@ DWORD CallZOKAFunction(DWORD function, void* block) {
     return ornsim_call(gBoard, function, block, ResolveFar, nullptr) & 0xFFFF;
 }
 
-BYTE inb(WORD port) { return BYTE(ornsim_port_in(1, port)); }
-WORD inw(WORD port) { return WORD(ornsim_port_in(2, port)); }
-DWORD inl(WORD port) { return ornsim_port_in(4, port); }
-void outb(BYTE value, WORD port) { ornsim_port_out(1, port, value); }
-void outw(WORD value, WORD port) { ornsim_port_out(2, port, value); }
-void outl(DWORD value, WORD port) { ornsim_port_out(4, port, value); }
-int RaiseIoPrivilege() { return ornsim_iopl() ? 0 : -1; }

@@ -38,3 +38,13 @@ int SearchForBIOS32(BYTE* header) {
     }
     return 0;
 }
+
+WORD CurrentDataSelector() {
+#if defined(__i386__) || defined(__x86_64__)
+    WORD selector;
+    __asm__ volatile("mov %%ds, %0" : "=r"(selector));
+    return selector;
+#else
+    return 0;
+#endif
+}

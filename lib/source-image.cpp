@@ -1,0 +1,117 @@
+// The firmware window under emulation: a firmware image file instead of
+// /dev/mem, and no I/O privilege (the process may not have it). Unless
+// ORN_FIRMWARE_IMAGE names an image, the image is made here: a BIOS32
+// directory and a ZOKA entry in machine code that passes each call on to
+// the virtual board.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "firmware-image.h"
+#include "firmware-source.h"
+#include "internal.h"
+#include "ornsim.h"
+
+namespace {
+
+ornsim* gBoard = nullptr;
+
+void* SameAddress(void*, uint16_t, uint32_t offset) { return reinterpret_cast<void*>(uintptr_t{offset}); }
+
+void Emit32(std::vector<BYTE>& code, DWORD value) {
+    for (int i = 0; i < 4; ++i) code.push_back(BYTE(value >> (8 * i)));
+}
+
+}  // namespace
+
+// Where the ZOKA entry of an image made here hands each call.
+extern "C" DWORD ornsys_zoka_bridge(DWORD function, void* block) {
+    if (gBoard == nullptr) return ORN_BIOS_NOT_SUPPORTED;
+    return ornsim_call(gBoard, function, block, SameAddress, nullptr);
+}
+
+namespace firmware_image {
+
+std::vector<BYTE> DirectoryCode(bool zokaPresent) {
+    if (!zokaPresent) return {0xB0, 0x80, 0xCB};  // mov al, 0x80; retf
+    std::vector<BYTE> code = {0x3D};              // cmp eax, "ZOKA"
+    Emit32(code, 0x414B4F5A);
+    code.insert(code.end(), {0x75, 0x0D, 0xBB});  // jne not_found; mov ebx, base
+    Emit32(code, kServiceBase);
+    code.push_back(0xBA);  // mov edx, entry offset
+    Emit32(code, kEntryOffset);
+    code.insert(code.end(), {0xB0, 0x00, 0xCB, 0xB0, 0x80, 0xCB});  // mov al,0; retf; not_found: mov al,0x80; retf
+    return code;
+}
+
+std::vector<BYTE> BridgeEntryCode() {
+    std::vector<BYTE> code = {
+        0x55,              // push ebp
+        0x89, 0xE5,        // mov ebp, esp
+        0x83, 0xE4, 0xF0,  // and esp, -16: the bridge is compiled code
+        0x83, 0xEC, 0x08,  // sub esp, 8
+        0xFF, 0x75, 0x10,  // push dword [ebp+16]: the block
+        0xFF, 0x75, 0x0C,  // push dword [ebp+12]: the function
+        0xB8,              // mov eax, ornsys_zoka_bridge
+    };
+    Emit32(code, static_cast<DWORD>(reinterpret_cast<uintptr_t>(&ornsys_zoka_bridge)));
+    code.insert(code.end(), {0xFF, 0xD0, 0x89, 0xEC, 0x5D, 0xCB});  // call eax; mov esp, ebp; pop ebp; retf
+    return code;
+}
+
+std::vector<BYTE> Header(DWORD entry, BYTE length) {
+    std::vector<BYTE> h = {'_', '3', '2', '_'};
+    Emit32(h, entry);
+    h.insert(h.end(), {0, length, 0, 0, 0, 0, 0, 0});
+    BYTE sum = 0;
+    for (BYTE b : h) sum = BYTE(sum + b);
+    h[10] = BYTE(-sum);
+    return h;
+}
+
+std::vector<BYTE> Make(bool zokaPresent, const std::vector<BYTE>& service) {
+    std::vector<BYTE> image(kImageSize, 0);
+    auto put = [&](DWORD at, const std::vector<BYTE>& bytes) { memcpy(image.data() + at, bytes.data(), bytes.size()); };
+    put(kHeaderAt, Header(kDirectoryAt, 1));
+    put(kDirectoryAt, DirectoryCode(zokaPresent));
+    put(kServiceBase + kEntryOffset, service);
+    return image;
+}
+
+int WriteToMemoryFile(const std::vector<BYTE>& image) {
+    int fd = memfd_create("ornsys-firmware", MFD_CLOEXEC);
+    if (fd < 0) return -1;
+    if (pwrite(fd, image.data(), image.size(), 0) != ssize_t(image.size())) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace firmware_image
+
+int OpenFirmwareSource() {
+    gBoard = ornsim_start();
+    if (gBoard == nullptr) return -1;
+    const char* path = getenv("ORN_FIRMWARE_IMAGE");
+    int fd = path != nullptr && *path != '\0'
+                 ? open(path, O_RDWR | O_CLOEXEC)
+                 : firmware_image::WriteToMemoryFile(
+                       firmware_image::Make(ornsim_has_zoka(gBoard), firmware_image::BridgeEntryCode()));
+    if (fd < 0) {
+        ornsim_stop(gBoard);
+        gBoard = nullptr;
+    }
+    return fd;
+}
+
+int CloseFirmwareSource(int fd) {
+    ornsim_stop(gBoard);
+    gBoard = nullptr;
+    return close(fd);
+}
+
+int RaiseFirmwarePrivilege() { return 0; }
