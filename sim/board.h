@@ -59,9 +59,11 @@ struct VoltSensor {
     SDWORD value = 0;
 };
 
+// Records are packed; kept on 4-byte boundaries here, their fields are at
+// their natural alignment and can be set in place.
 struct Battery {
-    BATTERYINFO info{};
-    BATTERYSTATE state{};
+    alignas(4) BATTERYINFO info{};
+    alignas(4) BATTERYSTATE state{};
 };
 
 struct Fault {
@@ -72,8 +74,8 @@ struct Fault {
 
 struct Board {
     bool zoka = true;
-    BOARDINFO info{};
-    CPUINFO cpu{};
+    alignas(4) BOARDINFO info{};
+    alignas(4) CPUINFO cpu{};
     DWORD configSize = 256;
     Contents config;
     BYTE watchdogStatus = 0;

@@ -94,7 +94,7 @@ size_t Memory::Layout(const Board& board) {
 void Memory::Fill(const Board& board, BYTE* data) const {
     auto put = [&](size_t at, size_t size, const ornsim_board::Contents& c) {
         memset(data + at, c.fill.value_or(0), size);
-        memcpy(data + at, c.list.data(), c.list.size());
+        if (!c.list.empty()) memcpy(data + at, c.list.data(), c.list.size());
     };
     data[displayAt_ + 0] = board.backlight;
     data[displayAt_ + 1] = board.brightness;
