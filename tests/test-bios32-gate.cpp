@@ -1,0 +1,117 @@
+// The real locator and call gate over crafted firmware images (the
+// emulated 32-bit build only).
+#if defined(ORNSYS_FIRMWARE_EMULATED)
+
+#include <sys/mman.h>
+
+#include <fstream>
+
+#include "board-fixture.h"
+#include "firmware-image.h"
+#include "internal.h"
+
+extern BYTE* vBasePtr;
+
+namespace {
+
+using firmware_image::kServiceBase;
+
+class Bios32Gate : public BoardTest {
+protected:
+    // Writes an image and names it for the next open.
+    void UseImage(const std::vector<BYTE>& image) {
+        std::ofstream(Path("firmware.img"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+        setenv("ORN_FIRMWARE_IMAGE", Path("firmware.img").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("ORN_FIRMWARE_IMAGE");
+        BoardTest::TearDown();
+    }
+};
+
+TEST_F(Bios32Gate, DefaultImageReachesTheVirtualBoard) {
+    ASSERT_TRUE(OrnOpen());
+    DWORD count = 0;
+    EXPECT_TRUE(OrnGetNVRamCount(&count));
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(ulBiosInterface, DWORD(reinterpret_cast<uintptr_t>(WindowAddress(kServiceBase + 0x20))));
+}
+
+TEST_F(Bios32Gate, DirectoryThatDoesNotKnowZokaFailsTheOpen) {
+    UseImage(firmware_image::Make(false, firmware_image::BridgeEntryCode()));
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(LastError(), 0x8100u);
+    EXPECT_EQ(ulBiosInterface, 0u);
+    EXPECT_EQ(vBasePtr, nullptr);
+}
+
+TEST_F(Bios32Gate, ImageWithoutDirectoryFailsTheOpen) {
+    UseImage(std::vector<BYTE>(firmware_image::kImageSize, 0));
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(LastError(), 0x8100u);
+}
+
+TEST_F(Bios32Gate, StatusIsSixteenBitsWhateverTheUpperHalfOfEax) {
+    // mov eax, 0xDEAD8041; retf
+    UseImage(firmware_image::Make(true, {0xB8, 0x41, 0x80, 0xAD, 0xDE, 0xCB}));
+    ASSERT_TRUE(OrnOpen());
+    BOARDINFO info;
+    EXPECT_FALSE(OrnGetBoardInfo(&info));
+    EXPECT_EQ(LastError(), 0x8041u);
+    EXPECT_EQ(CallZOKAFunction(0x01, &info), 0x8041u);
+}
+
+// Values kept in callee-saved registers across the call: a service that
+// clobbers every register it may must leave EBX, ESI and EBP to the caller.
+__attribute__((noinline)) DWORD MixAcrossCalls(int rounds) {
+    DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD, status = 0;
+    for (int i = 0; i < rounds; ++i) {
+        status |= CallZOKAFunction(0x11, nullptr);
+        a = a * 3 + b;
+        b = b ^ (c << 1);
+        c = c + a;
+    }
+    return (a ^ b ^ c) + status;
+}
+
+TEST_F(Bios32Gate, ServiceThatClobbersRegistersLeavesTheCallersIntact) {
+    UseImage(firmware_image::Make(true, {
+                                            0xBB, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ebx, -1
+                                            0xB9, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ecx, -1
+                                            0xBA, 0xFF, 0xFF, 0xFF, 0xFF,  // mov edx, -1
+                                            0xBF, 0xFF, 0xFF, 0xFF, 0xFF,  // mov edi, -1
+                                            0x31, 0xC0,                    // xor eax, eax
+                                            0xCB,                          // retf
+                                        }));
+    ASSERT_TRUE(OrnOpen());
+    // The same computation without the gate in between.
+    DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD;
+    for (int i = 0; i < 5; ++i) {
+        a = a * 3 + b;
+        b = b ^ (c << 1);
+        c = c + a;
+    }
+    EXPECT_EQ(MixAcrossCalls(5), a ^ b ^ c);
+    DWORD count = 0;
+    EXPECT_TRUE(OrnGetNVRamCount(&count));  // the library itself goes on working
+}
+
+TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
+    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    ASSERT_TRUE(OrnOpen());
+    BYTE* window = vPtr;
+    ASSERT_TRUE(OrnClose());
+    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    // Nothing of the window or its reservation stays mapped: the whole
+    // range can be mapped afresh without replacing anything.
+    void* again = mmap(window - kPageSize, kReservationLength + kPageSize, PROT_READ,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    EXPECT_EQ(again, static_cast<void*>(window - kPageSize));
+    if (again != MAP_FAILED) munmap(again, kReservationLength + kPageSize);
+    EXPECT_EQ(vBasePtr, nullptr);
+}
+
+}  // namespace
+
+#endif

@@ -1,0 +1,212 @@
+// The virtual board as firmware: natural statuses, fault rules, the trace
+// format, ports, re-entry and the state file.
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <random>
+
+#include "board-fixture.h"
+#include "ornsim.h"
+#include "zoka.h"
+
+namespace {
+
+using VirtualBoard = BoardTest;
+
+// Calls the board directly, the way a gate does.
+struct Direct {
+    ornsim* sim = ornsim_start();
+    ~Direct() { ornsim_stop(sim); }
+    uint16_t Call(DWORD function, void* block) {
+        return ornsim_call(sim, function, block, [](void*, uint16_t, uint32_t) -> void* { return nullptr; }, nullptr);
+    }
+};
+
+// A block of `size` bytes that starts with `head`.
+std::vector<BYTE> Block(size_t size, std::vector<BYTE> head) {
+    head.resize(size, 0);
+    return head;
+}
+
+TEST_F(VirtualBoard, StatusesForRequestsTheBoardCannotServe) {
+    Direct board;
+    ASSERT_NE(board.sim, nullptr);
+    struct Case {
+        const char* what;
+        DWORD function;
+        std::vector<BYTE> block;
+        uint16_t status;
+    } cases[] = {
+        {"unknown function", 0x02, {0, 0, 0, 0}, 0x8000},
+        {"nvram index", 0x12, Block(16, {}), 0},
+        {"nvram index 4", 0x12, Block(16, {4}), 0x8033},
+        {"byte offset at the size", 0x13, {0, 0, 0, 0, 0x72, 0, 0, 0, 0}, 0x8051},
+        {"device query on cmos", 0x15, Block(16, {0, 0, 0, 0, 12}), 0x8011},
+        {"device size field short", 0x15, Block(16, {3, 0, 0, 0, 11}), 0x8051},
+        {"block beyond the count", 0x16, Block(20, {3, 0, 0, 0, 8, 0, 0, 0, 12}), 0x8051},
+        {"raw command 3", 0x17, {3, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0}, 0x8051},
+        {"raw on cmos", 0x17, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, 0x8011},
+        {"bus id not declared", 0x21, {2, 0x50, 0, 0, 0, 1}, 0x8021},
+        {"no device", 0x21, {0, 0x51, 0, 0, 0, 1}, 0x8022},
+        {"protocol 3", 0x21, {0, 0x50, 0, 0, 0, 3}, 0x8023},
+        {"protocol 0x84", 0x21, {0, 0x50, 0, 0, 0, 0x84}, 0x8023},
+        {"fast protocol", 0x21, {0, 0x50, 0, 0, 0, 0x82}, 0},
+        {"read-only device", 0x22, {0, 0x50, 0, 0, 0, 1}, 0x8022},
+        {"bus index", 0x26, Block(28, {4, 0, 0, 0, 24}), 0x8021},
+        {"cpu size field", 0x03, Block(76, {75}), 0x8051},
+        {"sensor index", 0x53, {2, 0, 0, 0, 0, 0, 0, 0}, 0x8041},
+        {"battery size field", 0x64, Block(24, {}), 0x8051},
+        {"battery beyond count", 0x63, Block(88, {1, 0, 0, 0, 84}), 0x8041},
+        {"system state size", 0x61, {11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0x8051},
+    };
+    for (auto& c : cases) EXPECT_EQ(board.Call(c.function, c.block.data()), c.status) << c.what;
+}
+
+TEST_F(VirtualBoard, FlashProgramsEraseAndLocks) {
+    Direct board;
+    zoka::NVRamByteBlock write{3, 0x1001, 0x0F};
+    EXPECT_EQ(board.Call(0x14, &write), 0);
+    write.data = 0xF3;
+    EXPECT_EQ(board.Call(0x14, &write), 0);
+    zoka::NVRamByteBlock read{3, 0x1001, 0};
+    EXPECT_EQ(board.Call(0x13, &read), 0);
+    EXPECT_EQ(read.data, 0x03);  // old AND new
+    zoka::NVRawBlock lock{3, 1, 2}, erase{3, 1, 0}, unlock{3, 1, 1};
+    EXPECT_EQ(board.Call(0x17, &lock), 0);
+    EXPECT_EQ(board.Call(0x14, &write), 0x8032);
+    EXPECT_EQ(board.Call(0x17, &erase), 0x8032);
+    EXPECT_EQ(board.Call(0x17, &unlock), 0);
+    EXPECT_EQ(board.Call(0x17, &erase), 0);
+    EXPECT_EQ(board.Call(0x13, &read), 0);
+    EXPECT_EQ(read.data, 0xFF);
+    zoka::NVRamByteBlock other{3, 0x0FFF, 0};  // the block before keeps its bytes
+    EXPECT_EQ(board.Call(0x13, &other), 0);
+    EXPECT_EQ(other.data, 0xFF);
+}
+
+TEST_F(VirtualBoard, FaultRulesMatchFunctionIndexAndCall) {
+    UseBoard(
+        "[fault]\nfunction = 0x13\nindex = 1\ncall = 2\nstatus = 0x8031\n"
+        "[fault]\nfunction = 0x13\nindex = 1\nstatus = 0x8033\n");
+    Direct board;
+    zoka::NVRamByteBlock b0{0, 0, 0}, b1{1, 0, 0x77};
+    EXPECT_EQ(board.Call(0x13, &b0), 0);       // another index
+    EXPECT_EQ(board.Call(0x13, &b1), 0x8033);  // first call: the second rule
+    EXPECT_EQ(board.Call(0x13, &b1), 0x8031);  // second call: the first rule
+    EXPECT_EQ(board.Call(0x13, &b1), 0x8033);
+    EXPECT_EQ(b1.data, 0x77);  // a failing call changes nothing
+}
+
+TEST_F(VirtualBoard, TraceLines) {
+    Direct board;
+    DWORD count = 0;
+    board.Call(0x11, &count);
+    board.Call(0x33, nullptr);
+    board.Call(0x99, &count);
+    board.Call(0x11, nullptr);
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "call 0x11 00000000 -> 0x0000 04000000",
+                                                 "call 0x33 null -> 0x0000 null", "call 0x99 ? -> 0x8000 ?",
+                                                 "call 0x11 null -> 0x8051 null"}));
+}
+
+TEST_F(VirtualBoard, PortsAndIoPrivilege) {
+    ASSERT_TRUE(OrnOpen());  // ports go to the running instance
+    ClearTrace();
+    EXPECT_EQ(ornsim_port_in(1, 0x2E), 0x87u);  // from the board
+    EXPECT_EQ(ornsim_port_in(1, 0x300), 0xFFu);  // any other port
+    ornsim_port_out(4, 0x300, 0x11223344);
+    EXPECT_EQ(ornsim_port_in(2, 0x301), 0x2233u);
+    EXPECT_EQ(ornsim_port_in(4, 0x300), 0x11223344u);
+    EXPECT_EQ(ornsim_iopl(), 1);
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"inb 0x002e -> 0x87", "inb 0x0300 -> 0xff", "outl 0x0300 0x11223344",
+                                                 "inw 0x0301 -> 0x2233", "inl 0x0300 -> 0x11223344", "iopl allow"}));
+}
+
+// A resolver that calls the firmware again from inside a call.
+void* Reenter(void* context, uint16_t, uint32_t) {
+    DWORD count;
+    ornsim_call(static_cast<ornsim*>(context), 0x11, &count, nullptr, nullptr);
+    return nullptr;
+}
+
+void CallThatReenters() {
+    ornsim* sim = ornsim_start();
+    zoka::PassThruBlock block{1, {0, 0}};
+    ornsim_call(sim, 0x71, &block, Reenter, sim);
+}
+
+TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(CallThatReenters(), "ornsim: re-entered");
+}
+
+TEST_F(VirtualBoard, StateFileKeepsWritesBetweenOpens) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());
+    BYTE data[3] = {1, 2, 3};
+    DWORD count = 0;
+    ASSERT_TRUE(OrnWriteNVRam(1, 0x10, 3, data, &count));
+    ASSERT_TRUE(OrnSetBacklightValue(0x22));
+    ASSERT_TRUE(OrnClose());
+    ASSERT_TRUE(OrnOpen());
+    BYTE back[3] = {};
+    ASSERT_TRUE(OrnReadNVRam(1, 0x10, 3, back, &count));
+    EXPECT_EQ(memcmp(back, data, 3), 0);
+    BYTE brightness = 0;
+    ASSERT_TRUE(OrnGetBacklightValue(&brightness));
+    EXPECT_EQ(brightness, 0x22);
+    ASSERT_TRUE(OrnClose());
+
+    // The same state file for another board is refused, and kept.
+    UseBoard("[nvram]\ntype = 0\nsize = 16\n", false);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ornsim: " + Path("state") + ": state file was made for another board; remove it to start afresh\n");
+    EXPECT_EQ(LastError(), 0x8100u);
+    unsetenv("ORNSIM_BOARD");
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnReadNVRam(1, 0x10, 3, back, &count));
+    EXPECT_EQ(memcmp(back, data, 3), 0);
+}
+
+// A writer killed at any point leaves a state file that holds every write
+// whose call returned.
+TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 8; ++round) {
+        int progress[2];
+        ASSERT_EQ(pipe(progress), 0);
+        pid_t child = fork();
+        if (child == 0) {
+            close(progress[0]);
+            if (!OrnOpen()) _exit(1);
+            for (DWORD i = 0;; i = (i + 1) % 512) {
+                BYTE value = BYTE(round * 16 + i);
+                DWORD count;
+                if (!OrnWriteNVRam(1, i, 1, &value, &count) || count != 1) _exit(2);
+                if (write(progress[1], &i, sizeof i) != sizeof i) _exit(3);
+            }
+        }
+        close(progress[1]);
+        DWORD done = 0, last = 0;
+        const DWORD stopAfter = 1 + random() % 400;
+        while (done < stopAfter && read(progress[0], &last, sizeof last) == sizeof last) ++done;
+        kill(child, SIGKILL);
+        int status;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended on its own: " << status;
+        close(progress[0]);
+
+        ASSERT_TRUE(OrnOpen()) << "round " << round;
+        BYTE back[512];
+        DWORD count = 0;
+        ASSERT_TRUE(OrnReadNVRam(1, 0, sizeof back, back, &count));
+        ASSERT_TRUE(OrnClose());
+        for (DWORD i = 0; i <= last; ++i) ASSERT_EQ(back[i], BYTE(round * 16 + i)) << "round " << round << " byte " << i;
+    }
+}
+
+}  // namespace
