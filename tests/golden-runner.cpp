@@ -9,6 +9,7 @@
 //   file: NAME HEX ...     create a file in the work folder before the run
 //   show: NAME             show the file's bytes after the run
 //   state: on|off          keep the board's memories in a state file from here on
+//   literal: on|off        show usage texts in full (else they stand as one line)
 //   $ ARGS                 run the tool with these words (split at blanks)
 // Output lines, written by --update and compared otherwise:
 //   | TEXT  standard output    ! TEXT  standard error    @ TEXT  trace
@@ -116,6 +117,11 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
+// The usage texts the tool prints on its usage exits, each with the line
+// that stands for it in the golden files. Learnt from the tool itself; the
+// texts in full are checked where the golden file asks for them literally.
+using UsageTexts = std::vector<std::pair<std::string, std::string>>;
+
 struct Case {
     std::string board;
     std::vector<std::string> boardLines;
@@ -127,7 +133,17 @@ class Runner {
 public:
     Runner(const Options& o, const std::string& work) : o_(o), work_(work) {}
 
-    std::string Run(const Case& c, const std::vector<std::string>& args, bool state) {
+    // Learns the usage exits: no words, and "-help" after each category.
+    void LearnUsage() {
+        static const char* const kCategories[] = {"-INFO", "-NVR",  "-I2C", "-WD",   "-VGA",
+                                                  "-TEMP", "-VOLT", "-SYS", "-BATT", "-OEM"};
+        Case none;
+        usage_.emplace_back(Stdout(none, {}), "<usage>");
+        for (const char* category : kCategories)
+            usage_.emplace_back(Stdout(none, {category, "-help"}), std::string("<usage and ") + (category + 1) + " help>");
+    }
+
+    std::string Run(const Case& c, const std::vector<std::string>& args, bool state, bool literal) {
         std::string boardPath;
         if (!c.board.empty() || !c.boardLines.empty()) {
             std::string text = ReadFile(c.board.empty() ? o_.defaultBoard : o_.boards + "/" + c.board);
@@ -166,10 +182,9 @@ public:
         waitpid(pid, &status, 0);
 
         std::string result;
-        std::string stdoutText = ReadFile(out);
-        if (!o_.firmwareLine.empty()) {
-            for (size_t at; (at = stdoutText.find(o_.firmwareLine + "\n")) != std::string::npos;)
-                stdoutText.replace(at, o_.firmwareLine.size(), "<firmware access>");
+        std::string stdoutText = WithoutFirmwareLine(ReadFile(out));
+        for (const auto& [text, label] : usage_) {
+            if (!literal && !text.empty() && stdoutText == text) stdoutText = label + '\n';
         }
         AppendStream(result, '|', stdoutText);
         AppendStream(result, '!', ReadFile(err));
@@ -185,8 +200,22 @@ public:
     }
 
 private:
+    std::string Stdout(const Case& c, const std::vector<std::string>& args) {
+        Run(c, args, false, true);
+        return WithoutFirmwareLine(ReadFile(work_ + "/stdout"));
+    }
+
+    // The version's second line names the build's firmware access.
+    std::string WithoutFirmwareLine(std::string text) const {
+        if (o_.firmwareLine.empty()) return text;
+        for (size_t at; (at = text.find(o_.firmwareLine + "\n")) != std::string::npos;)
+            text.replace(at, o_.firmwareLine.size(), "<firmware access>");
+        return text;
+    }
+
     const Options& o_;
     std::string work_;
+    UsageTexts usage_;
 };
 
 std::string Unhex(const std::vector<std::string>& words, size_t from) {
@@ -198,10 +227,11 @@ std::string Unhex(const std::vector<std::string>& words, size_t from) {
 // Produces the golden file as the tool behaves now.
 std::string Regenerate(const Options& o, const std::string& text, const std::string& work) {
     Runner runner(o, work);
+    runner.LearnUsage();
     std::istringstream in(text);
     std::string out;
     Case c;
-    bool state = false;
+    bool state = false, literal = false;
     for (std::string line; std::getline(in, line);) {
         if (IsOutputLine(line)) continue;
         out += line + '\n';
@@ -209,11 +239,12 @@ std::string Regenerate(const Options& o, const std::string& text, const std::str
         else if (StartsWith(line, "+ ")) c.boardLines.push_back(line.substr(2));
         else if (StartsWith(line, "show: ")) c.show.push_back(line.substr(6));
         else if (StartsWith(line, "state: ")) state = line.substr(7) == "on";
+        else if (StartsWith(line, "literal: ")) literal = line.substr(9) == "on";
         else if (StartsWith(line, "file: ")) {
             auto words = Split(line.substr(6));
             if (!words.empty()) c.files.emplace_back(words[0], Unhex(words, 1));
         } else if (line == "$" || StartsWith(line, "$ ")) {
-            out += runner.Run(c, Split(line.substr(1)), state);
+            out += runner.Run(c, Split(line.substr(1)), state, literal);
             c = Case{};
         }
     }

@@ -1,5 +1,7 @@
 # The command frame: help, usage, version, dispatch and exit statuses.
-# Nothing here opens the library unless a handler runs.
+# Nothing here opens the library unless a handler runs. The usage texts are
+# shown in full here; the other golden files show each as one line.
+literal: on
 
 # no arguments: usage, 247
 $
@@ -377,7 +379,7 @@ $ -FOO
 |
 = 247
 
-# -help anywhere after the category
+# -help anywhere after the category: the usage and the category's help
 $ -NVR -r -HeLp
 | Ornsys4Linux Test/Demo-Application Version X2.00b
 | <firmware access>
@@ -442,6 +444,349 @@ $ -NVR -r -HeLp
 |                       raw nvram block unlock
 |    -NVR -be <index> <block>
 |                       raw nvram block erase
+|
+|
+= 247
+
+$ -INFO -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category INFO:
+|    -INFO -b           read board information
+|    -INFO -c           read cpu information
+|    -INFO -m           write new maintenance date
+|    -INFO -gc [-f <filename>]      dump board config to screen or file
+|    -INFO -sc -f <filename>        write new board config from file
+|
+|
+= 247
+
+$ -I2C -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category I2C:
+|    -I2C -c            get i2c bus count
+|
+|    -I2C -q <index>    get i2c bus info
+|
+|    -I2C -rb <bus-id> <dev addr> <offset> <prot>
+|                       read byte
+|    -I2C -wb <bus-id> <dev addr> <offset> <prot> <byte>
+|                       write byte
+|
+|    -I2C -rw <bus-id> <dev addr> <offset> <prot>
+|                       read word
+|    -I2C -ww <bus-id> <dev addr> <offset> <prot> <word>
+|                       write word
+|
+|    -I2C -br <bus-id> <dev addr> <offset> <prot> <length>
+|                       read block
+|    -I2C -bw <bus-id> <dev addr> <offset> <prot> <data>
+|                       write block
+|
+|    -I2C -br <bus-id> <dev addr> <offset> <prot> <length> -f <filename>
+|                       read block to file
+|    -I2C -bw <bus-id> <dev addr> <offset> <prot> <length> -f <filename>
+|                       write block from file
+|
+|     bus ID:    0 -> SMBus      1 -> OEM I2C bus
+|               10 -> LFP EDID  11 -> VGA DDC
+|
+|     protocol:  0 ->  none, offset not valid, standard speed
+|                1 ->  8-bit transfer, standard speed
+|                2 -> 16-bit transfer, standard speed
+|               80 ->  none, offset not valid, fast speed
+|               81 ->  8-bit transfer, fast speed
+|               82 -> 16-bit transfer, fast speed
+|
+|
+= 247
+
+$ -WD -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category WD:
+|    -WD -s             get watchdog status
+|
+|    -WD -t             trigger watchdog
+|
+|    -WD -c <delay> <timeout> <command>
+|                       configure watchdog
+|
+|
+= 247
+
+$ -VGA -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category VGA:
+|    -VGA -b <on/off>   turn backlight on/off (0/1)
+|
+|    -VGA -gb           get backlight value
+|    -VGA -sb <value>   set backlight value
+|
+|    -VGA -gc           get contrast value
+|    -VGA -sc <value>   set contrast value
+|
+|
+= 247
+
+$ -TEMP -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category TEMP:
+|    -TEMP -c           get number of temp sensors
+|
+|    -TEMP -q <index>   get info about temp sensors
+|
+|    -TEMP -g <index>   get temp value
+|
+|    -TEMP -a           get all temp values
+|
+|
+= 247
+
+$ -VOLT -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category VOLT:
+|    -VOLT -c           get number of voltage sensors
+|
+|    -VOLT -q <index>   get info about voltage sensors
+|
+|    -VOLT -g <index>   get voltage
+|
+|    -VOLT -a           get all voltages
+|
+|
+= 247
+
+$ -SYS -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category SYS:
+|    -SYS               get system status
+|
+|
+= 247
+
+$ -BATT -help
+| Ornsys4Linux Test/Demo-Application Version X2.00b
+| <firmware access>
+|
+| usage: ornsys <category> <option> [<arg1> <arg2> ...]
+|        ornsys [-help|-longhelp|-version]
+|
+|   where category is one of:
+|     -INFO     information of the board and cpu
+|     -NVR      data of non volatile ram
+|     -I2C      data on I2C-bus
+|     -WD       settings of the watchdog
+|     -VGA      and settings of VGA
+|     -TEMP     temperature sensor
+|     -VOLT     voltage sensor
+|     -SYS      system information
+|     -BATT     battery info
+|     -OEM      oem functions
+|
+|   use "ornsys <category> -help" to see options for specified
+|         categroy
+|
+|    -help        displays short help message
+|    -longhelp    displays help with all options for all categories
+|    -version     displays version information
+|
+|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
+|
+|
+|   valid options for category BATT:
+|    -BATT -c           get number of batteries
+|
+|    -BATT -i <index>   get battery info
+|
+|    -BATT -g <index>   get battery status
 |
 |
 = 247
@@ -525,6 +870,16 @@ $ -INFO -longhelp
 |    -INFO -sc -f <filename>        write new board config from file
 |
 |
+= 247
+
+# the usage exits of the other golden files, as they show them
+literal: off
+$
+| <usage>
+= 247
+
+$ -I2C -c -help
+| <usage and I2C help>
 = 247
 
 # the firmware directory does not answer: the open fails

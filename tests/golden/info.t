@@ -108,276 +108,31 @@ $ -INFO -gc -f cfg.bin
 
 # usage errors: the trace stays empty, the library is never opened
 $ -INFO -gc -F out.bin
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -b x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -c -f out.bin
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -gc -f
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -gc -f a b
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -sc
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 $ -INFO -x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category INFO:
-|    -INFO -b           read board information
-|    -INFO -c           read cpu information
-|    -INFO -m           write new maintenance date
-|    -INFO -gc [-f <filename>]      dump board config to screen or file
-|    -INFO -sc -f <filename>        write new board config from file
-|
-|
+| <usage and INFO help>
 = 247
 
 # failures reached through the firmware

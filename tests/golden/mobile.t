@@ -31,38 +31,7 @@ $ -SYS
 
 # anything after -SYS is a usage error found after the open
 $ -SYS extra
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category SYS:
-|    -SYS               get system status
-|
-|
+| <usage and SYS help>
 @ open
 = 247
 
@@ -210,200 +179,21 @@ $ -BATT -c
 = 255
 
 $ -BATT -c 1
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category BATT:
-|    -BATT -c           get number of batteries
-|
-|    -BATT -i <index>   get battery info
-|
-|    -BATT -g <index>   get battery status
-|
-|
+| <usage and BATT help>
 = 247
 
 $ -BATT -g
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category BATT:
-|    -BATT -c           get number of batteries
-|
-|    -BATT -i <index>   get battery info
-|
-|    -BATT -g <index>   get battery status
-|
-|
+| <usage and BATT help>
 = 247
 
 $ -BATT -x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category BATT:
-|    -BATT -c           get number of batteries
-|
-|    -BATT -i <index>   get battery info
-|
-|    -BATT -g <index>   get battery status
-|
-|
+| <usage and BATT help>
 = 247
 
 $ -OEM -r
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category OEM:
-|    -OEM -r           OEM read function
-|
-|    -OEM -w           OEM write function
-|
-|    -OEM -p           OEM thru function
-|
-|    OEM FUNCTIONS NOT IMPLEMENTED YET!
-|
-|
+| <usage and OEM help>
 = 247
 
 $ -OEM -p 1 2
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category OEM:
-|    -OEM -r           OEM read function
-|
-|    -OEM -w           OEM write function
-|
-|    -OEM -p           OEM thru function
-|
-|    OEM FUNCTIONS NOT IMPLEMENTED YET!
-|
-|
+| <usage and OEM help>
 = 247

@@ -4,17 +4,12 @@ board: nvr-odd.board
 $ -NVR -r 0
 |  0x000x: 00 01 02 03  41 42 43 44  7f 80 ff 20  00 00 00 00  ....ABCD... ....
 |  0x010x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x020x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x030x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x040x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x050x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x060x: 00 00 00 00  00 00 00 00  00 00 00 00  00 00 00 00  ................
-|  0x070x: 00 00  ..
+|  0x020x: 00 00  ..
 @ open
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ call 0x11 00000000 -> 0x0000 04000000
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ call 0x12 01000000000000000000000000000000 -> 0x0000 01000000070000001000000006000000
 @ call 0x12 02000000000000000000000000000000 -> 0x0000 02000000020000000001000002000000
 @ call 0x12 03000000000000000000000000000000 -> 0x0000 03000000030000000000020001000000
@@ -52,86 +47,6 @@ $ -NVR -r 0
 @ call 0x13 000000001f00000000 -> 0x0000 000000001f00000000
 @ call 0x13 000000002000000000 -> 0x0000 000000002000000000
 @ call 0x13 000000002100000000 -> 0x0000 000000002100000000
-@ call 0x13 000000002200000000 -> 0x0000 000000002200000000
-@ call 0x13 000000002300000000 -> 0x0000 000000002300000000
-@ call 0x13 000000002400000000 -> 0x0000 000000002400000000
-@ call 0x13 000000002500000000 -> 0x0000 000000002500000000
-@ call 0x13 000000002600000000 -> 0x0000 000000002600000000
-@ call 0x13 000000002700000000 -> 0x0000 000000002700000000
-@ call 0x13 000000002800000000 -> 0x0000 000000002800000000
-@ call 0x13 000000002900000000 -> 0x0000 000000002900000000
-@ call 0x13 000000002a00000000 -> 0x0000 000000002a00000000
-@ call 0x13 000000002b00000000 -> 0x0000 000000002b00000000
-@ call 0x13 000000002c00000000 -> 0x0000 000000002c00000000
-@ call 0x13 000000002d00000000 -> 0x0000 000000002d00000000
-@ call 0x13 000000002e00000000 -> 0x0000 000000002e00000000
-@ call 0x13 000000002f00000000 -> 0x0000 000000002f00000000
-@ call 0x13 000000003000000000 -> 0x0000 000000003000000000
-@ call 0x13 000000003100000000 -> 0x0000 000000003100000000
-@ call 0x13 000000003200000000 -> 0x0000 000000003200000000
-@ call 0x13 000000003300000000 -> 0x0000 000000003300000000
-@ call 0x13 000000003400000000 -> 0x0000 000000003400000000
-@ call 0x13 000000003500000000 -> 0x0000 000000003500000000
-@ call 0x13 000000003600000000 -> 0x0000 000000003600000000
-@ call 0x13 000000003700000000 -> 0x0000 000000003700000000
-@ call 0x13 000000003800000000 -> 0x0000 000000003800000000
-@ call 0x13 000000003900000000 -> 0x0000 000000003900000000
-@ call 0x13 000000003a00000000 -> 0x0000 000000003a00000000
-@ call 0x13 000000003b00000000 -> 0x0000 000000003b00000000
-@ call 0x13 000000003c00000000 -> 0x0000 000000003c00000000
-@ call 0x13 000000003d00000000 -> 0x0000 000000003d00000000
-@ call 0x13 000000003e00000000 -> 0x0000 000000003e00000000
-@ call 0x13 000000003f00000000 -> 0x0000 000000003f00000000
-@ call 0x13 000000004000000000 -> 0x0000 000000004000000000
-@ call 0x13 000000004100000000 -> 0x0000 000000004100000000
-@ call 0x13 000000004200000000 -> 0x0000 000000004200000000
-@ call 0x13 000000004300000000 -> 0x0000 000000004300000000
-@ call 0x13 000000004400000000 -> 0x0000 000000004400000000
-@ call 0x13 000000004500000000 -> 0x0000 000000004500000000
-@ call 0x13 000000004600000000 -> 0x0000 000000004600000000
-@ call 0x13 000000004700000000 -> 0x0000 000000004700000000
-@ call 0x13 000000004800000000 -> 0x0000 000000004800000000
-@ call 0x13 000000004900000000 -> 0x0000 000000004900000000
-@ call 0x13 000000004a00000000 -> 0x0000 000000004a00000000
-@ call 0x13 000000004b00000000 -> 0x0000 000000004b00000000
-@ call 0x13 000000004c00000000 -> 0x0000 000000004c00000000
-@ call 0x13 000000004d00000000 -> 0x0000 000000004d00000000
-@ call 0x13 000000004e00000000 -> 0x0000 000000004e00000000
-@ call 0x13 000000004f00000000 -> 0x0000 000000004f00000000
-@ call 0x13 000000005000000000 -> 0x0000 000000005000000000
-@ call 0x13 000000005100000000 -> 0x0000 000000005100000000
-@ call 0x13 000000005200000000 -> 0x0000 000000005200000000
-@ call 0x13 000000005300000000 -> 0x0000 000000005300000000
-@ call 0x13 000000005400000000 -> 0x0000 000000005400000000
-@ call 0x13 000000005500000000 -> 0x0000 000000005500000000
-@ call 0x13 000000005600000000 -> 0x0000 000000005600000000
-@ call 0x13 000000005700000000 -> 0x0000 000000005700000000
-@ call 0x13 000000005800000000 -> 0x0000 000000005800000000
-@ call 0x13 000000005900000000 -> 0x0000 000000005900000000
-@ call 0x13 000000005a00000000 -> 0x0000 000000005a00000000
-@ call 0x13 000000005b00000000 -> 0x0000 000000005b00000000
-@ call 0x13 000000005c00000000 -> 0x0000 000000005c00000000
-@ call 0x13 000000005d00000000 -> 0x0000 000000005d00000000
-@ call 0x13 000000005e00000000 -> 0x0000 000000005e00000000
-@ call 0x13 000000005f00000000 -> 0x0000 000000005f00000000
-@ call 0x13 000000006000000000 -> 0x0000 000000006000000000
-@ call 0x13 000000006100000000 -> 0x0000 000000006100000000
-@ call 0x13 000000006200000000 -> 0x0000 000000006200000000
-@ call 0x13 000000006300000000 -> 0x0000 000000006300000000
-@ call 0x13 000000006400000000 -> 0x0000 000000006400000000
-@ call 0x13 000000006500000000 -> 0x0000 000000006500000000
-@ call 0x13 000000006600000000 -> 0x0000 000000006600000000
-@ call 0x13 000000006700000000 -> 0x0000 000000006700000000
-@ call 0x13 000000006800000000 -> 0x0000 000000006800000000
-@ call 0x13 000000006900000000 -> 0x0000 000000006900000000
-@ call 0x13 000000006a00000000 -> 0x0000 000000006a00000000
-@ call 0x13 000000006b00000000 -> 0x0000 000000006b00000000
-@ call 0x13 000000006c00000000 -> 0x0000 000000006c00000000
-@ call 0x13 000000006d00000000 -> 0x0000 000000006d00000000
-@ call 0x13 000000006e00000000 -> 0x0000 000000006e00000000
-@ call 0x13 000000006f00000000 -> 0x0000 000000006f00000000
-@ call 0x13 000000007000000000 -> 0x0000 000000007000000000
-@ call 0x13 000000007100000000 -> 0x0000 000000007100000000
 @ close
 = 0
 
@@ -286,139 +201,11 @@ $ -NVR -r 1 0 1
 = 255
 
 $ -NVR -r
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 
 $ -NVR -r 1 2 3 4
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 
 # writes, read back from the state file
@@ -490,139 +277,11 @@ $ -NVR -w 1 0 3 1 2
 = 247
 
 $ -NVR -w 1 0 2 -F x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 
 $ -NVR -w 1 -f
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 
 $ -NVR -w 1 -f missing.bin
@@ -886,140 +545,12 @@ $ -NVR -be 3 8
 = 253
 
 $ -NVR -a 3 0
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 @ open
 = 247
 
 $ -NVR -bl 3
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 state: off
 
@@ -1030,7 +561,7 @@ $ -NVR -w 2 0 1
 @ open
 @ call 0x12 02000000000000000000000000000000 -> 0x0000 02000000020000000001000002000000
 @ call 0x11 00000000 -> 0x0000 04000000
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ call 0x12 01000000000000000000000000000000 -> 0x0000 01000000070000001000000006000000
 @ call 0x12 02000000000000000000000000000000 -> 0x0000 02000000020000000001000002000000
 @ call 0x12 03000000000000000000000000000000 -> 0x0000 03000000030000000000020001000000
@@ -1043,6 +574,6 @@ $ -NVR -w 0 0x71 2 1 2
 | Writing bytes to NVRam #0x0000...
 ! utNVRamWrite: requested address out of range!
 @ open
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ close
 = 251

@@ -90,7 +90,7 @@ board: nvr-odd.board
 $ -NVR -I
 | NVRamInfo for NVRam 0x0000:
 |  NVRamType:       0x0000 (NVRamUserCMOS)
-|  NVRamSize:       0x0072 bytes
+|  NVRamSize:       0x0022 bytes
 |  NVRamFlags:      0x0003 (rw)
 |
 |
@@ -115,7 +115,7 @@ $ -NVR -I
 @ open
 @ call 0x11 00000000 -> 0x0000 04000000
 @ call 0x11 00000000 -> 0x0000 04000000
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ call 0x11 00000000 -> 0x0000 04000000
 @ call 0x12 01000000000000000000000000000000 -> 0x0000 01000000070000001000000006000000
 @ call 0x11 00000000 -> 0x0000 04000000
@@ -331,7 +331,7 @@ $ -NVR -t
 | |NVRam-   |NVRam-  |NVRam-  |NVRam-  |NVRam-  |NVRAM-  |NVRam-  |
 | |   Index |   type |   size |  flags |  ManID |  DevID |BlockCnt|
 | +---------+--------+--------+--------+--------+--------+--------+
-| |  0x0000 | 0x0000 | 0x0072 | 0x0003 |  ----  |  ----  |  ----  |
+| |  0x0000 | 0x0000 | 0x0022 | 0x0003 |  ----  |  ----  |  ----  |
 | |  0x0001 | 0x0007 | 0x0010 | 0x0006 |  ----  |  ----  |  ----  |
 | |  0x0002 | 0x0002 | 0x0100 | 0x0002 |  ----  |  ----  |  ----  |
 | |  0x0003 | 0x0003 | 0x20000 | 0x0001 | 0x0001 | 0x227e | 0x0008 |
@@ -340,7 +340,7 @@ $ -NVR -t
 @ open
 @ call 0x11 00000000 -> 0x0000 04000000
 @ call 0x11 00000000 -> 0x0000 04000000
-@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000007200000003000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000002200000003000000
 @ call 0x11 00000000 -> 0x0000 04000000
 @ call 0x12 01000000000000000000000000000000 -> 0x0000 01000000070000001000000006000000
 @ call 0x11 00000000 -> 0x0000 04000000
@@ -420,278 +420,22 @@ $ -NVR -t
 
 # wrong word counts end with the usage text after the library was opened
 $ -NVR -i 1 2
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 @ open
 = 247
 
 $ -NVR -c 1
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 @ open
 = 247
 
 $ -NVR -q 3
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 @ open
 = 247
 
 $ -NVR -x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category NVR:
-|    -NVR -c            get number of nvrams
-|
-|    -NVR -i            get all nvram information
-|    -NVR -i <index>    get info for nvram <index>
-|
-|    -NVR -d            get device information for all nvrams
-|    -NVR -d <index>    get device information for <index>
-|
-|    -NVR -q <index> <block>
-|                       get block information
-|
-|    -NVR -t            print fancy table with nvram/device info
-|                       for all nvrams
-|
-|    -NVR -r <index>    read whole nvram
-|    -NVR -r <index> <offset>
-|                       read a byte from nvram
-|    -NVR -r <index> <offset> <length>
-|                       read bytes from nvram
-|
-|    -NVR -w <index> <offset> <byte>
-|                       write a byte to nvram
-|    -NVR -w <index> <offset> <length> <byte0> <byte1> ... 
-|                       write bytes to nvram
-|    -NVR -w <index> -f <filename>          
-|                     write data from file to nvram
-|    -NVR -a <index> <block> <command>
-|                       raw nvram block access
-|    -NVR -bl <index> <block>
-|                       raw nvram block lock
-|    -NVR -bu <index> <block>
-|                       raw nvram block unlock
-|    -NVR -be <index> <block>
-|                       raw nvram block erase
-|
-|
+| <usage and NVR help>
 = 247
 
 board: absent.board

@@ -312,126 +312,15 @@ $ -VOLT -q 0
 = 255
 
 $ -TEMP -g
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category TEMP:
-|    -TEMP -c           get number of temp sensors
-|
-|    -TEMP -q <index>   get info about temp sensors
-|
-|    -TEMP -g <index>   get temp value
-|
-|    -TEMP -a           get all temp values
-|
-|
+| <usage and TEMP help>
 = 247
 
 $ -TEMP -c 1
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category TEMP:
-|    -TEMP -c           get number of temp sensors
-|
-|    -TEMP -q <index>   get info about temp sensors
-|
-|    -TEMP -g <index>   get temp value
-|
-|    -TEMP -a           get all temp values
-|
-|
+| <usage and TEMP help>
 = 247
 
 $ -VOLT -x
-| Ornsys4Linux Test/Demo-Application Version X2.00b
-| <firmware access>
-|
-| usage: ornsys <category> <option> [<arg1> <arg2> ...]
-|        ornsys [-help|-longhelp|-version]
-|
-|   where category is one of:
-|     -INFO     information of the board and cpu
-|     -NVR      data of non volatile ram
-|     -I2C      data on I2C-bus
-|     -WD       settings of the watchdog
-|     -VGA      and settings of VGA
-|     -TEMP     temperature sensor
-|     -VOLT     voltage sensor
-|     -SYS      system information
-|     -BATT     battery info
-|     -OEM      oem functions
-|
-|   use "ornsys <category> -help" to see options for specified
-|         categroy
-|
-|    -help        displays short help message
-|    -longhelp    displays help with all options for all categories
-|    -version     displays version information
-|
-|    all numbers can be entered in decimal (123), hex (0x07B) or octal (0173)
-|
-|
-|   valid options for category VOLT:
-|    -VOLT -c           get number of voltage sensors
-|
-|    -VOLT -q <index>   get info about voltage sensors
-|
-|    -VOLT -g <index>   get voltage
-|
-|    -VOLT -a           get all voltages
-|
-|
+| <usage and VOLT help>
 = 247
 
 board: absent.board
