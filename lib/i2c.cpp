@@ -19,36 +19,42 @@ BOOL BlockTransfer(DWORD function, BYTE busid, BYTE devaddr, WORD offset, BYTE* 
     return TRUE;
 }
 
+// Byte and word transfers build their block before taking the lock; a
+// read presets its data so that a firmware that writes nothing shows.
+template <typename Block, typename Value>
+BOOL ReadValue(DWORD function, BYTE busid, BYTE devaddr, WORD offset, Value* data, Value preset, BYTE protocol) {
+    if (!orn::Enter({data})) return FALSE;
+    Block block{busid, devaddr, offset, preset, protocol};
+    if (!orn::LockedCall(function, &block)) return FALSE;
+    *data = block.data;
+    return TRUE;
+}
+
+template <typename Block, typename Value>
+BOOL WriteValue(DWORD function, BYTE busid, BYTE devaddr, WORD offset, Value data, BYTE protocol) {
+    if (!orn::Enter()) return FALSE;
+    Block block{busid, devaddr, offset, data, protocol};
+    return orn::LockedCall(function, &block);
+}
+
 }  // namespace
 
 extern "C" {
 
 ORNAPI BOOL OrnI2CRead8(BYTE busid, BYTE devaddr, WORD offset, BYTE* data, BYTE protocol) {
-    if (!orn::Enter({data})) return FALSE;
-    zoka::I2CByteBlock block{busid, devaddr, offset, kReadPreset8, protocol};
-    if (!orn::LockedCall(zoka::I2CRead8, &block)) return FALSE;
-    *data = block.data;
-    return TRUE;
+    return ReadValue<zoka::I2CByteBlock>(zoka::I2CRead8, busid, devaddr, offset, data, kReadPreset8, protocol);
 }
 
 ORNAPI BOOL OrnI2CWrite8(BYTE busid, BYTE devaddr, WORD offset, BYTE data, BYTE protocol) {
-    if (!orn::Enter()) return FALSE;
-    zoka::I2CByteBlock block{busid, devaddr, offset, data, protocol};
-    return orn::LockedCall(zoka::I2CWrite8, &block);
+    return WriteValue<zoka::I2CByteBlock>(zoka::I2CWrite8, busid, devaddr, offset, data, protocol);
 }
 
 ORNAPI BOOL OrnI2CRead16(BYTE busid, BYTE devaddr, WORD offset, WORD* data, BYTE protocol) {
-    if (!orn::Enter({data})) return FALSE;
-    zoka::I2CWordBlock block{busid, devaddr, offset, kReadPreset16, protocol};
-    if (!orn::LockedCall(zoka::I2CRead16, &block)) return FALSE;
-    *data = block.data;
-    return TRUE;
+    return ReadValue<zoka::I2CWordBlock>(zoka::I2CRead16, busid, devaddr, offset, data, kReadPreset16, protocol);
 }
 
 ORNAPI BOOL OrnI2CWrite16(BYTE busid, BYTE devaddr, WORD offset, WORD data, BYTE protocol) {
-    if (!orn::Enter()) return FALSE;
-    zoka::I2CWordBlock block{busid, devaddr, offset, data, protocol};
-    return orn::LockedCall(zoka::I2CWrite16, &block);
+    return WriteValue<zoka::I2CWordBlock>(zoka::I2CWrite16, busid, devaddr, offset, data, protocol);
 }
 
 ORNAPI BOOL OrnGetI2CBusCount(DWORD* count) {

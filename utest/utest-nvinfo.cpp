@@ -267,3 +267,24 @@ int utNVRamInfoPrintTable() {
     printf("  ----: Info only available for NVRam-type 0x0003\n");
     return 0;
 }
+
+int utNVRamDescribe(const char* self, DWORD index, NVRAMINFO* info) {
+    return utLibCall(OrnGetNVRamInfo(index, info), "%s: OrnGetNVRamInfo() failed for index %#04x!\n", self,
+                     unsigned(index));
+}
+
+int utNVRamCheckTransfer(const char* self, DWORD index, DWORD offset, DWORD length, bool write) {
+    NVRAMINFO info{};
+    if (int r = utNVRamDescribe(self, index, &info)) return r;
+    // The exact sum: a negative offset or length is a huge one, not a wrap.
+    if (uint64_t(offset) + length > info.NVRamSize) {
+        fprintf(stderr, "%s: requested address out of range!\n", self);
+        return -5;
+    }
+    if (!(info.NVRamFlags & (write ? 2 : 1))) {
+        fprintf(stderr, write ? "%s: NVRam index %#04x is not writeable!\n" : "%s: NVRam index %#04x is not readable!\n",
+                self, unsigned(index));
+        return write ? -7 : -6;
+    }
+    return 0;
+}

@@ -24,19 +24,7 @@ int utHandleNVR_Read(int argc, char** argv) {
 
 DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer) {
     static constexpr const char* kSelf = "utNVRamRead";
-    NVRAMINFO info{};
-    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
-        fprintf(stderr, "%s: OrnGetNVRamInfo() failed for index %#04x!\n", kSelf, unsigned(index));
-        return DWORD(-1);
-    }
-    if (uint64_t(offset) + length > info.NVRamSize) {
-        fprintf(stderr, "%s: requested address out of range!\n", kSelf);
-        return DWORD(-5);
-    }
-    if (!(info.NVRamFlags & 1)) {
-        fprintf(stderr, "%s: NVRam index %#04x is not readable!\n", kSelf, unsigned(index));
-        return DWORD(-6);
-    }
+    if (int r = utNVRamCheckTransfer(kSelf, index, offset, length, false)) return DWORD(r);
     *buffer = static_cast<BYTE*>(calloc(length ? length : 1, 1));
     if (*buffer == nullptr) {
         fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
@@ -53,10 +41,7 @@ DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer) {
 DWORD utNVRamReadAll(DWORD index, BYTE** buffer) {
     static constexpr const char* kSelf = "utNVRamReadAll";
     NVRAMINFO info{};
-    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
-        fprintf(stderr, "%s: OrnGetNVRamInfo() failed for index %#04x!\n", kSelf, unsigned(index));
-        return DWORD(-1);
-    }
+    if (int r = utNVRamDescribe(kSelf, index, &info)) return DWORD(r);
     DWORD read = utNVRamRead(index, 0, info.NVRamSize, buffer);
     if (SDWORD(read) < 0) fprintf(stderr, "%s:  Error in utNVRamRead!\n", kSelf);
     return read;

@@ -87,19 +87,7 @@ int utHandleNVR_WriteFile(DWORD index, char* filename) {
 
 DWORD utNVRamWrite(DWORD index, DWORD offset, DWORD length, BYTE* buffer) {
     static constexpr const char* kSelf = "utNVRamWrite";
-    NVRAMINFO info{};
-    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
-        fprintf(stderr, "%s: OrnGetNVRamInfo() failed for index %#04x!\n", kSelf, unsigned(index));
-        return DWORD(-1);
-    }
-    if (uint64_t(offset) + length > info.NVRamSize) {
-        fprintf(stderr, "%s: requested address out of range!\n", kSelf);
-        return DWORD(-5);
-    }
-    if (!(info.NVRamFlags & 2)) {
-        fprintf(stderr, "%s: NVRam index %#04x is not writeable!\n", kSelf, unsigned(index));
-        return DWORD(-7);
-    }
+    if (int r = utNVRamCheckTransfer(kSelf, index, offset, length, true)) return DWORD(r);
     DWORD count = 0;
     if (!utErrorHandling(OrnWriteNVRam(index, offset, length, buffer, &count))) {
         fprintf(stderr, "%s:  failed for index %#04x!\n", kSelf, unsigned(index));

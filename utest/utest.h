@@ -92,6 +92,11 @@ int utNVRamDeviceInfoPrintAll();
 int utNVRamBlockInfo(DWORD index, DWORD block, DWORD* bsize, DWORD* bflags);
 int utNVRamBlockInfoPrint(DWORD index, DWORD block);
 int utNVRamInfoPrintTable();
+// For the data commands: the NVRAM's description, the failure line naming
+// `self`; and the checks of a transfer before any byte moves (0, -1, -5,
+// or -6/-7 when the NVRAM is not readable/writable).
+int utNVRamDescribe(const char* self, DWORD index, NVRAMINFO* info);
+int utNVRamCheckTransfer(const char* self, DWORD index, DWORD offset, DWORD length, bool write);
 DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer);
 DWORD utNVRamReadAll(DWORD index, BYTE** buffer);
 int utNVRamReadAllPrint(DWORD index);
