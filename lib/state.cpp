@@ -70,8 +70,11 @@ BOOL findOrnErrString(DWORD code, char* buffer, DWORD length) {
 
 extern "C" {
 
+// Opening an open library changes nothing: the semaphore and the firmware
+// window in use stay as they are.
 ORNAPI BOOL OrnOpen(void) {
     dwLastErrorCode = ORN_SUCCESS;
+    if (bInit) return TRUE;
     if (sem_init(&hSem, 0, 1) != 0) return orn::Fail(ORN_DLL_CREATE_MUTEX);
     if (InitZokaBios() == 0) return orn::Fail(ORN_DLL_START_FAILED);
     bInit = TRUE;

@@ -4,6 +4,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "board-fixture.h"
@@ -44,6 +45,31 @@ TEST_F(Bios32Gate, DirectoryThatDoesNotKnowZokaFailsTheOpen) {
     EXPECT_EQ(LastError(), 0x8100u);
     EXPECT_EQ(ulBiosInterface, 0u);
     EXPECT_EQ(vBasePtr, nullptr);
+}
+
+// Places a directory header at physical address `at` whose directory code
+// at `directory` answers as given.
+void AddDirectory(std::vector<BYTE>& image, DWORD at, DWORD directory, bool zokaPresent) {
+    auto header = firmware_image::Header(directory, 1);
+    std::copy(header.begin(), header.end(), image.begin() + at);
+    auto code = firmware_image::DirectoryCode(zokaPresent);
+    std::copy(code.begin(), code.end(), image.begin() + directory);
+}
+
+TEST_F(Bios32Gate, HeaderInTheLastSixteenBytesOfTheWindowIsFound) {
+    auto image = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    std::fill_n(image.begin() + firmware_image::kHeaderAt, 16, 0);  // only the one below
+    AddDirectory(image, 0xFFFF0, 0xF0000, true);
+    UseImage(image);
+    EXPECT_TRUE(OrnOpen());
+}
+
+TEST_F(Bios32Gate, LowerOfTwoHeadersDecides) {
+    auto image = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    AddDirectory(image, 0xD0000, 0xD0100, false);  // below the good one, and it says no
+    UseImage(image);
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(LastError(), 0x8100u);
 }
 
 TEST_F(Bios32Gate, ImageWithoutDirectoryFailsTheOpen) {

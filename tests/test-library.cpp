@@ -167,6 +167,18 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
     EXPECT_EQ(LastError(), 0x8100u);
 }
 
+TEST_F(Library, OpeningAnOpenLibraryChangesNothing) {
+    ASSERT_TRUE(OrnOpen());
+    EXPECT_TRUE(OrnOpen());
+    EXPECT_EQ(LastError(), 0u);
+    DWORD count;
+    EXPECT_TRUE(OrnGetNVRamCount(&count));
+    EXPECT_TRUE(OrnClose());
+    EXPECT_FALSE(OrnClose());
+    EXPECT_EQ(Trace("open").size(), 1u);
+    EXPECT_EQ(Trace("close").size(), 1u);
+}
+
 TEST_F(Library, VersionsNeedAnOpenLibrary) {
     DWORD dll = 0;
     WORD version = 0;
