@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "utest.h"
 
@@ -53,7 +54,7 @@ int utHandleNVR_WriteBytes(DWORD index, DWORD offset, char** args, int num) {
 
 int utHandleNVR_WriteFile(DWORD index, char* filename) {
     static constexpr const char* kSelf = "utHandleNVR_WriteFile";
-    FILE* file = fopen(filename, "r");
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(filename, "r"), fclose);
     if (file == nullptr) {
         fprintf(stderr, "%s: Unable to open the input file %s!\n", kSelf, filename);
         return -10;
@@ -70,8 +71,8 @@ int utHandleNVR_WriteFile(DWORD index, char* filename) {
         fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
         return -4;
     }
-    size_t read = fread(buffer, 1, size, file);
-    fclose(file);
+    size_t read = fread(buffer, 1, size, file.get());
+    file.reset();
     if (read == 0) {
         fprintf(stderr, "%s: Error reading data from input file!\n", kSelf);
         return -10;
