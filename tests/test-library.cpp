@@ -1,6 +1,8 @@
 // The library's state, call sequence and error reporting, through the C API.
 #include <cstring>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "board-fixture.h"
 #include "internal.h"
@@ -249,6 +251,30 @@ TEST(ErrorStrings, MessagesFitFiftyTwoBytesAndShortBuffersAreNotTerminated) {
     char fallback[4];
     EXPECT_FALSE(findOrnErrString(0x1234, fallback, sizeof fallback));
     EXPECT_EQ(std::string(fallback, 4), "inva");
+}
+
+// The firmware aborts the process when a call arrives while another is
+// inside it: threads that call at once prove the lock around every call.
+TEST_F(Library, ConcurrentCallsNeverMeetInTheFirmware) {
+    unsetenv("ORNSIM_TRACE");
+    ASSERT_TRUE(OrnOpen());
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &failures] {
+            BYTE bytes[8];
+            DWORD count;
+            SDWORD value;
+            for (int i = 0; i < 20000; ++i) {
+                bool ok = t % 2 ? OrnReadNVRam(1, DWORD(i % 64), 8, bytes, &count) && count == 8
+                                : OrnI2CRead8(0, 0x50, WORD(i), bytes, 1) && OrnGetThermSensorValue(1, &value);
+                if (!ok) ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(OrnClose());
 }
 
 TEST_F(Library, GateWithoutServiceEntryAnswers8000) {
