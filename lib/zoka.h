@@ -134,22 +134,25 @@ struct PassThruBlock {  // 0x71
 
 #pragma pack(pop)
 
-static_assert(sizeof(NVRamInfoBlock) == 16);
-static_assert(sizeof(NVRamByteBlock) == 9);
+static_assert(sizeof(NVRamInfoBlock) == 16 && offsetof(NVRamInfoBlock, info) == 4);
+static_assert(offsetof(NVDeviceInfoBlock, record) == 4 && offsetof(I2CBusQueryBlock, record) == 4);
+static_assert(sizeof(NVRamByteBlock) == 9 && offsetof(NVRamByteBlock, data) == 8);
 static_assert(sizeof(NVDeviceInfoBlock) == 16);
-static_assert(sizeof(NVBlockInfoBlock) == 20);
+static_assert(sizeof(NVBlockInfoBlock) == 20 && offsetof(NVBlockInfoBlock, info) == 8);
 static_assert(sizeof(NVRawBlock) == 12);
-static_assert(sizeof(I2CByteBlock) == 6);
-static_assert(sizeof(I2CWordBlock) == 7);
+static_assert(sizeof(I2CByteBlock) == 6 && offsetof(I2CByteBlock, data) == 4 && offsetof(I2CByteBlock, protocol) == 5);
+static_assert(sizeof(I2CWordBlock) == 7 && offsetof(I2CWordBlock, data) == 4 && offsetof(I2CWordBlock, protocol) == 6);
 static_assert(sizeof(I2CBusQueryBlock) == 28);
 static_assert(sizeof(I2CTransferBlock) == 15);
-static_assert(offsetof(I2CTransferBlock, buffer) == 4 && offsetof(I2CTransferBlock, count) == 10);
+static_assert(offsetof(I2CTransferBlock, buffer) == 4 && offsetof(I2CTransferBlock, count) == 10 &&
+              offsetof(I2CTransferBlock, protocol) == 14);
+static_assert(sizeof(FarPointer) == 6 && offsetof(FarPointer, offset) == 2);
 static_assert(sizeof(WDConfigBlock) == 6);
 static_assert(sizeof(DisplayBlock) == 2);
 static_assert(sizeof(IndexedRecordBlock<TSENSORINFO>) == 20);
 static_assert(sizeof(SensorValueBlock) == 8);
 static_assert(sizeof(IndexedRecordBlock<BATTERYINFO>) == 88);
 static_assert(sizeof(IndexedRecordBlock<BATTERYSTATE>) == 24);
-static_assert(sizeof(PassThruBlock) == 10);
+static_assert(sizeof(PassThruBlock) == 10 && offsetof(PassThruBlock, buffer) == 4);
 
 }  // namespace zoka
