@@ -155,10 +155,16 @@ typedef struct {
 
 #pragma pack(pop)
 
-#ifdef __cplusplus
+/* The layouts are checked wherever the compiler can: C++ and C11 on. */
+#if defined(__cplusplus)
 #define ORNSYST_SIZE_CHECK(type, size) static_assert(sizeof(type) == (size), #type " size")
-#else
+#define ORNSYST_OFFSET_CHECK(type, field, at) static_assert(offsetof(type, field) == (at), #type "." #field)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define ORNSYST_SIZE_CHECK(type, size) _Static_assert(sizeof(type) == (size), #type " size")
+#define ORNSYST_OFFSET_CHECK(type, field, at) _Static_assert(offsetof(type, field) == (at), #type "." #field)
+#else
+#define ORNSYST_SIZE_CHECK(type, size) typedef int ornsyst_check_##type##_size
+#define ORNSYST_OFFSET_CHECK(type, field, at) typedef int ornsyst_check_##type##_##field
 #endif
 ORNSYST_SIZE_CHECK(BIOSTIME, 6);
 ORNSYST_SIZE_CHECK(BOARDINFO, 100);
@@ -173,13 +179,7 @@ ORNSYST_SIZE_CHECK(SYSTEMSTATE, 12);
 ORNSYST_SIZE_CHECK(BATTERYINFO, 84);
 ORNSYST_SIZE_CHECK(BATTERYSTATE, 20);
 ORNSYST_SIZE_CHECK(OEMACCESS, 20);
-#undef ORNSYST_SIZE_CHECK
 
-#ifdef __cplusplus
-#define ORNSYST_OFFSET_CHECK(type, field, at) static_assert(offsetof(type, field) == (at), #type "." #field)
-#else
-#define ORNSYST_OFFSET_CHECK(type, field, at) _Static_assert(offsetof(type, field) == (at), #type "." #field)
-#endif
 ORNSYST_OFFSET_CHECK(BIOSTIME, Year, 2);
 ORNSYST_OFFSET_CHECK(BIOSTIME, Minute, 5);
 ORNSYST_OFFSET_CHECK(BOARDINFO, SerialNumber, 64);
@@ -206,6 +206,7 @@ ORNSYST_OFFSET_CHECK(BATTERYINFO, Manufacturer, 68);
 ORNSYST_OFFSET_CHECK(BATTERYSTATE, Voltage, 16);
 ORNSYST_OFFSET_CHECK(OEMACCESS, AddressFlags, 12);
 ORNSYST_OFFSET_CHECK(OEMACCESS, DataValue, 16);
+#undef ORNSYST_SIZE_CHECK
 #undef ORNSYST_OFFSET_CHECK
 
 #endif
