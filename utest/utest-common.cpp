@@ -48,21 +48,9 @@ BOOL utErrorHandling(BOOL ec) {
     return 0;
 }
 
-int utOrnOpen() {
-    if (!utErrorHandling(OrnOpen())) {
-        fprintf(stderr, "%s: OrnOpen() failed!\n", "utOrnOpen");
-        return -1;
-    }
-    return 0;
-}
+int utOrnOpen() { return utLibCall(OrnOpen(), "%s: OrnOpen() failed!\n", "utOrnOpen"); }
 
-int utOrnClose() {
-    if (!utErrorHandling(OrnClose())) {
-        fprintf(stderr, "%s: OrnClose() failed!\n", "utOrnClose");
-        return -1;
-    }
-    return 0;
-}
+int utOrnClose() { return utLibCall(OrnClose(), "%s: OrnClose() failed!\n", "utOrnClose"); }
 
 int utCloseWith(int result) {
     int closed = utOrnClose();
@@ -132,6 +120,8 @@ SDWORD utNumber(const char* text) {
     if (value < INT32_MIN) return INT32_MIN;
     return static_cast<SDWORD>(value);
 }
+
+BYTE* utAllocate(DWORD length) { return static_cast<BYTE*>(calloc(length ? length : 1, 1)); }
 
 long utReadFile(const char* filename, BYTE* buffer, DWORD size) {
     FILE* f = fopen(filename, "r");

@@ -69,7 +69,7 @@ int utI2CReadWord(BYTE busid, BYTE devad, WORD offset, WORD* word, BYTE prot) {
 
 int utI2CReadBlock(BYTE busid, BYTE devad, WORD offset, BYTE** buffer, DWORD* count, BYTE prot) {
     static constexpr const char* kSelf = "utI2CReadBlock";
-    *buffer = static_cast<BYTE*>(calloc(*count ? *count : 1, 1));
+    *buffer = utAllocate(*count);
     if (*buffer == nullptr) {
         fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
         return -4;

@@ -12,7 +12,7 @@ enum WriteOption { WRITE_BYTE, WRITE_WORD, WRITE_BLOCK };
 constexpr const char* kOptions[] = {"-wb", "-ww", "-bw"};
 
 BYTE* AllocateData(DWORD length, const char* self) {
-    auto* buffer = static_cast<BYTE*>(calloc(length ? length : 1, 1));
+    auto* buffer = utAllocate(length);
     if (buffer == nullptr) fprintf(stderr, "%s: Error allocating data buffer!\n", self);
     return buffer;
 }

@@ -30,11 +30,7 @@ void FormatDate(char (&text)[30], const BIOSTIME& t) {
 }  // namespace
 
 int utBoardInfo(BOARDINFO* info) {
-    if (!utErrorHandling(OrnGetBoardInfo(info))) {
-        fprintf(stderr, "%s: OrnGetBoardInfo() failed!\n", "utBoardInfo");
-        return -1;
-    }
-    return 0;
+    return utLibCall(OrnGetBoardInfo(info), "%s: OrnGetBoardInfo() failed!\n", "utBoardInfo");
 }
 
 int utBoardInfoPrint() {
@@ -56,11 +52,7 @@ int utBoardInfoPrint() {
 }
 
 int utCPUInfo(CPUINFO* info) {
-    if (!utErrorHandling(OrnGetCPUInfo(info))) {
-        fprintf(stderr, "%s: OrnGetCPUInfo() failed!\n", "utCPUInfo");
-        return -1;
-    }
-    return 0;
+    return utLibCall(OrnGetCPUInfo(info), "%s: OrnGetCPUInfo() failed!\n", "utCPUInfo");
 }
 
 int utCPUInfoPrint() {
@@ -77,16 +69,11 @@ int utCPUInfoPrint() {
 }
 
 int utGetBoardCfg(BYTE** buffer, DWORD* size) {
-    if (!utErrorHandling(OrnGetBoardCfgSize(size))) {
-        fprintf(stderr, "%s: OrnGetBoardCfg() failed!\n", "utGetBoardCfg");
-        return -1;
-    }
-    auto* data = static_cast<BYTE*>(calloc(*size ? *size : 1, 1));
+    static constexpr const char* kFailed = "%s: OrnGetBoardCfg() failed!\n";
+    if (int r = utLibCall(OrnGetBoardCfgSize(size), kFailed, "utGetBoardCfg")) return r;
+    auto* data = utAllocate(*size);
     if (data == nullptr) return -4;
-    if (!utErrorHandling(OrnGetBoardCfg(data))) {
-        fprintf(stderr, "%s: OrnGetBoardCfg() failed!\n", "utGetBoardCfg");
-        return -1;
-    }
+    if (int r = utLibCall(OrnGetBoardCfg(data), kFailed, "utGetBoardCfg")) return r;
     *buffer = data;
     return 0;
 }
@@ -111,11 +98,8 @@ int utGetBoardCfgFile(char* filename) {
 int utSetBaordCfgFile(char* filename) {
     static constexpr const char* kSelf = "utSetBaordCfgFile";
     DWORD size = 0;
-    if (!utErrorHandling(OrnGetBoardCfgSize(&size))) {
-        fprintf(stderr, "%s: OrnGetBoardCfgSize() failed!\n", kSelf);
-        return -1;
-    }
-    auto* data = static_cast<BYTE*>(calloc(size ? size : 1, 1));
+    if (int r = utLibCall(OrnGetBoardCfgSize(&size), "%s: OrnGetBoardCfgSize() failed!\n", kSelf)) return r;
+    auto* data = utAllocate(size);
     if (data == nullptr) return -4;
     long got = utReadFile(filename, data, size);
     if (got < 0) {
@@ -128,11 +112,7 @@ int utSetBaordCfgFile(char* filename) {
                 filename, int(got), unsigned(size));
         return -10;
     }
-    if (!utErrorHandling(OrnSetBoardCfg(data))) {
-        fprintf(stderr, "%s: OrnSetBoardCfg() failed!\n", kSelf);
-        return -1;
-    }
-    return 0;
+    return utLibCall(OrnSetBoardCfg(data), "%s: OrnSetBoardCfg() failed!\n", kSelf);
 }
 
 int utHandleINFO(int argc, char** argv) {

@@ -33,9 +33,7 @@ constexpr const char* kTableRule = "+---------+--------+--------+--------+------
 
 // Reads the count for the listing commands; failures name the command.
 bool ListCount(DWORD* count, const char* self) {
-    if (utErrorHandling(OrnGetNVRamCount(count))) return true;
-    fprintf(stderr, "%s: OrnGetNVRamCount() failed!\n", self);
-    return false;
+    return utLibCall(OrnGetNVRamCount(count), "%s: OrnGetNVRamCount() failed!\n", self) == 0;
 }
 
 }  // namespace
@@ -79,11 +77,7 @@ int utHandleNVR_Info(int argc, char** argv) {
 }
 
 int utNVRamCount(DWORD* NVRamCount) {
-    if (!utErrorHandling(OrnGetNVRamCount(NVRamCount))) {
-        fprintf(stderr, "OrnGetNVRamCount() failed!\n");
-        return -1;
-    }
-    return 0;
+    return utLibCall(OrnGetNVRamCount(NVRamCount), "OrnGetNVRamCount() failed!\n");
 }
 
 int utNVRamCountPrint() {
@@ -114,10 +108,9 @@ int utNVRamInfo(DWORD index, DWORD* type, DWORD* size, DWORD* flags) {
         return r;
     }
     NVRAMINFO info{};
-    if (!utErrorHandling(OrnGetNVRamInfo(index, &info))) {
-        fprintf(stderr, "OrnGetNVRamInfo() failed for index %#04x!\n", unsigned(index));
-        return -1;
-    }
+    if (int r = utLibCall(OrnGetNVRamInfo(index, &info), "OrnGetNVRamInfo() failed for index %#04x!\n",
+                          unsigned(index)))
+        return r;
     *type = info.NVRamType;
     *size = info.NVRamSize;
     *flags = info.NVRamFlags;
@@ -159,10 +152,9 @@ int utNVRamDeviceInfo(DWORD index, DWORD* manid, DWORD* devid, DWORD* blocks) {
     }
     NVDEVICEINFO info{};
     info.NVDeviceInfoSize = sizeof(NVDEVICEINFO);
-    if (!utErrorHandling(OrnGetNVDeviceInfo(index, &info))) {
-        fprintf(stderr, "OrnGetNVDeviceInfo() failed for index %#04x!\n", unsigned(index));
-        return -1;
-    }
+    if (int r = utLibCall(OrnGetNVDeviceInfo(index, &info), "OrnGetNVDeviceInfo() failed for index %#04x!\n",
+                          unsigned(index)))
+        return r;
     *manid = info.NVManufacturerID;
     *devid = info.NVDeviceID;
     *blocks = info.NVBlockCount;
@@ -208,11 +200,10 @@ int utNVRamBlockInfo(DWORD index, DWORD block, DWORD* bsize, DWORD* bflags) {
     }
     NVBLOCKINFO info{};
     info.NVBlockInfoSize = sizeof(NVBLOCKINFO);
-    if (!utErrorHandling(OrnQueryNVBlock(index, block, &info))) {
-        fprintf(stderr, "OrnQueryNVBlock() failed for index 0x%02x, block 0x%02x!\n", unsigned(index),
-                unsigned(block));
-        return -1;
-    }
+    if (int r = utLibCall(OrnQueryNVBlock(index, block, &info),
+                          "OrnQueryNVBlock() failed for index 0x%02x, block 0x%02x!\n", unsigned(index),
+                          unsigned(block)))
+        return r;
     *bsize = info.NVBlockSize;
     *bflags = info.NVBlockFlags;
     return 0;

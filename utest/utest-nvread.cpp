@@ -25,16 +25,15 @@ int utHandleNVR_Read(int argc, char** argv) {
 DWORD utNVRamRead(DWORD index, DWORD offset, DWORD length, BYTE** buffer) {
     static constexpr const char* kSelf = "utNVRamRead";
     if (int r = utNVRamCheckTransfer(kSelf, index, offset, length, false)) return DWORD(r);
-    *buffer = static_cast<BYTE*>(calloc(length ? length : 1, 1));
+    *buffer = utAllocate(length);
     if (*buffer == nullptr) {
         fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
         return DWORD(-4);
     }
     DWORD count = 0;
-    if (!utErrorHandling(OrnReadNVRam(index, offset, length, *buffer, &count))) {
-        fprintf(stderr, "%s: OrnReadNVRam() failed for index %#04x!\n", kSelf, unsigned(index));
-        return DWORD(-1);
-    }
+    if (int r = utLibCall(OrnReadNVRam(index, offset, length, *buffer, &count),
+                          "%s: OrnReadNVRam() failed for index %#04x!\n", kSelf, unsigned(index)))
+        return DWORD(r);
     return count;
 }
 

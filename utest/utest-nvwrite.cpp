@@ -36,7 +36,7 @@ int utHandleNVR_WriteBytes(DWORD index, DWORD offset, char** args, int num) {
             fprintf(stderr, "%s: Not enought bytes on commandline!\n", kSelf);
             return -9;
         }
-        buffer = static_cast<BYTE*>(calloc(length ? length : 1, 1));
+        buffer = utAllocate(length);
         if (buffer == nullptr) {
             fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
             return -4;
@@ -66,7 +66,7 @@ int utHandleNVR_WriteFile(DWORD index, char* filename) {
         fprintf(stderr, "%s: Unable to get the size of NVRam #0x%04x!\n", kSelf, unsigned(index));
         return utCloseWith(SDWORD(size));
     }
-    auto* buffer = static_cast<BYTE*>(calloc(size ? size : 1, 1));
+    auto* buffer = utAllocate(size);
     if (buffer == nullptr) {
         fprintf(stderr, "%s: Error allocating read buffer!\n", kSelf);
         return -4;
@@ -90,9 +90,8 @@ DWORD utNVRamWrite(DWORD index, DWORD offset, DWORD length, BYTE* buffer) {
     static constexpr const char* kSelf = "utNVRamWrite";
     if (int r = utNVRamCheckTransfer(kSelf, index, offset, length, true)) return DWORD(r);
     DWORD count = 0;
-    if (!utErrorHandling(OrnWriteNVRam(index, offset, length, buffer, &count))) {
-        fprintf(stderr, "%s:  failed for index %#04x!\n", kSelf, unsigned(index));
-        return DWORD(-1);
-    }
+    if (int r = utLibCall(OrnWriteNVRam(index, offset, length, buffer, &count), "%s:  failed for index %#04x!\n",
+                          kSelf, unsigned(index)))
+        return DWORD(r);
     return count;
 }

@@ -52,6 +52,9 @@ int ArrStrInArray(const char* const* arr1, int num1, const char* const* arr2, in
 // The one number rule of the command line: strtol(text, NULL, 0), kept to
 // the signed 32-bit range.
 SDWORD utNumber(const char* text);
+// A zeroed buffer of `length` bytes kept until the process ends (one byte
+// for a length of 0, so that only a real failure gives NULL).
+BYTE* utAllocate(DWORD length);
 // Reads up to `size` bytes from the start of a file; -1 when it cannot be
 // opened.
 long utReadFile(const char* filename, BYTE* buffer, DWORD size);
