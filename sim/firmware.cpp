@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "instance.h"
 #include "zoka.h"
@@ -226,20 +227,30 @@ uint16_t I2CBusQuery(const Request& c) {
     return kOk;
 }
 
-template <bool Write>
-uint16_t I2CBlock(const Request& c) {
+// A block transfer moves at most `limit` bytes and reports `reported`
+// (the bytes moved, unless a fault rule makes the firmware misreport).
+uint16_t I2CBlockTransfer(const Request& c, bool write, std::optional<DWORD> faultCount) {
     auto& b = c.as<I2CTransferBlock>();
     size_t dev;
     if (uint16_t s = I2CTarget(c, b.busid, b.devaddr, b.protocol, dev)) return s;
-    DWORD maxBlock = 0;
-    for (const auto& bus : c.board().buses)
-        if (*bus.id == b.busid) maxBlock = bus.maxBlock;
-    DWORD n = b.count < maxBlock ? b.count : maxBlock;
+    DWORD limit = 0;
+    if (faultCount) {
+        limit = *faultCount;
+    } else {
+        for (const auto& bus : c.board().buses)
+            if (*bus.id == b.busid) limit = bus.maxBlock;
+    }
+    DWORD n = b.count < limit ? b.count : limit;
     auto* data = static_cast<BYTE*>(c.Buffer(b.buffer));
     if (data == nullptr && n != 0) return kOutOfRange;
-    if (uint16_t s = I2CMove(c, dev, b.offset, b.protocol, data, n, Write)) return s;
-    b.count = n;
+    if (uint16_t s = I2CMove(c, dev, b.offset, b.protocol, data, n, write)) return s;
+    b.count = faultCount.value_or(n);
     return kOk;
+}
+
+template <bool Write>
+uint16_t I2CBlock(const Request& c) {
+    return I2CBlockTransfer(c, Write, std::nullopt);
 }
 
 // ---- watchdog and display ----
@@ -446,19 +457,7 @@ uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve
     Request call{*this, block, resolve, context};
     const Fault* fault = MatchFault(function, block);
     if (fault && fault->status) return *fault->status;
-    if (fault && fault->count) {
-        // A misbehaving firmware: moves at most the rule's count, reports it.
-        auto& b = call.as<I2CTransferBlock>();
-        DWORD requested = b.count;
-        auto* data = static_cast<BYTE*>(call.Buffer(b.buffer));
-        size_t dev;
-        if (uint16_t s = I2CTarget(call, b.busid, b.devaddr, b.protocol, dev)) return s;
-        DWORD n = requested < *fault->count ? requested : *fault->count;
-        if (data == nullptr && n != 0) return kOutOfRange;
-        if (uint16_t s = I2CMove(call, dev, b.offset, b.protocol, data, n, function == I2CWriteBlock)) return s;
-        b.count = *fault->count;
-        return kOk;
-    }
+    if (fault && fault->count) return I2CBlockTransfer(call, function == I2CWriteBlock, fault->count);
     return e->handler(call);
 }
 
