@@ -28,6 +28,13 @@ void ReleaseReservation() {
     vBasePtr = nullptr;
 }
 
+// A failed start gives back all it took.
+int AbandonStart() {
+    if (vBasePtr != nullptr) ReleaseReservation();
+    CloseFirmwareSource(mem_fd);
+    return 0;
+}
+
 }  // namespace
 
 FarBuffer::FarBuffer(void* buffer)
@@ -64,27 +71,17 @@ int InitZokaBios() {
     // A reservation of its own, so that the window never overlays memory
     // the heap may hand out again.
     void* reservation = mmap(nullptr, kReservationLength, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (reservation == MAP_FAILED) {
-        CloseFirmwareSource(mem_fd);
-        return 0;
-    }
+    if (reservation == MAP_FAILED) return AbandonStart();
     vBasePtr = static_cast<BYTE*>(reservation);
     vPtr = vBasePtr;
     if (uintptr_t low = reinterpret_cast<uintptr_t>(vPtr) & (kPageSize - 1)) vPtr += kPageSize - low;
     if (mmap(vPtr, kWindowLength, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_SHARED | MAP_FIXED, mem_fd, kWindowBase) ==
         MAP_FAILED) {
         perror("mmap error is:");
-        ReleaseReservation();
-        CloseFirmwareSource(mem_fd);
-        return 0;
+        return AbandonStart();
     }
-    if (RaiseFirmwarePrivilege() == -1 || SearchForBIOS32(tB32) == 0 || SearchForBIOS32Entry() == 0) {
-        ReleaseReservation();
-        CloseFirmwareSource(mem_fd);
-        ulBiosInterface = 0;
-        return 0;
-    }
-    return 1;
+    if (RaiseFirmwarePrivilege() == -1 || SearchForBIOS32(tB32) == 0) return AbandonStart();
+    return SearchForBIOS32Entry() == 1 ? 1 : AbandonStart();
 }
 
 int ExitZokaBios() {
