@@ -4,15 +4,37 @@
 
 #include <semaphore.h>
 
+#include <atomic>
 #include <initializer_list>
 
 #include "ornsyslx.h"
 #include "zoka.h"
 
 // ---- library state (state.cpp) ----
-extern BOOL bInit;
+
+// A process-wide value that threads read and write without the lock. Every
+// access is atomic, so a thread may see another thread's value but never a
+// torn or stale-forever one; release/acquire so that a thread that sees the
+// library open also sees what opening it set up.
+template <typename T>
+class SharedValue {
+public:
+    constexpr SharedValue(T value) : value_(value) {}
+    operator T() const { return value_.load(std::memory_order_acquire); }
+    SharedValue& operator=(T value) {
+        value_.store(value, std::memory_order_release);
+        return *this;
+    }
+    SharedValue(const SharedValue&) = delete;
+    SharedValue& operator=(const SharedValue&) = delete;
+
+private:
+    std::atomic<T> value_;
+};
+
+extern SharedValue<BOOL> bInit;
 extern sem_t hSem;
-extern DWORD dwLastErrorCode;
+extern SharedValue<DWORD> dwLastErrorCode;
 
 BOOL findOrnErrString(DWORD code, char* buffer, DWORD length);
 
@@ -100,6 +122,13 @@ inline bool Gate(DWORD function, void* block) {
     return dwLastErrorCode == ORN_SUCCESS;
 }
 
+// Runs `work` with the lock held and gives back its result.
+template <typename Work>
+auto Locked(Work work) {
+    Lock lock;
+    return work();
+}
+
 // One locked firmware call with a block that needs no copying back.
 inline bool LockedCall(DWORD function, void* block) {
     Lock lock;
@@ -133,7 +162,8 @@ BOOL QueryIndexedRecord(DWORD function, DWORD index, Record* record) {
 BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value);
 BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value);
 
-// ---- non-volatile memory family state (nvram.cpp) ----
+// ---- non-volatile memory family state (nvram.cpp), read and written
+// only with hSem held ----
 extern DWORD dwNVRamCount;
 extern NVRAMINFO rgtNVRamInfo[10];
 extern NVDEVICEINFO rgtNVDeviceInfo[10];

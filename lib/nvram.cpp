@@ -15,9 +15,14 @@ constexpr DWORD kHighestIndex = 9;
 // part-way ends the transfer with TRUE and the bytes moved so far.
 BOOL Transfer(DWORD function, DWORD index, DWORD offset, DWORD length, BYTE* buffer, DWORD* count) {
     if (!orn::Enter()) return FALSE;
-    if (!OrnGetNVRamCount(&dwNVRamCount)) return FALSE;
-    for (DWORD i = 0; i < dwNVRamCount; ++i)
-        if (!OrnGetNVRamInfo(i, &rgtNVRamInfo[i])) return FALSE;
+    // The firmware sees the library's last count in the count block, as
+    // when the table itself is the block; the tables change under the lock.
+    DWORD nvramCount = orn::Locked([] { return dwNVRamCount; });
+    if (!OrnGetNVRamCount(&nvramCount)) return FALSE;
+    for (DWORD i = 0; i < nvramCount; ++i) {
+        NVRAMINFO info;
+        if (!OrnGetNVRamInfo(i, &info)) return FALSE;
+    }
     if (buffer == nullptr || count == nullptr) return orn::Fail(ORN_DLL_NULL_POINTER);
 
     const bool write = function == zoka::WriteNVRam;
@@ -39,7 +44,9 @@ BOOL Transfer(DWORD function, DWORD index, DWORD offset, DWORD length, BYTE* buf
 extern "C" {
 
 ORNAPI BOOL OrnGetNVRamCount(DWORD* count) {
-    if (!orn::Enter({count}) || !orn::LockedCall(zoka::GetNVRamCount, count)) return FALSE;
+    if (!orn::Enter({count})) return FALSE;
+    orn::Lock lock;
+    if (!orn::Gate(zoka::GetNVRamCount, count)) return FALSE;
     dwNVRamCount = *count;
     return TRUE;
 }
@@ -52,9 +59,9 @@ ORNAPI BOOL OrnGetNVRamInfo(DWORD index, NVRAMINFO* info) {
         orn::Lock lock;
         block.index = index;
         if (!orn::Gate(zoka::GetNVRamInfo, &block)) return FALSE;
+        rgtNVRamInfo[index] = block.info;
     }
     *info = block.info;
-    rgtNVRamInfo[index] = *info;
     return TRUE;
 }
 
@@ -70,7 +77,7 @@ ORNAPI BOOL OrnGetNVDeviceInfo(DWORD index, NVDEVICEINFO* info) {
     if (!orn::Enter({info})) return FALSE;
     if (index > kHighestIndex) return orn::Fail(ORN_BIOS_OUT_OF_RANGE);
     if (!orn::QueryIndexedRecord(zoka::GetNVDeviceInfo, index, info)) return FALSE;
-    rgtNVDeviceInfo[index] = *info;
+    orn::Locked([&] { rgtNVDeviceInfo[index] = *info; });
     return TRUE;
 }
 

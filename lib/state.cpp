@@ -5,9 +5,9 @@
 
 #include "internal.h"
 
-BOOL bInit = FALSE;
+SharedValue<BOOL> bInit = FALSE;
 sem_t hSem;
-DWORD dwLastErrorCode = 0;
+SharedValue<DWORD> dwLastErrorCode = 0;
 
 namespace {
 

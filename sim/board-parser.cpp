@@ -2,11 +2,11 @@
 // the file and line of the first fault.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <limits>
 
 #include "board.h"
+#include "regular-file.h"
 
 namespace ornsim_board {
 
@@ -259,14 +259,15 @@ private:
         auto load = [&](Contents& c, DWORD size) {
             if (!ok_ || c.file.empty()) return;
             std::string path = c.file.front() == '/' ? c.file : board_.folder + "/" + c.file;
-            std::ifstream in(path, std::ios::binary);
-            if (!in) return void(Error("cannot read file '" + c.file + "'", c.fileLine));
-            std::vector<BYTE> bytes;
-            char buf[4096];
-            while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-                bytes.insert(bytes.end(), buf, buf + in.gcount());
-                if (bytes.size() > size) return void(Error("file '" + c.file + "' is longer than its memory", c.fileLine));
+            std::string text, reason;
+            switch (ornsim_files::ReadFileUpTo(path, text, reason, size)) {
+            case ornsim_files::ReadResult::kRead: break;
+            case ornsim_files::ReadResult::kTooLong:
+                return void(Error("file '" + c.file + "' is longer than its memory", c.fileLine));
+            case ornsim_files::ReadResult::kFailed:
+                return void(Error("cannot read file '" + c.file + "': " + reason, c.fileLine));
             }
+            std::vector<BYTE> bytes(text.begin(), text.end());
             // The list overrides the file's first bytes.
             for (size_t i = 0; i < c.list.size(); ++i) {
                 if (i < bytes.size()) bytes[i] = c.list[i];

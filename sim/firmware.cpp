@@ -438,16 +438,18 @@ void AppendHex(std::string& out, const BYTE* bytes, size_t length) {
     }
 }
 
+// Every rule whose function and index match counts the call, whether or not
+// an earlier rule fires on it; the first rule that fires wins.
 const Fault* Instance::MatchFault(DWORD function, const BYTE* block) {
+    const Fault* fired = nullptr;
     for (size_t i = 0; i < board.faults.size(); ++i) {
         const Fault& f = board.faults[i];
         if (*f.function != function) continue;
         if (f.index && (block == nullptr || BlockIndex(function, block) != *f.index)) continue;
         DWORD seen = ++faultMatches[i];
-        if (f.call && *f.call != seen) continue;
-        return &f;
+        if (fired == nullptr && (!f.call || *f.call == seen)) fired = &f;
     }
-    return nullptr;
+    return fired;
 }
 
 uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context) {

@@ -45,6 +45,8 @@ public:
     std::span<BYTE> locks(size_t i) const { return {base_ + nvrams_[i].locksAt, nvrams_[i].blocks}; }
     std::span<BYTE> device(size_t i) const { return {base_ + devices_[i].at, devices_[i].size}; }
 
+    struct StateHeader;
+
 private:
     struct Region {
         size_t at, size, locksAt, blocks;
@@ -52,6 +54,7 @@ private:
     size_t Layout(const Board& board);
     void Fill(const Board& board, BYTE* data) const;
     bool MapStateFile(const Board& board, const char* path, std::string& error);
+    bool CreateStateFile(const std::string& name, const StateHeader& header, std::string& error) const;
 
     BYTE* base_ = nullptr;
     size_t length_ = 0;

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <mutex>
 
 #include "instance.h"
+#include "regular-file.h"
 
 struct ornsim : ornsim_impl::Instance {};
 
@@ -24,20 +24,41 @@ namespace {
 constexpr size_t kPortCount = 0x10000;
 constexpr char kStateMagic[8] = {'O', 'R', 'N', 'S', 'I', 'M', 'S', '1'};
 
-#pragma pack(push, 1)
-struct StateHeader {
-    char magic[8];
-    uint64_t fingerprint;
-    uint64_t length;
-    BYTE reserved[40];
-};
-#pragma pack(pop)
-static_assert(sizeof(StateHeader) == 64);
 
 uint64_t Fnv1a(uint64_t hash, const void* data, size_t length) {
     const auto* p = static_cast<const BYTE*>(data);
     for (size_t i = 0; i < length; ++i) hash = (hash ^ p[i]) * 0x100000001b3ull;
     return hash;
+}
+
+// What makes a state file fit a board: every memory's place, kind and
+// geometry, the board's identity and the initial bytes. Two boards that
+// differ in any of these never share a state file.
+uint64_t Fingerprint(const Board& board, const std::vector<BYTE>& initial) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    auto mix = [&](const auto& value) { hash = Fnv1a(hash, &value, sizeof value); };
+    mix(uint64_t(initial.size()));
+    mix(board.configSize);
+    mix(uint64_t(board.nvrams.size()));
+    for (const auto& nv : board.nvrams) {
+        mix(*nv.type);
+        mix(*nv.size);
+        mix(nv.flags);
+        mix(nv.blockSize.value_or(0));
+        mix(nv.blockFlags.value_or(0));
+        mix(uint64_t(nv.blockCount()));
+    }
+    mix(uint64_t(board.buses.size()));
+    for (const auto& bus : board.buses) mix(*bus.id);
+    mix(uint64_t(board.devices.size()));
+    for (const auto& dev : board.devices) {
+        mix(*dev.bus);
+        mix(*dev.address);
+        mix(dev.size);
+        mix(dev.readonly);
+    }
+    hash = Fnv1a(hash, &board.info, sizeof board.info);
+    return Fnv1a(hash, initial.data(), initial.size());
 }
 
 bool WriteAll(int fd, const void* data, size_t length) {
@@ -54,8 +75,26 @@ bool WriteAll(int fd, const void* data, size_t length) {
 
 }  // namespace
 
+#pragma pack(push, 1)
+struct Memory::StateHeader {
+    char magic[8];
+    uint64_t fingerprint;
+    uint64_t length;
+    BYTE reserved[40];
+};
+#pragma pack(pop)
+static_assert(sizeof(Memory::StateHeader) == 64);
+
+// A process killed in the middle of a line leaves it cut; the next one to
+// open the trace starts on a new line, so every line it writes is whole.
 Trace::Trace(const char* path) {
-    if (path != nullptr && *path != '\0') fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (path == nullptr || *path == '\0') return;
+    fd_ = open(path, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0) return;
+    struct stat st {};
+    char last = '\n';
+    if (fstat(fd_, &st) == 0 && st.st_size > 0 && pread(fd_, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        WriteAll(fd_, "\n", 1);
 }
 
 Trace::~Trace() {
@@ -118,34 +157,60 @@ bool Memory::Create(const Board& board, const char* statePath, std::string& erro
     return MapStateFile(board, statePath, error);
 }
 
+// Writes a new state file aside and links it into place whole; an existing
+// file is never replaced. The file is written unnamed (O_TMPFILE), so a
+// process killed before the link leaves nothing behind; where the file
+// system cannot do that, a named temporary is removed on every path the
+// process lives through.
+bool Memory::CreateStateFile(const std::string& name, const StateHeader& header, std::string& error) const {
+    auto fail = [&](const char* what) {
+        error = "ornsim: " + name + ": cannot create state file: " + what;
+        return false;
+    };
+    auto fill = [&](int fd) { return WriteAll(fd, &header, sizeof header) && WriteAll(fd, heap_.data(), length_); };
+    size_t slash = name.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : name.substr(0, slash ? slash : 1);
+
+    int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        bool written = fill(fd);
+        std::string self = "/proc/self/fd/" + std::to_string(fd);
+        bool linked = written && (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+                                  errno == EEXIST);
+        int saved = errno;
+        close(fd);
+        if (linked) return true;
+        if (!written || saved != ENOENT) return fail(strerror(written ? saved : errno));
+        // No /proc: fall through to a named temporary.
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        return fail(strerror(errno));
+    }
+
+    std::string temp = name + ".XXXXXX";
+    fd = mkstemp(temp.data());
+    if (fd < 0) return fail(strerror(errno));
+    bool written = fill(fd);
+    close(fd);
+    bool linked = written && (link(temp.c_str(), name.c_str()) == 0 || errno == EEXIST);
+    int saved = errno;
+    unlink(temp.c_str());
+    return linked || fail(strerror(saved));
+}
+
 // Opens the state file, creating it from the board when it does not exist.
 // The new file appears whole (written aside, then linked into place), and
 // an existing file is never replaced.
 bool Memory::MapStateFile(const Board& board, const char* path, std::string& error) {
     StateHeader header{};
     memcpy(header.magic, kStateMagic, sizeof header.magic);
-    uint64_t fingerprint = Fnv1a(0xcbf29ce484222325ull, heap_.data(), length_);
-    fingerprint = Fnv1a(fingerprint, &board.info, sizeof board.info);
+    const uint64_t fingerprint = Fingerprint(board, heap_);
     header.fingerprint = fingerprint;
     header.length = length_;
     const std::string name = path;
 
     int fd = open(path, O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        std::string temp = name + ".XXXXXX";
-        int tfd = mkstemp(temp.data());
-        if (tfd < 0) {
-            error = "ornsim: " + name + ": cannot create state file: " + strerror(errno);
-            return false;
-        }
-        bool written = WriteAll(tfd, &header, sizeof header) && WriteAll(tfd, heap_.data(), length_);
-        close(tfd);
-        if (!written || (link(temp.c_str(), path) != 0 && errno != EEXIST)) {
-            error = "ornsim: " + name + ": cannot create state file: " + strerror(errno);
-            unlink(temp.c_str());
-            return false;
-        }
-        unlink(temp.c_str());
+        if (!CreateStateFile(name, header, error)) return false;
         fd = open(path, O_RDWR | O_CLOEXEC);
     }
     if (fd < 0) {
@@ -186,26 +251,22 @@ namespace {
 
 using ornsim_impl::Instance;
 
+// Port access may come from any thread, with or without an open library,
+// while another thread starts or stops the library's instance. gPortLock
+// guards which instance serves the ports and that instance's port bytes;
+// an instance is never freed while a port access holds it.
+std::mutex gPortLock;
 ornsim* gRunning = nullptr;  // the instance the library started, if any
-ornsim* gPorts = nullptr;    // started for port access without one
-bool gPortsFailed = false;
-
-bool ReadFile(const char* path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
-}
+ornsim* gPorts = nullptr;    // started for port access without one; kept
+bool gPortsTried = false;    // the environment is read for it once
 
 ornsim* Start(bool traceOpen) {
     std::string text, name, folder = ".", error;
     const char* boardPath = getenv("ORNSIM_BOARD");
     if (boardPath != nullptr && *boardPath != '\0') {
         name = boardPath;
-        if (!ReadFile(boardPath, text)) {
-            fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, strerror(errno));
+        if (!ornsim_files::ReadRegularFile(boardPath, text, error)) {
+            fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, error.c_str());
             return nullptr;
         }
         size_t slash = name.rfind('/');
@@ -228,11 +289,12 @@ ornsim* Start(bool traceOpen) {
 }
 
 // The instance that serves port access, started on first use if needed.
+// The caller holds gPortLock.
 ornsim* PortInstance() {
     if (gRunning != nullptr) return gRunning;
-    if (gPorts == nullptr && !gPortsFailed) {
+    if (!gPortsTried) {
+        gPortsTried = true;
         gPorts = Start(false);
-        gPortsFailed = gPorts == nullptr;
     }
     return gPorts;
 }
@@ -252,7 +314,10 @@ extern "C" {
 
 ornsim* ornsim_start(void) {
     ornsim* sim = Start(true);
-    if (sim != nullptr) gRunning = sim;
+    if (sim != nullptr) {
+        std::lock_guard lock(gPortLock);
+        gRunning = sim;
+    }
     return sim;
 }
 
@@ -265,12 +330,16 @@ uint16_t ornsim_call(ornsim* sim, uint32_t function, void* block, ornsim_resolve
 void ornsim_stop(ornsim* sim) {
     if (sim == nullptr) return;
     sim->trace->Line("close");
-    if (gRunning == sim) gRunning = nullptr;
+    {
+        std::lock_guard lock(gPortLock);
+        if (gRunning == sim) gRunning = nullptr;
+    }
     delete sim;
 }
 
 uint32_t ornsim_port_in(int width, uint16_t port) {
     static const char* const kName[] = {"", "inb", "inw", "", "inl"};
+    std::lock_guard lock(gPortLock);
     ornsim* sim = PortInstance();
     uint32_t value = 0;
     for (int i = width - 1; i >= 0; --i)
@@ -284,6 +353,7 @@ uint32_t ornsim_port_in(int width, uint16_t port) {
 
 void ornsim_port_out(int width, uint16_t port, uint32_t value) {
     static const char* const kName[] = {"", "outb", "outw", "", "outl"};
+    std::lock_guard lock(gPortLock);
     ornsim* sim = PortInstance();
     if (sim == nullptr) return;
     for (int i = 0; i < width; ++i) sim->memory.ports()[uint16_t(port + i)] = BYTE(value >> (8 * i));
@@ -294,6 +364,7 @@ void ornsim_port_out(int width, uint16_t port, uint32_t value) {
 }
 
 int ornsim_iopl(void) {
+    std::lock_guard lock(gPortLock);
     ornsim* sim = PortInstance();
     bool allowed = sim != nullptr && sim->board.ioplAllowed;
     if (sim != nullptr) sim->trace->Line(allowed ? "iopl allow" : "iopl deny");

@@ -14,7 +14,7 @@
 #include "board.h"
 #include "ornsyslx.h"
 
-extern BOOL bInit;
+#include "internal.h"  // bInit
 
 class BoardTest : public ::testing::Test {
 protected:

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "regular-file.h"
+
 namespace {
 
 struct Options {
@@ -38,11 +40,10 @@ struct Options {
 };
 
 std::string ReadFile(const std::string& path, bool* exists = nullptr) {
-    std::ifstream in(path, std::ios::binary);
-    if (exists) *exists = bool(in);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::string text, error;
+    bool read = ornsim_files::ReadRegularFile(path, text, error);
+    if (exists) *exists = read;
+    return text;
 }
 
 void WriteFile(const std::string& path, const std::string& data) {

@@ -97,6 +97,8 @@ struct BadBoard {
     const char* error;
 };
 
+void PrintTo(const BadBoard& bad, std::ostream* os) { *os << '"' << bad.error << '"'; }
+
 class BoardFileErrors : public ::testing::TestWithParam<BadBoard> {};
 
 TEST_P(BoardFileErrors, NameTheLineOfTheFault) {
@@ -136,7 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadBoard{"[nvram]\ntype = 3\nsize = 100\nblock-size = 30\n", "1: size is not a multiple of block-size"},
         BadBoard{"[nvram]\ntype = 1\nsize = 100\nlocked = yes\n", "1: flash keys given for an nvram that is not type 3"},
         BadBoard{"[nvram]\ntype = 3\nsize = 8\nlocked = maybe\n", "4: expected yes or no"},
-        BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = none.bin\n", "4: cannot read file 'none.bin'"},
+        BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = none.bin\n", "4: cannot read file 'none.bin': No such file or directory"},
+        BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = /tmp\n", "4: cannot read file '/tmp': is a directory"},
+        BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = /dev/null\n", "4: cannot read file '/dev/null': not a regular file"},
         BadBoard{"[i2c-bus]\nname = x\n", "1: [i2c-bus] needs an id"},
         BadBoard{"[i2c-bus]\nid = 1\n[i2c-bus]\nid = 1\n", "3: i2c bus id 1 declared twice"},
         BadBoard{"[i2c-device]\nbus = 0\n", "2: bus 0 is not declared above"},
@@ -157,7 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n"
                  "[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n[nvram]\ntype=0\nsize=1\n"
                  "[nvram]\n",
-                 "49: more than 16 [nvram] sections"}));
+                 "49: more than 16 [nvram] sections"}),
+    // Each case is named after the message it expects.
+    [](const ::testing::TestParamInfo<BadBoard>& info) {
+        std::string name = std::to_string(info.index) + "_";
+        for (const char* c = strchr(info.param.error, ' ') + 1; *c && name.size() < 48; ++c)
+            if (isalnum(static_cast<unsigned char>(*c))) name += *c;
+        return name;
+    });
 
 // Every prefix of the default board either parses or fails with one line:
 // truncated input never crashes the parser or reads past its end.

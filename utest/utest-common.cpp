@@ -1,6 +1,7 @@
 // Shared services of the tool: messages and exits, opening and closing the
 // library, its error line, hex dumps, files and the number rule.
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -123,8 +124,18 @@ SDWORD utNumber(const char* text) {
 
 BYTE* utAllocate(DWORD length) { return static_cast<BYTE*>(calloc(length ? length : 1, 1)); }
 
-long utReadFile(const char* filename, BYTE* buffer, DWORD size) {
+FILE* utOpenInput(const char* filename) {
     FILE* f = fopen(filename, "r");
+    struct stat st {};
+    if (f != nullptr && (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode))) {
+        fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
+long utReadFile(const char* filename, BYTE* buffer, DWORD size) {
+    FILE* f = utOpenInput(filename);
     if (f == nullptr) return -1;
     size_t n = fread(buffer, 1, size, f);
     fclose(f);

@@ -66,7 +66,7 @@ int utI2CWriteBlock(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count,
 }
 
 int utI2CWriteBlockFile(BYTE busid, BYTE devad, WORD offset, BYTE prot, DWORD count, char* filename) {
-    FILE* file = fopen(filename, "r");
+    FILE* file = utOpenInput(filename);
     if (file == nullptr) {
         fprintf(stderr, "%s: could not open file %s for read access\n", "utI2CWriteBlockFile", filename);
         return -10;

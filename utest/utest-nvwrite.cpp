@@ -54,7 +54,7 @@ int utHandleNVR_WriteBytes(DWORD index, DWORD offset, char** args, int num) {
 
 int utHandleNVR_WriteFile(DWORD index, char* filename) {
     static constexpr const char* kSelf = "utHandleNVR_WriteFile";
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(filename, "r"), fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(utOpenInput(filename), fclose);
     if (file == nullptr) {
         fprintf(stderr, "%s: Unable to open the input file %s!\n", kSelf, filename);
         return -10;

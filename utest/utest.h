@@ -1,6 +1,8 @@
 // utest.h - the ornsys tool: category tables and the tool's functions.
 #pragma once
 
+#include <stdio.h>
+
 #include "ornsyslx.h"
 
 constexpr int catnum = 10;
@@ -55,6 +57,9 @@ SDWORD utNumber(const char* text);
 // A zeroed buffer of `length` bytes kept until the process ends (one byte
 // for a length of 0, so that only a real failure gives NULL).
 BYTE* utAllocate(DWORD length);
+// Opens an input file for reading; NULL when it cannot be opened or is not
+// a regular file (a directory or a device would read as empty or endless).
+FILE* utOpenInput(const char* filename);
 // Reads up to `size` bytes from the start of a file; -1 when it cannot be
 // opened.
 long utReadFile(const char* filename, BYTE* buffer, DWORD size);
