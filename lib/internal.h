@@ -117,9 +117,12 @@ public:
 };
 
 // Calls the firmware with the lock held by the caller; stores the status.
+// The result is this call's own status, not a read-back of the shared last
+// error, which another thread may have overwritten meanwhile.
 inline bool Gate(DWORD function, void* block) {
-    dwLastErrorCode = CallZOKAFunction(function, block);
-    return dwLastErrorCode == ORN_SUCCESS;
+    const DWORD status = CallZOKAFunction(function, block);
+    dwLastErrorCode = status;
+    return status == ORN_SUCCESS;
 }
 
 // Runs `work` with the lock held and gives back its result.

@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -52,6 +54,14 @@ protected:
         return lines;
     }
     std::vector<std::string> Calls() const { return Trace("call "); }
+    // The names in the test's folder, sorted.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     void ClearTrace() const { std::ofstream(Path("trace"), std::ios::trunc); }
 
     static DWORD LastError() {

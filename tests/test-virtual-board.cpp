@@ -98,6 +98,21 @@ TEST_F(VirtualBoard, FaultRulesMatchFunctionIndexAndCall) {
     EXPECT_EQ(b1.data, 0x77);  // a failing call changes nothing
 }
 
+// Every rule whose function matches counts the call, also when an earlier
+// rule fires on it.
+TEST_F(VirtualBoard, SeveralCallRulesOnOneFunctionEachFireOnTheirOwnCall) {
+    UseBoard(
+        "[fault]\nfunction = 0x11\ncall = 1\nstatus = 0x8011\n"
+        "[fault]\nfunction = 0x11\ncall = 2\nstatus = 0x8012\n"
+        "[fault]\nfunction = 0x11\ncall = 3\nstatus = 0x8041\n"
+        "[fault]\nfunction = 0x11\ncall = 5\nstatus = 0x8051\n");
+    Direct board;
+    DWORD count = 0;
+    std::vector<int> statuses;
+    for (int i = 0; i < 6; ++i) statuses.push_back(board.Call(0x11, &count));
+    EXPECT_EQ(statuses, (std::vector<int>{0x8011, 0x8012, 0x8041, 0, 0x8051, 0}));
+}
+
 TEST_F(VirtualBoard, TraceLines) {
     Direct board;
     DWORD count = 0;
@@ -171,12 +186,63 @@ TEST_F(VirtualBoard, StateFileKeepsWritesBetweenOpens) {
     EXPECT_EQ(memcmp(back, data, 3), 0);
 }
 
-// A writer killed at any point leaves a state file that holds every write
-// whose call returned.
+// Two boards whose memories start with the same bytes but are laid out
+// differently (a 9-byte NVRAM; an 8-byte flash and its lock byte) never
+// share a state file.
+TEST_F(VirtualBoard, StateFileOfAnotherLayoutWithTheSameBytesIsRefused) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    UseBoard("[nvram]\ntype = 0\nsize = 9\n", false);
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    UseBoard("[nvram]\ntype = 3\nsize = 8\nblock-size = 8\nfill = 0\n", false);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ornsim: " + Path("state") + ": state file was made for another board; remove it to start afresh\n");
+}
+
+TEST_F(VirtualBoard, StateFileIsCreatedWithoutATemporaryLeftBeside) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    EXPECT_EQ(Files(), (std::vector<std::string>{"state", "trace"}));
+}
+
+// A trace whose last line was cut by a kill gets the next process's lines
+// whole, starting on a line of their own.
+TEST_F(VirtualBoard, TraceWithACutLastLineGoesOnOnANewLine) {
+    std::ofstream(Path("trace")) << "open\ncall 0x11 000";
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "call 0x11 000", "open", "close"}));
+}
+
+// Offsets of the NVRAM 1 byte writes that the trace shows as completed
+// (a line cut by the kill is not a completed call).
+std::vector<DWORD> CompletedWrites(const std::vector<std::string>& lines) {
+    std::vector<DWORD> offsets;
+    for (const std::string& line : lines) {
+        // call 0x14 IIIIIIII OOOOOOOO DD -> 0x0000 ...
+        if (line.rfind("call 0x14 01000000", 0) != 0 || line.find(" -> 0x0000 ") == std::string::npos) continue;
+        DWORD offset = 0;
+        for (int i = 3; i >= 0; --i) offset = offset << 8 | DWORD(std::stoul(line.substr(18 + 2 * i, 2), nullptr, 16));
+        offsets.push_back(offset);
+    }
+    return offsets;
+}
+
+// Writers killed at random points, some while they create the state file:
+// the next process is never refused, finds every write whose call the
+// trace shows completed, and no temporary file is left.
 TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
     std::mt19937 random(12345);
-    for (int round = 0; round < 8; ++round) {
+    const int rounds = getenv("ORNSYS_KILL_ROUNDS") ? atoi(getenv("ORNSYS_KILL_ROUNDS")) : 200;
+    size_t checked = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const bool fresh = random() % 4 == 0;  // kill it while it creates the file
+        if (fresh) unlink(Path("state").c_str());
+        ClearTrace();
         int progress[2];
         ASSERT_EQ(pipe(progress), 0);
         pid_t child = fork();
@@ -191,22 +257,31 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
             }
         }
         close(progress[1]);
-        DWORD done = 0, last = 0;
-        const DWORD stopAfter = 1 + random() % 400;
-        while (done < stopAfter && read(progress[0], &last, sizeof last) == sizeof last) ++done;
+        if (fresh) {
+            usleep(useconds_t(random() % 3000));
+        } else {
+            DWORD done = 0, last = 0;
+            const DWORD stopAfter = 1 + random() % 300;
+            while (done < stopAfter && read(progress[0], &last, sizeof last) == sizeof last) ++done;
+        }
         kill(child, SIGKILL);
         int status;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended on its own: " << status;
         close(progress[0]);
 
+        const auto completed = CompletedWrites(Trace());
         ASSERT_TRUE(OrnOpen()) << "round " << round;
         BYTE back[512];
         DWORD count = 0;
         ASSERT_TRUE(OrnReadNVRam(1, 0, sizeof back, back, &count));
         ASSERT_TRUE(OrnClose());
-        for (DWORD i = 0; i <= last; ++i) ASSERT_EQ(back[i], BYTE(round * 16 + i)) << "round " << round << " byte " << i;
+        for (DWORD i : completed) ASSERT_EQ(back[i], BYTE(round * 16 + i)) << "round " << round << " byte " << i;
+        ASSERT_EQ(Files(), (std::vector<std::string>{"state", "trace"})) << "round " << round;
+        checked += completed.size();
     }
+    EXPECT_GT(checked, size_t(rounds) * 50);  // the rounds that ran on wrote
+    printf("kill loop: %d kills, %zu completed writes found in the state file\n", rounds, checked);
 }
 
 }  // namespace
