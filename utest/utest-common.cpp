@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <vector>
+
 #include "utest.h"
 
 const char* const helpreq[3] = {"-help", "-longhelp", "-version"};
@@ -24,6 +26,8 @@ int (*const utCatHandle[catnum])(int, char**) = {utHandleINFO, utHandleNVR,  utH
                                                  utHandleVGA,  utHandleTEMP, utHandleVOLT, utHandleSYS,
                                                  utHandleBATT, utHandleOEM};
 
+void (*utExitHook)(int status) = nullptr;
+
 void utMessageExit(int err, int msg, int cat) {
     switch (msg) {
         case 1: utLonghelp(); break;
@@ -36,6 +40,7 @@ void utMessageExit(int err, int msg, int cat) {
             break;
         default: utUsage(); break;
     }
+    if (utExitHook != nullptr) utExitHook(err);
     exit(err);
 }
 
@@ -122,7 +127,22 @@ SDWORD utNumber(const char* text) {
     return static_cast<SDWORD>(value);
 }
 
-BYTE* utAllocate(DWORD length) { return static_cast<BYTE*>(calloc(length ? length : 1, 1)); }
+namespace {
+std::vector<void*> gBuffers;  // every buffer handed out, kept until the end
+}  // namespace
+
+void* utAllocateItems(size_t count, size_t size) {
+    void* buffer = calloc(count ? count : 1, size);
+    if (buffer != nullptr) gBuffers.push_back(buffer);
+    return buffer;
+}
+
+BYTE* utAllocate(DWORD length) { return static_cast<BYTE*>(utAllocateItems(length, 1)); }
+
+void utReleaseBuffers() {
+    for (void* buffer : gBuffers) free(buffer);
+    gBuffers.clear();
+}
 
 FILE* utOpenInput(const char* filename) {
     FILE* f = fopen(filename, "r");

@@ -222,7 +222,7 @@ int utNVRamInfoPrintTable() {
     static constexpr const char* kSelf = "utNVRamInfoPrintTable";
     DWORD count = 0;
     if (!ListCount(&count, kSelf)) return -1;
-    auto* table = static_cast<NVRamInfoTable*>(calloc(count ? count : 1, sizeof(NVRamInfoTable)));
+    auto* table = static_cast<NVRamInfoTable*>(utAllocateItems(count, sizeof(NVRamInfoTable)));
     if (table == nullptr) {
         fprintf(stderr, "%s: Error allocating table buffer!\n", kSelf);
         return -4;

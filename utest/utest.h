@@ -19,6 +19,9 @@ enum CategoryIndex { CAT_INFO, CAT_NVR, CAT_I2C, CAT_WD, CAT_VGA, CAT_TEMP, CAT_
 int utCheckArgs(int argc, char** argv);
 int utCatDispatch(int argc, char** argv);
 [[noreturn]] void utMessageExit(int err, int msg, int cat);
+// Called with the status instead of ending the process when set: a harness
+// that runs the tool in-process unwinds from it. It must not return.
+extern void (*utExitHook)(int status);
 // The usage exit of a category: usage, the category's help, status -9.
 [[noreturn]] inline void utUsageExit(int cat) { utMessageExit(-9, 3, cat); }
 void utVersion();
@@ -57,6 +60,11 @@ SDWORD utNumber(const char* text);
 // A zeroed buffer of `length` bytes kept until the process ends (one byte
 // for a length of 0, so that only a real failure gives NULL).
 BYTE* utAllocate(DWORD length);
+// The same for `count` zeroed items of `size` bytes (at least one item).
+void* utAllocateItems(size_t count, size_t size);
+// Frees every buffer allocated so far: for a harness that runs the tool
+// in-process many times; the tool itself never calls it.
+void utReleaseBuffers();
 // Opens an input file for reading; NULL when it cannot be opened or is not
 // a regular file (a directory or a device would read as empty or endless).
 FILE* utOpenInput(const char* filename);
