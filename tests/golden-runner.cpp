@@ -14,10 +14,16 @@
 // Output lines, written by --update and compared otherwise:
 //   | TEXT  standard output    ! TEXT  standard error    @ TEXT  trace
 //   % NAME: HEX  a shown file  = N  exit status          \ no newline  (last line unterminated)
+//
+// With --sweep it instead fails every firmware function that each command
+// of the files reaches, with every status, and checks how the tool ends.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <strings.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +41,8 @@ namespace {
 struct Options {
     std::string tool, boards, defaultBoard, firmwareLine, workRoot = "/tmp";
     std::vector<std::string> emulator;
-    bool update = false;
+    bool update = false, sweep = false;
+    int shard = 0, shards = 1;  // with --sweep: the commands i with i % shards == shard
     std::vector<std::string> files;
 };
 
@@ -123,6 +130,12 @@ std::string Hex(const std::string& bytes) {
 // texts in full are checked where the golden file asks for them literally.
 using UsageTexts = std::vector<std::pair<std::string, std::string>>;
 
+struct RunOutcome {
+    std::string out, err, trace;
+    bool signal = false;
+    int exit = 0;  // the exit status, or the signal's number
+};
+
 struct Case {
     std::string board;
     std::vector<std::string> boardLines;
@@ -181,6 +194,8 @@ public:
         }
         int status = 0;
         waitpid(pid, &status, 0);
+        last_ = RunOutcome{ReadFile(out), ReadFile(err), ReadFile(trace), WIFSIGNALED(status),
+                           WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status)};
 
         std::string result;
         std::string stdoutText = WithoutFirmwareLine(ReadFile(out));
@@ -200,6 +215,9 @@ public:
         return result;
     }
 
+    // The last run's streams, trace and ending, as they came.
+    RunOutcome Outcome() const { return last_; }
+
 private:
     std::string Stdout(const Case& c, const std::vector<std::string>& args) {
         Run(c, args, false, true);
@@ -217,7 +235,171 @@ private:
     const Options& o_;
     std::string work_;
     UsageTexts usage_;
+    RunOutcome last_;
 };
+
+// ---- the fault sweep ----
+
+// Statuses that a failing firmware call can give: the library's table and
+// one it does not know, with the tool's text for each.
+struct SweepStatus {
+    unsigned code;
+    const char* line;  // what utErrorHandling prints for it
+};
+constexpr SweepStatus kSweepStatuses[] = {
+    {0x8000, "ORNSYS ERROR: BIOS: function not supported !"},
+    {0x8011, "ORNSYS ERROR: BIOS: invalid device !"},
+    {0x8012, "ORNSYS ERROR: BIOS: data access error !"},
+    {0x8021, "ORNSYS ERROR: BIOS: I2C invalid bus index !"},
+    {0x8022, "ORNSYS ERROR: BIOS: I2C no acknowledge !"},
+    {0x8023, "ORNSYS ERROR: BIOS: I2C protocol not supported !"},
+    {0x8031, "ORNSYS ERROR: BIOS: NVRam not readable !"},
+    {0x8032, "ORNSYS ERROR: BIOS: NVRam not writeable !"},
+    {0x8033, "ORNSYS ERROR: BIOS: NVRam index out of range !"},
+    {0x8041, "ORNSYS ERROR: BIOS: hardware not present !"},
+    {0x8051, "ORNSYS ERROR: BIOS: parameter out of range !"},
+    {0x8100, "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !"},
+    {0x8101, "ORNSYS ERROR: DLL: starting Win32 driver failed (create file) !"},
+    {0x8102, "ORNSYS ERROR: DLL: starting Win32 driver failed (create mutex) !"},
+    {0x8103, "ORNSYS ERROR: DLL: invalid parameter (NULL pointer) !"},
+    {0x8104, "ORNSYS ERROR: DLL: invalid DLL version !"},
+    {0x8105, "ORNSYS ERROR: DLL: watchdog: invalid command !"},
+    {0x8106, "ORNSYS ERROR: DLL: OEMRead/Write, invalid AddressType !"},
+    {0x8107, "ORNSYS ERROR: DLL: OEMRead/Write, invalid AddressFlags !"},
+    {0x8108, "ORNSYS ERROR: DLL: OEMRead/Write, invalid DataFlags !"},
+    {0x1234, "ORNSYS ERROR: (Can not retrieve error information.)"},
+};
+
+// Functions that change what the state file keeps.
+bool ChangesState(unsigned function) {
+    for (unsigned f : {0x06u, 0x14u, 0x17u, 0x22u, 0x24u, 0x28u, 0x41u, 0x43u, 0x45u})
+        if (f == function) return true;
+    return false;
+}
+
+// How the tool ends when `function` fails with `status`, against its
+// design: empty when right, else what is wrong. Mostly the error line and a
+// failure status; the byte transfers stop short instead, the raw block
+// command has a line of its own, and the NVRAM table marks the row.
+std::string UnexpectedEnding(const std::vector<std::string>& args, unsigned function, const SweepStatus& status,
+                             const RunOutcome& hit) {
+    const bool table = strcasecmp(args[1].c_str(), "-t") == 0 && (function == 0x12 || function == 0x15);
+    if (hit.exit == 247) return "usage exit";
+    if (function == 0x13 || function == 0x14) return "";  // a short transfer, counted
+    if (function == 0x17) {
+        if (hit.err.find("utNVRamBlockRaw: error sending raw command!\n") == std::string::npos) return "no raw line";
+        return hit.exit == 255 ? "" : "exit status " + std::to_string(hit.exit);
+    }
+    if (hit.out.find(std::string(status.line) + "\n") == std::string::npos)
+        return std::string("no line \"") + status.line + "\"";
+    if (table) return hit.exit == 0 ? "" : "exit status " + std::to_string(hit.exit);
+    return hit.exit != 0 ? "" : "exit status 0";
+}
+
+struct SweepCommand {
+    Case c;
+    std::vector<std::string> args;
+};
+
+// The function numbers of the firmware calls in a trace, in first-call order.
+std::vector<unsigned> CalledFunctions(const std::string& trace) {
+    std::vector<unsigned> functions;
+    std::istringstream in(trace);
+    for (std::string line; std::getline(in, line);) {
+        if (!StartsWith(line, "call 0x")) continue;
+        unsigned f = unsigned(strtoul(line.c_str() + 5, nullptr, 16));
+        if (std::find(functions.begin(), functions.end(), f) == functions.end()) functions.push_back(f);
+    }
+    return functions;
+}
+
+std::string Unhex(const std::vector<std::string>& words, size_t from);
+
+// Every command of the golden files that reaches the firmware and succeeds
+// on a board without fault rules, once per category, option and board.
+std::vector<SweepCommand> SweepCommands(const std::vector<std::string>& files) {
+    std::vector<SweepCommand> commands;
+    std::vector<std::string> seen;
+    for (const auto& file : files) {
+        std::istringstream in(ReadFile(file));
+        Case c;
+        bool clean = true;
+        std::string line, expectedExit;
+        std::vector<std::pair<Case, std::vector<std::string>>> pending;
+        for (; std::getline(in, line);) {
+            if (StartsWith(line, "board: ")) c.board = line.substr(7);
+            else if (StartsWith(line, "+ ")) {
+                c.boardLines.push_back(line.substr(2));
+                if (line.find("[fault]") != std::string::npos) clean = false;
+            } else if (StartsWith(line, "file: ")) {
+                auto words = Split(line.substr(6));
+                if (!words.empty()) c.files.emplace_back(words[0], Unhex(words, 1));
+            } else if (line == "$" || StartsWith(line, "$ ")) {
+                auto args = Split(line.substr(1));
+                std::string key = c.board + (args.size() > 1 ? " " + args[0] + " " + args[1] : "");
+                for (auto& ch : key) ch = char(tolower(ch));
+                if (clean && args.size() > 1 && c.board != "absent.board" &&
+                    std::find(seen.begin(), seen.end(), key) == seen.end()) {
+                    seen.push_back(key);
+                    commands.push_back({c, args});
+                }
+                c = Case{};
+                clean = true;
+            }
+        }
+    }
+    return commands;
+}
+
+struct SweepResult {
+    int runs = 0, failures = 0;
+};
+
+// Fails each firmware function that a command reaches with every status,
+// on a state file: no signal, no sanitizer report, the status's error line
+// and a failure exit, no change of the state file when a write failed, and
+// the same command without the fault works afterwards as it did before.
+void SweepCommand(Runner& runner, const std::string& work, const SweepCommand& command, SweepResult& result) {
+    const std::string state = work + "/state";
+    auto fail = [&](const std::string& what) {
+        if (++result.failures <= 40) {
+            std::cerr << "FAIL sweep:";
+            for (const auto& a : command.args) std::cerr << ' ' << a;
+            std::cerr << " (board " << (command.c.board.empty() ? "default" : command.c.board) << "): " << what
+                      << '\n';
+        }
+    };
+    unlink(state.c_str());
+    runner.Run(command.c, command.args, true, true);
+    const RunOutcome clean = runner.Outcome();
+    if (clean.signal || clean.exit == 255) return;  // not a command that succeeds here
+    for (unsigned function : CalledFunctions(clean.trace)) {
+        for (const SweepStatus& status : kSweepStatuses) {
+            char rule[96];
+            snprintf(rule, sizeof rule, "[fault]\nfunction = 0x%02x\nstatus = 0x%04x", function, status.code);
+            Case faulty = command.c;
+            faulty.boardLines.push_back(rule);
+            const std::string before = ReadFile(state);
+            runner.Run(faulty, command.args, true, true);
+            const RunOutcome hit = runner.Outcome();
+            ++result.runs;
+            char labelText[64];
+            snprintf(labelText, sizeof labelText, "function 0x%02x status 0x%04x: ", function, status.code);
+            const std::string label = labelText;
+            if (hit.signal) fail(label + "ended by signal " + std::to_string(hit.exit));
+            else if (hit.err.find("Sanitizer") != std::string::npos || hit.err.find("runtime error") != std::string::npos)
+                fail(label + "sanitizer report:\n" + hit.err);
+            else if (std::string why = UnexpectedEnding(command.args, function, status, hit); !why.empty())
+                fail(label + why);
+            if (ChangesState(function) && ReadFile(state) != before) fail(label + "a failed write changed the state");
+            runner.Run(command.c, command.args, true, true);
+            const RunOutcome after = runner.Outcome();
+            if (after.signal || after.exit != clean.exit)
+                fail(label + "the next command ended with " + std::to_string(after.exit) + " instead of " +
+                     std::to_string(clean.exit));
+        }
+    }
+}
 
 std::string Unhex(const std::vector<std::string>& words, size_t from) {
     std::string bytes;
@@ -280,12 +462,36 @@ int main(int argc, char** argv) {
         else if (a == "--firmware-line") o.firmwareLine = next();
         else if (a == "--emulator") o.emulator = Split(next());
         else if (a == "--update") o.update = true;
+        else if (a == "--sweep") o.sweep = true;
+        else if (a == "--shard") {
+            std::string k = next();
+            o.shard = atoi(k.c_str());
+            o.shards = k.find('/') == std::string::npos ? 1 : atoi(k.c_str() + k.find('/') + 1);
+        }
         else o.files.push_back(a);
     }
     if (o.tool.empty() || o.files.empty()) {
         std::cerr << "usage: golden-runner --tool PATH [--boards DIR] [--default-board FILE]\n"
-                     "       [--firmware-line TEXT] [--emulator CMD] [--update] FILE...\n";
+                     "       [--firmware-line TEXT] [--emulator CMD] [--update | --sweep [--shard K/N]] FILE...\n";
         return 2;
+    }
+    if (o.sweep) {
+        char work[] = "/tmp/ornsys-sweep-XXXXXX";
+        if (mkdtemp(work) == nullptr) return 2;
+        Runner runner(o, work);
+        SweepResult result;
+        auto commands = SweepCommands(o.files);
+        size_t mine = 0;
+        for (size_t i = 0; i < commands.size(); ++i) {
+            if (int(i % size_t(o.shards)) != o.shard) continue;
+            SweepCommand(runner, work, commands[i], result);
+            ++mine;
+        }
+        std::string cleanup = std::string("rm -rf ") + work;
+        if (system(cleanup.c_str()) != 0) std::cerr << "could not remove " << work << '\n';
+        printf("fault sweep: %zu commands, %d faulted runs\n", mine, result.runs);
+        printf("%d passed, %d failed\n", result.runs - result.failures, result.failures);
+        return result.failures ? 1 : 0;
     }
     int failed = 0, passed = 0;
     for (const auto& file : o.files) {
