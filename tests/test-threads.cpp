@@ -164,14 +164,19 @@ TEST_F(Threads, PortReaderAgainstAnOpenCloseLoop) {
             ++reads;
         }
     });
-    for (int i = 0; i < 300; ++i) {
+    // Both sides run a while at once: at least 300 opens and 2000 reads.
+    while (reads == 0) std::this_thread::yield();
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int opens = 0;
+    for (; (opens < 300 || reads < 2000) && std::chrono::steady_clock::now() < limit; ++opens) {
         ASSERT_TRUE(OrnOpen());
         ASSERT_TRUE(OrnClose());
     }
     done = true;
     reader.join();
     EXPECT_EQ(wrong, 0);
-    EXPECT_GT(reads, 0);
+    EXPECT_GE(reads, 2000);
+    EXPECT_GE(opens, 300);
 }
 
 }  // namespace
