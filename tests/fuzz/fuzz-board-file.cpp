@@ -2,6 +2,7 @@
 // loaded by the library and answers one call of every API function.
 #include <stdlib.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -11,12 +12,20 @@
 
 namespace {
 
+// A record whose first field, its size, is set as a caller must set it.
+template <typename Record>
+Record Sized() {
+    Record record{};
+    const DWORD size = sizeof record;
+    memcpy(&record, &size, sizeof size);
+    return record;
+}
+
 // One call of every firmware-backed function with arguments a program
 // would pass; the answers themselves are the firmware's business.
 void CallEveryFunction() {
     BOARDINFO board;
-    CPUINFO cpu{};
-    cpu.CPUInfoSize = sizeof cpu;
+    auto cpu = Sized<CPUINFO>();
     DWORD count = 0, size = 0;
     OrnGetBoardInfo(&board);
     OrnGetCPUInfo(&cpu);
@@ -29,10 +38,8 @@ void CallEveryFunction() {
     if (OrnGetNVRamCount(&count)) {
         for (DWORD i = 0; i < count && i < 10; ++i) {
             NVRAMINFO info;
-            NVDEVICEINFO device{};
-            device.NVDeviceInfoSize = sizeof device;
-            NVBLOCKINFO block{};
-            block.NVBlockInfoSize = sizeof block;
+            auto device = Sized<NVDEVICEINFO>();
+            auto block = Sized<NVBLOCKINFO>();
             DWORD moved;
             OrnGetNVRamInfo(i, &info);
             OrnReadNVRam(i, 0, sizeof data, data, &moved);
@@ -44,8 +51,7 @@ void CallEveryFunction() {
     }
     if (OrnGetI2CBusCount(&count)) {
         for (DWORD i = 0; i < count && i < 8; ++i) {
-            I2CBUSINFO bus{};
-            bus.I2CBusInfoSize = sizeof bus;
+            auto bus = Sized<I2CBUSINFO>();
             if (!OrnQueryI2CBus(i, &bus)) continue;
             WORD word;
             DWORD moved = sizeof data;
@@ -65,23 +71,18 @@ void CallEveryFunction() {
     OrnSetContrastValue(7);
     SDWORD value;
     for (DWORD i = 0; i < 4; ++i) {
-        TSENSORINFO temp{};
-        temp.TSensorInfoSize = sizeof temp;
-        VSENSORINFO volt{};
-        volt.VSensorInfoSize = sizeof volt;
+        auto temp = Sized<TSENSORINFO>();
+        auto volt = Sized<VSENSORINFO>();
         OrnQueryThermSensor(i, &temp);
         OrnGetThermSensorValue(i, &value);
         OrnQueryVoltSensor(i, &volt);
         OrnGetVoltSensorValue(i, &value);
-        BATTERYINFO battery{};
-        battery.BatteryInfoSize = sizeof battery;
-        BATTERYSTATE state{};
-        state.BatteryStateSize = sizeof state;
+        auto battery = Sized<BATTERYINFO>();
+        auto state = Sized<BATTERYSTATE>();
         OrnGetBatteryInfo(i, &battery);
         OrnGetBatteryState(i, &state);
     }
-    SYSTEMSTATE system{};
-    system.SystemStateSize = sizeof system;
+    auto system = Sized<SYSTEMSTATE>();
     OrnGetSystemState(&system);
     OrnOEMPassThru(0x12345678, data);
 }
