@@ -89,12 +89,18 @@ static_assert(sizeof(Memory::StateHeader) == 64);
 // open the trace starts on a new line, so every line it writes is whole.
 Trace::Trace(const char* path) {
     if (path == nullptr || *path == '\0') return;
-    fd_ = open(path, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd_ < 0) return;
+    // Looked at through a second descriptor: a trace may be write-only, or
+    // not a regular file at all (a terminal, a pipe), and then has no end.
+    int reader = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (reader < 0) return;
     struct stat st {};
     char last = '\n';
-    if (fstat(fd_, &st) == 0 && st.st_size > 0 && pread(fd_, &last, 1, st.st_size - 1) == 1 && last != '\n')
+    if (fstat(reader, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        pread(reader, &last, 1, st.st_size - 1) == 1 && last != '\n')
         WriteAll(fd_, "\n", 1);
+    close(reader);
 }
 
 Trace::~Trace() {
