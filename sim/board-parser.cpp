@@ -410,9 +410,7 @@ private:
             case Section::I2cDevice: return DeviceKey(key, v, board_.devices.back());
             case Section::TempSensor: return TempKey(key, v, board_.temps.back());
             case Section::VoltSensor: return VoltKey(key, v, board_.volts.back());
-            case Section::Watchdog:
-                if (key == "status") return Number(v, board_.watchdogStatus);
-                return false;
+            case Section::Watchdog: return WatchdogKey(key, v);
             case Section::Display: return DisplayKey(key, v);
             case Section::System: return SystemKey(key, v);
             case Section::Battery: return BatteryKey(key, v, board_.batteries.back());
@@ -443,6 +441,14 @@ private:
         if (key == "serial") return Text(v, b.SerialNumber, 15);
         if (key == "bootcounter") return Number(v, b.BootCounter);
         if (key == "optime") return Number(v, b.OperatingTime);
+        if (key == "counters") return Choice(v, "run", "still", board_.countersRun);
+        if (key == "optime-unit") {
+            static constexpr std::pair<std::string_view, uint32_t> kUnits[] = {
+                {"hours", 3600}, {"minutes", 60}, {"seconds", 1}};
+            for (const auto& [name, seconds] : kUnits)
+                if (v == name) return board_.optimeUnitSeconds = seconds, true;
+            return Error("expected hours, minutes or seconds");
+        }
         if (key == "manufactured") return Date(v, b.ManufacturingDate);
         if (key == "maintained") return Date(v, b.MaintenanceTime);
         if (key == "config-size") {
@@ -516,17 +522,71 @@ private:
         return handled ? ok : false;
     }
 
+    // A value that may change while the board runs: "N" (fixed), "A, B, C"
+    // (a list, one entry per read) or "A .. B over DURATION" (a ramp). The
+    // record holds the first value.
+    template <typename T>
+    bool LiveNumber(const std::string& v, T& field, Live& live, bool allowUnknown = false, T unknown = T{}) {
+        auto one = [&](std::string_view text, int64_t& out) {
+            T value{};
+            if (!Number(std::string(Trim(text)), value, allowUnknown, unknown)) return false;
+            out = int64_t(value);
+            return true;
+        };
+        live = Live{};
+        if (size_t dots = v.find(".."); dots != std::string::npos) {
+            size_t over = v.find(" over ", dots);
+            if (over == std::string::npos) return Error("ramp must be A .. B over DURATION");
+            if (!one(std::string_view(v).substr(0, dots), live.from) ||
+                !one(std::string_view(v).substr(dots + 2, over - dots - 2), live.to))
+                return false;
+            if (!ParseDuration(Trim(std::string_view(v).substr(over + 6)), live.overMs) || live.overMs == 0)
+                return Error("bad duration in '" + v + "' (e.g. 60s, 1500ms, 2m, 1h)");
+            live.kind = Live::Kind::Ramp;
+            field = T(live.from);
+            return true;
+        }
+        if (v.find(',') != std::string::npos) {
+            std::string_view rest = v;
+            while (true) {
+                size_t comma = rest.find(',');
+                int64_t value;
+                if (!one(rest.substr(0, comma), value)) return false;
+                live.list.push_back(value);
+                if (comma == std::string_view::npos) break;
+                rest.remove_prefix(comma + 1);
+            }
+            live.kind = Live::Kind::List;
+            field = T(live.list.front());
+            return true;
+        }
+        return Number(v, field, allowUnknown, unknown);
+    }
+
     bool TempKey(std::string_view key, const std::string& v, TempSensor& t) {
         if (key == "type") return Number(v, t.type);
         if (key == "name") return Text(v, t.name, 8);
-        if (key == "value") return Number(v, t.value);
+        if (key == "value" || key == "values" || key == "ramp") return LiveNumber(v, t.value, t.live);
         return false;
     }
 
     bool VoltKey(std::string_view key, const std::string& v, VoltSensor& s) {
         if (key == "nominal") return Number(v, s.nominal, true, VSENSOR_NOMINAL_UNKNOWN);
         if (key == "name") return Text(v, s.name, 8);
-        if (key == "value") return Number(v, s.value);
+        if (key == "value" || key == "values" || key == "ramp") return LiveNumber(v, s.value, s.live);
+        return false;
+    }
+
+    bool WatchdogKey(std::string_view key, const std::string& v) {
+        if (key == "status") return Number(v, board_.watchdogStatus);
+        if (key == "timer") return Choice(v, "yes", "no", board_.watchdogTimer);
+        if (key == "kill") return Choice(v, "yes", "no", board_.watchdogKill);
+        if (key == "unit") {
+            bool seconds;
+            if (!Choice(v, "s", "ms", seconds)) return false;
+            board_.watchdogUnitMs = seconds ? 1000 : 1;
+            return true;
+        }
         return false;
     }
 
@@ -543,8 +603,8 @@ private:
     }
 
     bool SystemKey(std::string_view key, const std::string& v) {
-        if (key == "misc") return Number(v, board_.misc);
-        if (key == "power") return Number(v, board_.power);
+        if (key == "misc") return LiveNumber(v, board_.misc, board_.systemLive[kSystemMisc]);
+        if (key == "power") return LiveNumber(v, board_.power, board_.systemLive[kSystemPower]);
         if (key == "iopl") return Choice(v, "allow", "deny", board_.ioplAllowed);
         return false;
     }
@@ -553,19 +613,24 @@ private:
         struct NumberKey {
             std::string_view name;
             DWORD* field;
+            Live* live;  // the state's fields change while the board runs
         };
         const NumberKey numbers[] = {
-            {"unit", &b.info.PowerUnit},
-            {"design-capacity", &b.info.DesignCapacity},
-            {"full-charge-capacity", &b.info.FullChargeCapacity},
-            {"design-voltage", &b.info.DesignVoltage},
-            {"status", &b.state.Status},
-            {"rate", &b.state.CurrentRate},
-            {"remaining", &b.state.RemainingCapacity},
-            {"voltage", &b.state.Voltage},
+            {"unit", &b.info.PowerUnit, nullptr},
+            {"design-capacity", &b.info.DesignCapacity, nullptr},
+            {"full-charge-capacity", &b.info.FullChargeCapacity, nullptr},
+            {"design-voltage", &b.info.DesignVoltage, nullptr},
+            {"status", &b.state.Status, &b.live[kBatteryStatus]},
+            {"rate", &b.state.CurrentRate, &b.live[kBatteryRate]},
+            {"remaining", &b.state.RemainingCapacity, &b.live[kBatteryRemaining]},
+            {"voltage", &b.state.Voltage, &b.live[kBatteryVoltage]},
         };
-        for (const NumberKey& n : numbers)
-            if (key == n.name) return Number(v, *n.field, key != "unit", DWORD{BATTERY_VALUE_UNKNOWN});
+        constexpr DWORD kUnknown = BATTERY_VALUE_UNKNOWN;
+        for (const NumberKey& n : numbers) {
+            if (key != n.name) continue;
+            if (n.live != nullptr) return LiveNumber(v, *n.field, *n.live, true, kUnknown);
+            return Number(v, *n.field, key != "unit", kUnknown);
+        }
         if (key == "device-name") return Text(v, b.info.DeviceName, 16);
         if (key == "serial") return Text(v, b.info.SerialNumber, 16);
         if (key == "type") return Text(v, b.info.BatteryType, 16);
@@ -601,6 +666,22 @@ private:
 };
 
 }  // namespace
+
+bool ParseDuration(std::string_view text, uint64_t& ms) {
+    static constexpr std::pair<std::string_view, uint64_t> kUnits[] = {
+        {"ms", 1}, {"s", 1000}, {"m", 60000}, {"h", 3600000}};
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+    if (digits == 0 || digits > 9) return false;
+    const uint64_t count = std::stoull(std::string(text.substr(0, digits)));
+    for (const auto& [unit, factor] : kUnits) {
+        if (text.substr(digits) == unit) {
+            ms = count * factor;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool FunctionHasIndex(DWORD function) {
     for (DWORD f : kIndexedFunctions)

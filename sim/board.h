@@ -47,24 +47,43 @@ struct I2cDevice {
     int line = 0;
 };
 
+// How a value changes while the board runs. Fixed: the number the record
+// holds. List: one entry per read, the last one kept once reached. Ramp:
+// from `from` at power-on to `to` after `overMs` of the board's clock, then
+// kept.
+struct Live {
+    enum class Kind { Fixed, List, Ramp } kind = Kind::Fixed;
+    std::vector<int64_t> list;
+    int64_t from = 0, to = 0;
+    uint64_t overMs = 0;
+};
+
 struct TempSensor {
     DWORD type = 0;
     CHAR name[8] = {};
     SDWORD value = 0;
+    Live live;
 };
 
 struct VoltSensor {
     SDWORD nominal = 0;
     CHAR name[8] = {};
     SDWORD value = 0;
+    Live live;
 };
+
+// The fields of BATTERYSTATE after its size, in order, and of SYSTEMSTATE.
+enum BatteryField { kBatteryStatus, kBatteryRate, kBatteryRemaining, kBatteryVoltage, kBatteryFields };
+enum SystemField { kSystemMisc, kSystemPower, kSystemFields };
 
 // Records are packed; kept on 4-byte boundaries here, their fields are at
 // their natural alignment and can be set in place.
 struct Battery {
     alignas(4) BATTERYINFO info{};
     alignas(4) BATTERYSTATE state{};
+    Live live[kBatteryFields];
 };
+
 
 struct Fault {
     std::optional<DWORD> function, index, call, count;
@@ -79,8 +98,14 @@ struct Board {
     DWORD configSize = 256;
     Contents config;
     BYTE watchdogStatus = 0;
+    bool watchdogTimer = false;   // the watchdog expires and resets the board
+    uint32_t watchdogUnitMs = 1000;
+    bool watchdogKill = false;    // a process alive at a reset ends at its next call
+    bool countersRun = false;     // operating time follows the clock
+    uint32_t optimeUnitSeconds = 3600;
     BYTE backlight = 1, brightness = 0x80, contrast = 0x40;
     DWORD misc = 0, power = 0;
+    Live systemLive[kSystemFields];
     bool ioplAllowed = true;
     std::vector<std::pair<WORD, BYTE>> ports;
     std::vector<Nvram> nvrams;
@@ -97,6 +122,9 @@ struct Board {
 // line "ornsim: NAME:LINE: MESSAGE" (no newline) in `error`.
 bool Parse(std::string_view text, const std::string& name, const std::string& folder,
            Board& board, std::string& error);
+
+// A duration: a whole number with the unit ms, s, m or h ("90s").
+bool ParseDuration(std::string_view text, uint64_t& ms);
 
 // Functions whose block starts with an index that a fault rule may match.
 bool FunctionHasIndex(DWORD function);

@@ -1,9 +1,13 @@
 // The simulated ZOKA service: one handler per function number, fault rules
 // and the trace of every call.
+#include <signal.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "instance.h"
 #include "zoka.h"
@@ -45,8 +49,17 @@ using Handler = uint16_t (*)(const Request&);
 
 // ---- board information ----
 
+// The boot counter is the board's own (a watchdog reset or a power-on
+// raises it); the operating time follows the clock when the counters run.
 uint16_t BoardInfo(const Request& c) {
-    c.as<BOARDINFO>() = c.board().info;
+    BOARDINFO& info = c.as<BOARDINFO>();
+    info = c.board().info;
+    const LiveState live = c.sim.memory.live();
+    info.BootCounter = Load(live.header().bootCounter);
+    if (c.board().countersRun) {
+        const int64_t seconds = std::max<int64_t>(live.NowNs(), 0) / 1000000000;
+        info.OperatingTime = DWORD(info.OperatingTime + uint64_t(seconds) / c.board().optimeUnitSeconds);
+    }
     return kOk;
 }
 
@@ -255,8 +268,24 @@ uint16_t I2CBlock(const Request& c) {
 
 // ---- watchdog and display ----
 
+// Without a timer the watchdog takes any command and never expires. With
+// one, command 1 starts it (first trigger due within `delay`, then within
+// `timeout` of each trigger) and 0 stops it.
 uint16_t WatchdogConfig(const Request& c) {
     auto& b = c.as<WDConfigBlock>();
+    if (c.board().watchdogTimer) {
+        LiveHeader& wd = c.sim.memory.live().header();
+        const int64_t unitNs = int64_t(c.board().watchdogUnitMs) * 1000000;
+        if (b.cmd == 1) {
+            Store(wd.wdTimeoutMs, uint32_t(b.timeout) * c.board().watchdogUnitMs);
+            Store(wd.wdDeadlineNs, c.sim.memory.live().NowNs() + b.delay * unitNs);
+            Store(wd.wdRunning, 1u);
+        } else if (b.cmd == 0) {
+            Store(wd.wdRunning, 0u);
+        } else {
+            return kOutOfRange;
+        }
+    }
     c.sim.watchdog[0] = b.delay;
     c.sim.watchdog[1] = b.timeout;
     c.sim.watchdog[2] = b.cmd;
@@ -264,12 +293,15 @@ uint16_t WatchdogConfig(const Request& c) {
 }
 
 uint16_t WatchdogStatus(const Request& c) {
-    c.as<BYTE>() = c.board().watchdogStatus;
+    c.as<BYTE>() = BYTE(Load(c.sim.memory.live().header().wdStatus));
     return kOk;
 }
 
 uint16_t WatchdogTrigger(const Request& c) {
     ++c.sim.watchdogTriggers;
+    LiveHeader& wd = c.sim.memory.live().header();
+    if (c.board().watchdogTimer && Load(wd.wdRunning))
+        Store(wd.wdDeadlineNs, c.sim.memory.live().NowNs() + int64_t(Load(wd.wdTimeoutMs)) * 1000000);
     return kOk;
 }
 
@@ -315,22 +347,31 @@ uint16_t VoltQuery(const Request& c) {
     return kOk;
 }
 
-template <typename Item>
+// A changing value as a firmware read sees it (a list steps on).
+int64_t ReadLive(const Request& c, size_t slot, const ornsim_board::Live& live, int64_t fixed) {
+    return c.sim.memory.live().Value(slot, live, fixed, true);
+}
+
+template <typename Item, size_t (*Slot)(const Board&, size_t)>
 uint16_t SensorValue(const Request& c, const std::vector<Item>& items) {
     auto& b = c.as<SensorValueBlock>();
     if (b.index >= items.size()) return kNotPresent;
-    b.value = items[b.index].value;
+    const Item& item = items[b.index];
+    b.value = SDWORD(ReadLive(c, Slot(c.board(), b.index), item.live, item.value));
     return kOk;
 }
 
-uint16_t TempValue(const Request& c) { return SensorValue(c, c.board().temps); }
-uint16_t VoltValue(const Request& c) { return SensorValue(c, c.board().volts); }
+uint16_t TempValue(const Request& c) { return SensorValue<ornsim_board::TempSensor, TempSlot>(c, c.board().temps); }
+uint16_t VoltValue(const Request& c) { return SensorValue<ornsim_board::VoltSensor, VoltSlot>(c, c.board().volts); }
 
 uint16_t SystemState(const Request& c) {
     auto& s = c.as<SYSTEMSTATE>();
     if (s.SystemStateSize < sizeof(SYSTEMSTATE)) return kOutOfRange;
-    s.MiscState = c.board().misc;
-    s.PowerState = c.board().power;
+    const Board& board = c.board();
+    s.MiscState = DWORD(ReadLive(c, SystemSlot(board, ornsim_board::kSystemMisc),
+                                 board.systemLive[ornsim_board::kSystemMisc], board.misc));
+    s.PowerState = DWORD(ReadLive(c, SystemSlot(board, ornsim_board::kSystemPower),
+                                  board.systemLive[ornsim_board::kSystemPower], board.power));
     return kOk;
 }
 
@@ -342,8 +383,17 @@ uint16_t BatteryRecord(const Request& c) {
     DWORD size;
     memcpy(&size, &b.record, sizeof size);
     if (size < sizeof(Record)) return kOutOfRange;
-    const Record& from = c.board().batteries[b.index].*Field;
+    const auto& battery = c.board().batteries[b.index];
+    const Record& from = battery.*Field;
     memcpy(reinterpret_cast<BYTE*>(&b.record) + 4, reinterpret_cast<const BYTE*>(&from) + 4, sizeof(Record) - 4);
+    if constexpr (std::is_same_v<Record, BATTERYSTATE>) {
+        // Status, rate, remaining capacity and voltage may change.
+        DWORD fields[ornsim_board::kBatteryFields];
+        memcpy(fields, reinterpret_cast<BYTE*>(&b.record) + 4, sizeof fields);
+        for (int f = 0; f < ornsim_board::kBatteryFields; ++f)
+            fields[f] = DWORD(ReadLive(c, BatterySlot(c.board(), b.index, f), battery.live[f], fields[f]));
+        memcpy(reinterpret_cast<BYTE*>(&b.record) + 4, fields, sizeof fields);
+    }
     return kOk;
 }
 
@@ -463,12 +513,34 @@ uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve
     return e->handler(call);
 }
 
+// A running watchdog whose deadline has passed resets the board: one
+// process (whichever calls first) raises the boot counter, stops the
+// watchdog and marks the reset. With `kill = yes` a process that was alive
+// at a reset ends at its next call, as on a board that restarted.
+void Instance::CheckWatchdog() {
+    const LiveState live = memory.live();
+    LiveHeader& wd = live.header();
+    uint32_t running = 1;
+    if (Load(wd.wdRunning) && live.NowNs() > Load(wd.wdDeadlineNs) &&
+        std::atomic_ref<uint32_t>(wd.wdRunning).compare_exchange_strong(running, 0)) {
+        std::atomic_ref<uint32_t>(wd.bootCounter).fetch_add(1);
+        Store(wd.wdStatus, 1u);
+        std::atomic_ref<uint32_t>(wd.resets).fetch_add(1);
+        trace->Line("reset watchdog");
+    }
+    if (board.watchdogKill && Load(wd.resets) != resetsSeen) {
+        trace->Line("kill");
+        raise(SIGKILL);
+    }
+}
+
 uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver resolve, void* context) {
     if (inside) {
         fputs("ornsim: re-entered\n", stderr);
         abort();
     }
     inside = true;
+    if (board.watchdogTimer) CheckWatchdog();
     auto* block = static_cast<BYTE*>(blockPointer);
     std::string line;
     long length = BlockLength(*this, function);

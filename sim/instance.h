@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "board.h"
+#include "live.h"
 #include "ornsim.h"
 
 namespace ornsim_impl {
@@ -29,15 +31,19 @@ private:
     int fd_ = -1;
 };
 
-// The writable memories, laid out in one region: the display values, the
-// I/O ports, the configuration block, each NVRAM with its block lock states,
-// each I2C device. With a state file the region is the file, mapped shared,
+// The writable memories, laid out in one region: the live state (clock,
+// watchdog, changing values), the display values, the I/O ports, the
+// configuration block, each NVRAM with its block lock states, each I2C
+// device. With a state file the region is the file, mapped shared,
 // so every store is in the file as soon as it is made.
 class Memory {
 public:
     bool Create(const Board& board, const char* statePath, std::string& error);
     ~Memory();
 
+    LiveState live() const {
+        return {reinterpret_cast<LiveHeader*>(base_), reinterpret_cast<LiveSlot*>(base_ + sizeof(LiveHeader))};
+    }
     BYTE* display() const { return base_ + displayAt_; }  // backlight, brightness, contrast
     BYTE* ports() const { return base_ + portsAt_; }
     std::span<BYTE> config() const { return {base_ + configAt_, configSize_}; }
@@ -73,14 +79,25 @@ public:
     std::vector<DWORD> devicePointers;  // each I2C device's address pointer
     WORD watchdog[3] = {};
     DWORD watchdogTriggers = 0;
+    uint32_t resetsSeen = 0;  // watchdog resets the board had when this instance started
     bool inside = false;
 
     uint16_t Call(DWORD function, void* block, ornsim_resolver resolve, void* context);
 
 private:
+    void CheckWatchdog();
     const ornsim_board::Fault* MatchFault(DWORD function, const BYTE* block);
     uint16_t Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context);
 };
+
+// An instance started from the environment's board and state file without
+// a trace line, and its end: for tools that look at the board from outside.
+Instance* StartQuietly();
+void StopQuietly(Instance* instance);
+
+// ornsim-ctl: steers the board named by ORNSIM_BOARD through its state file
+// ORNSIM_STATE. Returns the exit status.
+int Control(int argc, char** argv, FILE* out, FILE* err);
 
 // Length of a function's parameter block as the trace shows it; -1 unknown.
 long BlockLength(const Instance& sim, DWORD function);

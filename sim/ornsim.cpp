@@ -114,7 +114,7 @@ void Trace::Line(const std::string& text) const {
 }
 
 size_t Memory::Layout(const Board& board) {
-    size_t at = 0;
+    size_t at = sizeof(LiveHeader) + LiveSlotCount(board) * sizeof(LiveSlot);
     displayAt_ = at;
     at += 3;
     portsAt_ = at;
@@ -159,7 +159,10 @@ bool Memory::Create(const Board& board, const char* statePath, std::string& erro
     heap_.assign(length_, 0);
     Fill(board, heap_.data());
     base_ = heap_.data();
-    if (statePath == nullptr || *statePath == '\0') return true;
+    if (statePath == nullptr || *statePath == '\0') {
+        live().PowerOn(board, RealNowNs());
+        return true;
+    }
     return MapStateFile(board, statePath, error);
 }
 
@@ -210,6 +213,7 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
     StateHeader header{};
     memcpy(header.magic, kStateMagic, sizeof header.magic);
     const uint64_t fingerprint = Fingerprint(board, heap_);
+    live().PowerOn(board, RealNowNs());  // a new state file is a board powered on now
     header.fingerprint = fingerprint;
     header.length = length_;
     const std::string name = path;
@@ -261,10 +265,23 @@ using ornsim_impl::Instance;
 // while another thread starts or stops the library's instance. gPortLock
 // guards which instance serves the ports and that instance's port bytes;
 // an instance is never freed while a port access holds it.
+ornsim* Start(bool traceOpen);
+
 std::mutex gPortLock;
 ornsim* gRunning = nullptr;  // the instance the library started, if any
 ornsim* gPorts = nullptr;    // started for port access without one; kept
 bool gPortsTried = false;    // the environment is read for it once
+
+}  // namespace
+
+namespace ornsim_impl {
+
+Instance* StartQuietly() { return Start(false); }
+void StopQuietly(Instance* instance) { delete static_cast<ornsim*>(instance); }
+
+}  // namespace ornsim_impl
+
+namespace {
 
 ornsim* Start(bool traceOpen) {
     std::string text, name, folder = ".", error;
@@ -289,6 +306,7 @@ ornsim* Start(bool traceOpen) {
     }
     sim->trace = std::make_unique<ornsim_impl::Trace>(getenv("ORNSIM_TRACE"));
     sim->faultMatches.assign(sim->board.faults.size(), 0);
+    sim->resetsSeen = ornsim_impl::Load(sim->memory.live().header().resets);
     sim->devicePointers.assign(sim->board.devices.size(), 0);
     if (traceOpen) sim->trace->Line("open");
     return sim.release();
