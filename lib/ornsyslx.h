@@ -7,6 +7,14 @@
 
 #include "ornsyst.h"
 
+/* The library's version; OrnGetDllVersion gives 0x80 and these three as
+ * the bytes of a DWORD, from the most significant down. */
+#define ORNSYS_VERSION_MAJOR 2
+#define ORNSYS_VERSION_MINOR 0
+#define ORNSYS_VERSION_PATCH 6
+#define ORNSYS_DLL_VERSION \
+    (0x80000000UL | (ORNSYS_VERSION_MAJOR << 16) | (ORNSYS_VERSION_MINOR << 8) | ORNSYS_VERSION_PATCH)
+
 #if defined(ORNSYS_BUILDING_LIBRARY)
 #define ORNAPI __attribute__((visibility("default")))
 #else

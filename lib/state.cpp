@@ -12,6 +12,7 @@ SharedValue<DWORD> dwLastErrorCode = 0;
 namespace {
 
 constexpr DWORD kDllVersion = 0x80020006;
+static_assert(kDllVersion == ORNSYS_DLL_VERSION, "the header's version macros");
 constexpr WORD kVersion = 0x8206;
 
 constexpr DWORD ErrCodes[] = {

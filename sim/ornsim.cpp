@@ -304,7 +304,13 @@ ornsim* Start(bool traceOpen) {
         fprintf(stderr, "%s\n", error.c_str());
         return nullptr;
     }
-    sim->trace = std::make_unique<ornsim_impl::Trace>(getenv("ORNSIM_TRACE"));
+    const char* tracePath = getenv("ORNSIM_TRACE");
+    sim->trace = std::make_unique<ornsim_impl::Trace>(tracePath);
+    if (tracePath != nullptr && *tracePath != '\0' && !sim->trace->on()) {
+        // A trace asked for and not kept would pass for a board that was never called.
+        fprintf(stderr, "ornsim: %s: cannot open trace file: %s\n", tracePath, strerror(errno));
+        return nullptr;
+    }
     sim->faultMatches.assign(sim->board.faults.size(), 0);
     sim->resetsSeen = ornsim_impl::Load(sim->memory.live().header().resets);
     sim->devicePointers.assign(sim->board.devices.size(), 0);

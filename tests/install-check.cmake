@@ -1,33 +1,76 @@
-# Installs the library into a scratch prefix and builds the C example the
-# way an application would: with pkg-config and nothing else. Then runs it
-# on the default virtual board.
+# Installs ornsys into a scratch prefix and uses it as applications would:
+# the installed tool with no environment at all, then a C and a C++
+# application built each way a consumer can (pkg-config shared and static,
+# the CMake package, add_subdirectory of the source tree), each run on the
+# default virtual board.
 #   cmake -DBUILD=<build dir> -DSOURCE=<source dir> -DWORK=<scratch dir> -P install-check.cmake
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix
-                RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "install failed")
+set(prefix ${WORK}/prefix)
+
+function(run what)  # runs the command after `what`; stops the check on failure
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+# The C application names the board, the C++ one arms and disarms the watchdog.
+function(check_apps how c cpp)
+  run("${how}: C application" ${ARGN} ${c})
+  if(NOT out MATCHES "ORN-EPC-3510 serial EPC3510-004217, 300 boots")
+    message(FATAL_ERROR "${how}: the C application printed:\n${out}")
+  endif()
+  run("${how}: C++ application" ${ARGN} ${cpp} --count 2 --period 1)
+  if(NOT out MATCHES "watchdog disarmed after 2 triggers")
+    message(FATAL_ERROR "${how}: the C++ application printed:\n${out}")
+  endif()
+  message(STATUS "${how}: C and C++ applications run")
+endfunction()
+
+run("install" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
+
+# The tool finds its library from any prefix, with no environment.
+run("the installed tool" env -i ${prefix}/bin/ornsys -INFO -b)
+if(NOT out MATCHES "ORN-EPC-3510")
+  message(FATAL_ERROR "the installed tool printed:\n${out}")
 endif()
-file(GLOB_RECURSE pcfile ${WORK}/prefix/*/ornsys.pc)
+message(STATUS "installed tool runs with no environment")
+
+# pkg-config: shared (run with the library's folder on the search path, as
+# for any prefix outside the system's) and fully static.
+file(GLOB_RECURSE pcfile ${prefix}/*/ornsys.pc)
 get_filename_component(pcdir "${pcfile}" DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} ${pcdir})
-execute_process(COMMAND pkg-config --cflags --libs ornsys OUTPUT_VARIABLE flags RESULT_VARIABLE rc
-                OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "pkg-config does not know ornsys")
-endif()
-separate_arguments(flags UNIX_COMMAND "${flags}")
-execute_process(COMMAND cc -std=c99 -Wall -Wextra -Werror ${SOURCE}/examples/board-info.c ${flags}
-                -o ${WORK}/board-info RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the C example does not build against the installed library")
-endif()
-string(REGEX REPLACE "^-L" "" libdir "${flags}")
-list(FILTER flags INCLUDE REGEX "^-L")
-string(REGEX REPLACE "^-L" "" libdir "${flags}")
-set(ENV{LD_LIBRARY_PATH} ${libdir})
-execute_process(COMMAND ${WORK}/board-info OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "ORN-EPC-3510 serial EPC3510-004217, 300 boots")
-  message(FATAL_ERROR "the C example failed (${rc}):\n${out}")
-endif()
-message(STATUS "installed library serves a C application:\n${out}")
+foreach(mode shared static)
+  set(static_flag "")
+  if(mode STREQUAL "static")
+    set(static_flag --static)
+  endif()
+  run("pkg-config ${mode}" pkg-config ${static_flag} --cflags --libs ornsys)
+  separate_arguments(flags UNIX_COMMAND "${out}")
+  set(link "")
+  if(mode STREQUAL "static")
+    set(link -static)
+  endif()
+  run("pkg-config ${mode}: C build" cc -std=c99 -Wall -Wextra -Werror ${link} ${SOURCE}/examples/board-info.c
+      ${flags} -o ${WORK}/c-${mode})
+  run("pkg-config ${mode}: C++ build" c++ -std=c++17 -Wall -Wextra -Werror ${link}
+      ${SOURCE}/examples/watchdog-keeper.cpp ${flags} -o ${WORK}/cpp-${mode})
+  get_filename_component(libdir "${pcdir}" DIRECTORY)
+  check_apps("pkg-config ${mode}" ${WORK}/c-${mode} ${WORK}/cpp-${mode} env LD_LIBRARY_PATH=${libdir})
+endforeach()
+
+# The CMake package, then the source tree taken in with add_subdirectory.
+foreach(how package subdirectory)
+  set(options -DCMAKE_PREFIX_PATH=${prefix})
+  if(how STREQUAL "subdirectory")
+    set(options -DORNSYS_SOURCE=${SOURCE})
+  endif()
+  run("CMake ${how}: configure" ${CMAKE_COMMAND} -S ${SOURCE}/tests/consumer -B ${WORK}/${how} -G Ninja
+      -DEXAMPLES=${SOURCE}/examples ${options})
+  run("CMake ${how}: build" ${CMAKE_COMMAND} --build ${WORK}/${how})
+  foreach(kind ornsys ornsys_static)
+    check_apps("CMake ${how}, ${kind}" ${WORK}/${how}/c-${kind} ${WORK}/${how}/cpp-${kind} env)
+  endforeach()
+endforeach()

@@ -186,6 +186,26 @@ TEST_F(VirtualBoard, StateFileKeepsWritesBetweenOpens) {
     EXPECT_EQ(memcmp(back, data, 3), 0);
 }
 
+// What the board cannot use is said in one line, and the firmware counts
+// as absent: a board "file" that is a folder, a trace that cannot be written.
+TEST_F(VirtualBoard, UnusableBoardOrTraceIsOneLineAndNoFirmware) {
+    struct Case {
+        const char* variable;
+        std::string value, line;
+    } cases[] = {
+        {"ORNSIM_BOARD", Path(""), "ornsim: " + Path("") + ":0: cannot read board file: is a directory\n"},
+        {"ORNSIM_TRACE", Path(""), "ornsim: " + Path("") + ": cannot open trace file: Is a directory\n"},
+    };
+    for (const Case& c : cases) {
+        setenv(c.variable, c.value.c_str(), 1);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(OrnOpen());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.line);
+        EXPECT_EQ(LastError(), 0x8100u);
+        unsetenv(c.variable);
+    }
+}
+
 // Two boards whose memories start with the same bytes but are laid out
 // differently (a 9-byte NVRAM; an 8-byte flash and its lock byte) never
 // share a state file.
