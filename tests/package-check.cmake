@@ -1,0 +1,73 @@
+# Builds the Debian packages of a build, unpacks them into a scratch root
+# and uses them from there: the tool runs, the manual pages render without
+# warnings, a C application builds against the development package and
+# runs; lintian, where it is installed, finds no error.
+#   cmake -DBUILD=<build dir> -DSOURCE=<source dir> -DWORK=<scratch dir> -P package-check.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(root ${WORK}/root)
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+run("cpack" cpack -G DEB -B ${WORK} --config ${BUILD}/CPackConfig.cmake)
+file(GLOB debs ${WORK}/*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 3)
+  message(FATAL_ERROR "expected 3 packages, got: ${debs}")
+endif()
+foreach(name libornsys2 libornsys-dev ornsys)
+  if(NOT debs MATCHES "/${name}_[^/]*\\.deb")
+    message(FATAL_ERROR "no package ${name} among ${debs}")
+  endif()
+endforeach()
+foreach(deb ${debs})
+  run("unpacking ${deb}" dpkg-deb -x ${deb} ${root})
+endforeach()
+
+# The tool finds the library of its sister package beside it.
+run("the packaged tool" env -i ${root}/usr/bin/ornsys -INFO -b)
+if(NOT out MATCHES "ORN-EPC-3510")
+  message(FATAL_ERROR "the packaged tool printed:\n${out}")
+endif()
+
+file(GLOB_RECURSE pages ${root}/usr/share/man/*.gz)
+if(NOT pages)
+  message(FATAL_ERROR "no manual pages in the packages")
+endif()
+foreach(page ${pages})
+  run("man ${page}" env MANWIDTH=80 man --warnings -l ${page})
+  if(NOT err STREQUAL "")
+    message(FATAL_ERROR "man ${page} warns:\n${err}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE pcfile ${root}/*/ornsys.pc)
+get_filename_component(pcdir "${pcfile}" DIRECTORY)
+run("pkg-config" env PKG_CONFIG_PATH=${pcdir} pkg-config --cflags --libs ornsys)
+separate_arguments(flags UNIX_COMMAND "${out}")
+run("C build against the packages" cc -std=c99 -Wall -Werror ${SOURCE}/examples/board-info.c ${flags}
+    -o ${WORK}/board-info)
+get_filename_component(libdir "${pcdir}" DIRECTORY)
+run("C application" env LD_LIBRARY_PATH=${libdir} ${WORK}/board-info)
+if(NOT out MATCHES "ORN-EPC-3510 serial EPC3510-004217")
+  message(FATAL_ERROR "the C application printed:\n${out}")
+endif()
+
+find_program(LINTIAN lintian)
+if(LINTIAN)
+  execute_process(COMMAND ${LINTIAN} --allow-root ${debs} OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(out MATCHES "(^|\n)E: ")
+    message(FATAL_ERROR "lintian finds errors:\n${out}")
+  endif()
+  message(STATUS "lintian: no errors")
+else()
+  message(STATUS "lintian is not installed: the packages were not checked by it")
+endif()
+message(STATUS "3 packages unpack and serve the tool, the manual and an application")
