@@ -13,7 +13,15 @@ set(CPACK_STRIP_FILES ON)
 set(_deb_version ${PROJECT_VERSION}-1)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(CMAKE_CROSSCOMPILING OR CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # A 32-bit build made on a 64-bit machine: its packages are i386, and the
+  # machine's package database cannot tell their library dependencies.
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+else()
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 # The tool links the library of its sister package, found in the build.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
@@ -42,6 +50,9 @@ set(CPACK_COMPONENT_DEV_DESCRIPTION "board services library for x86 embedded PCs
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME ornsys)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libornsys2 (= ${_deb_version})")
+if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+  string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
+endif()
 set(CPACK_COMPONENT_TOOL_DESCRIPTION "board services for x86 embedded PCs - test and demo tool\n${_about}\n.\nThis package holds ornsys, which exercises every facility from the\ncommand line, and ornsim-ctl, which steers the virtual board.")
 
 # Each package carries the copyright and the changelog Debian asks for.
