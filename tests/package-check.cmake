@@ -48,7 +48,12 @@ if(NOT pages)
   message(FATAL_ERROR "no manual pages in the packages")
 endif()
 foreach(page ${pages})
-  run("man ${page}" env MANWIDTH=80 man --warnings -l ${page})
+  # From the manual's root, as man finds the page a link page names.
+  execute_process(COMMAND env MANWIDTH=80 man --warnings -l ${page} WORKING_DIRECTORY ${root}/usr/share/man
+                  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "man ${page} failed (${rc}):\n${err}")
+  endif()
   if(NOT err STREQUAL "")
     message(FATAL_ERROR "man ${page} warns:\n${err}")
   endif()
