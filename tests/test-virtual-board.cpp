@@ -305,3 +305,54 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
 }
 
 }  // namespace
+
+#include "instance.h"
+#include "trace-decoder.h"
+
+namespace {
+
+TEST(TraceDecoder, LinesInWords) {
+    struct Case {
+        const char* line;
+        const char* words;
+    } cases[] = {
+        {"call 0x13 020000000000000000 -> 0x0000 02000000000000004a",
+         "call 0x13 ReadNVRam {index=2, offset=0x00000000, data=0x00} -> 0x0000 BIOS: SUCCESS "
+         "{index=2, offset=0x00000000, data=0x4a}"},
+        {"call 0x53 0100000000000000 -> 0x8041 0100000000000000",
+         "call 0x53 GetThermSensorValue {index=1, celsius=0} -> 0x8041 BIOS: hardware not present "
+         "{index=1, celsius=0}"},
+        {"call 0x33 null -> 0x1234 null", "call 0x33 WDTrigger null -> 0x1234 invalid error code!! null"},
+        {"call 0x99 ? -> 0x8000 ?", "call 0x99 (unknown function) ? -> 0x8000 BIOS: function not supported ?"},
+        {"call 0x11 0400 -> 0x0000 04", "call 0x11 GetNVRamCount 0400 -> 0x0000 BIOS: SUCCESS 04"},  // too short
+        {"call 0x11 00000000 -> 0x0", "call 0x11 00000000 -> 0x0"},  // cut by a kill
+        {"inb 0x002e -> 0x87", "inb 0x002e -> 0x87"},
+        {"reset watchdog", "reset watchdog"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ornsim_impl::DecodeTraceLine(c.line), c.words);
+}
+
+// Every function the virtual board serves has a name and fields that fit
+// its block.
+TEST_F(VirtualBoard, TraceDecoderKnowsEveryFunctionOfTheBoard) {
+    std::unique_ptr<ornsim_impl::Instance, void (*)(ornsim_impl::Instance*)> board(ornsim_impl::StartQuietly(),
+                                                                                    ornsim_impl::StopQuietly);
+    ASSERT_NE(board, nullptr);
+    int known = 0;
+    for (DWORD function = 0; function < 0x100; ++function) {
+        long length = ornsim_impl::BlockLength(*board, function);
+        if (length < 0) continue;
+        ++known;
+        std::string hex = length == 0 ? "null" : std::string(size_t(length) * 2, '0');
+        char line[64];
+        snprintf(line, sizeof line, "call 0x%02x ", unsigned(function));
+        std::string words = ornsim_impl::DecodeTraceLine(line + hex + " -> 0x0000 " + hex);
+        EXPECT_EQ(words.find("unknown function"), std::string::npos) << words;
+        if (length > 0 && function != 0x05 && function != 0x06) {
+            EXPECT_NE(words.find('{'), std::string::npos) << words;
+        }
+    }
+    EXPECT_EQ(known, 39);  // the functions 0x01 to 0x71 of the firmware
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+// ornsim-trace: prints a virtual board's trace (the files named, or standard
+// input) with function names, fields and status messages.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "trace-decoder.h"
+
+namespace {
+
+void Decode(std::istream& in) {
+    for (std::string line; std::getline(in, line);) std::cout << ornsim_impl::DecodeTraceLine(line) << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
+        std::cout << "usage: ornsim-trace [TRACE...]\n";
+        return 0;
+    }
+    if (argc == 1) Decode(std::cin);
+    for (int i = 1; i < argc; ++i) {
+        std::ifstream in(argv[i]);
+        if (!in) {
+            std::fprintf(stderr, "ornsim-trace: %s: %s\n", argv[i], std::strerror(errno));
+            return 1;
+        }
+        Decode(in);
+    }
+    return 0;
+}
