@@ -1,26 +1,38 @@
 #!/bin/sh
-# A watchdog keeper on the virtual board: while it triggers, the board runs
-# on; once it is gone and the clock passes the deadline, the board resets.
-# Usage: watchdog-reset.sh ORNSYS ORNSIM-CTL (the two programs).
+# The watchdog keeper on the virtual board: while it runs, the board runs
+# on; stopped with SIGTERM it disarms the watchdog; killed (as a hang would
+# leave it), the board resets once the clock passes the deadline.
+# Usage: watchdog-reset.sh WATCHDOG-KEEPER ORNSYS ORNSIM-CTL
 set -eu
-ornsys=$1
-ctl=$2
+keeper_program=$1
+ornsys=$2
+ctl=$3
 work=$(mktemp -d)
-trap 'kill "$keeper" 2>/dev/null || true; rm -rf "$work"' EXIT
+keeper=
+trap '[ -n "$keeper" ] && kill -KILL "$keeper" 2>/dev/null; rm -rf "$work"' EXIT
 export ORNSIM_BOARD="$(dirname "$0")/timed.board" ORNSIM_STATE="$work/state"
 boots() { "$ornsys" -INFO -b | sed -n 's/^Boot counter: *//p'; }
+start_keeper() {  # a 30 s watchdog, triggered every 100 ms
+  "$keeper_program" --timeout 30 --period 100 >"$work/keeper" &
+  keeper=$!
+  while ! grep -q armed "$work/keeper"; do sleep 0.1; done
+}
 
 before=$(boots)
-"$ornsys" -WD -c 10 30 1 >/dev/null      # first trigger within 10 s, then every 30 s
-( while :; do "$ornsys" -WD -t >/dev/null; sleep 0.2; done ) &
-keeper=$!
-sleep 1
-"$ctl" advance 25s                        # fed: the keeper's triggers hold it off
-sleep 1
+start_keeper
+"$ctl" advance 25s
+sleep 0.5                                 # the keeper triggers meanwhile
+"$ctl" advance 25s
 [ "$(boots)" = "$before" ] || { echo "FAIL: reset while fed"; exit 1; }
-kill "$keeper"
-wait "$keeper" 2>/dev/null || true
-"$ctl" advance 31s                        # unfed past its deadline
+
+kill -TERM "$keeper"; wait "$keeper"; keeper=
+grep -q disarmed "$work/keeper" || { echo "FAIL: SIGTERM did not disarm"; exit 1; }
+"$ctl" advance 1h
+[ "$(boots)" = "$before" ] || { echo "FAIL: reset after a clean stop"; exit 1; }
+
+start_keeper
+kill -KILL "$keeper"; wait "$keeper" 2>/dev/null || true; keeper=
+"$ctl" advance 31s                        # nobody triggers any more
 after=$(boots)
 status=$("$ornsys" -WD -s)
 echo "boot counter $before -> $after; watchdog status: $status"
