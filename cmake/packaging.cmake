@@ -27,7 +27,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
 
 if(ORNSYS_FIRMWARE STREQUAL "bios32")
   set(_access "It reaches the board firmware's ZOKA service through the BIOS32 Service\nDirectory over /dev/mem; it needs root or CAP_SYS_RAWIO.")
