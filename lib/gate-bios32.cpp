@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "firmware-source.h"
@@ -15,23 +16,32 @@
 #error "the BIOS32 gate needs a 32-bit x86 build (see cmake/i386.cmake)"
 #endif
 
+namespace {
+
 int mem_fd = -1;
 BYTE* vBasePtr = nullptr;
 
-namespace {
-
 constexpr DWORD kZokaIdentifier = 0x414B4F5A;  // "ZOKA", first character lowest
 
-// Returns the reservation and the window inside it.
-void ReleaseReservation() {
-    munmap(vBasePtr, kReservationLength);
+// Returns the reservation and the window inside it in one step: no other
+// thread's mapping can land in between and be removed with it.
+int ReleaseReservation() {
+    int result = munmap(vBasePtr, kReservationLength);
     vBasePtr = nullptr;
+    return result;
 }
+
+bool InWindow(DWORD physical) { return physical >= kWindowBase && physical - kWindowBase < kWindowLength; }
+
+// I/O privilege belongs to a thread: each one that enters the firmware
+// raises its own first (threads started before OrnOpen have none).
+thread_local bool tIoPrivilege = false;
 
 // A failed start gives back all it took.
 int AbandonStart() {
     if (vBasePtr != nullptr) ReleaseReservation();
     CloseFirmwareSource(mem_fd);
+    mem_fd = -1;
     return 0;
 }
 
@@ -42,24 +52,43 @@ FarBuffer::FarBuffer(void* buffer)
 
 FarBuffer::~FarBuffer() = default;
 
+const BYTE* ReservationBase() { return vBasePtr; }
+
 int SearchForBIOS32Entry() {
     DWORD entryPoint;
     __builtin_memcpy(&entryPoint, tB32 + 4, sizeof entryPoint);
+    // Code outside the window is not mapped: calling it would crash.
+    if (!InWindow(entryPoint)) {
+        orn::DebugStep("BIOS32 directory", 0, "the header names an entry outside 0xD0000-0xFFFFF");
+        return 0;
+    }
     BYTE* directory = WindowAddress(entryPoint);
     DWORD al, base, offset;
-    // The directory ends with a far return, which also drops the pushed CS.
-    // EBX carries an argument and a result, so it is kept on the stack.
+    // The directory ends with a far return, which also drops the pushed CS
+    // (pushed through a register, so that its slot's upper half is zero).
+    // EBX carries an argument and a result, so it is kept on the stack. The
+    // direction flag is cleared after the return: firmware may leave it set.
     __asm__ __volatile__(
         "pushl %%ebx\n\t"
         "xorl %%ebx, %%ebx\n\t"
-        "pushl %%cs\n\t"
+        "movl %%cs, %%ecx\n\t"
+        "movzwl %%cx, %%ecx\n\t"
+        "pushl %%ecx\n\t"
         "call *%[directory]\n\t"
+        "cld\n\t"
         "movl %%ebx, %%ecx\n\t"
         "popl %%ebx\n\t"
         : "=a"(al), "=c"(base), "=d"(offset)
         : "a"(kZokaIdentifier), [directory] "S"(directory)
         : "edi", "memory", "cc");
-    if ((al & 0xFF) != 0) return 0;
+    if ((al & 0xFF) != 0) {
+        orn::DebugStep("BIOS32 directory", 0, "the directory does not know the ZOKA service");
+        return 0;
+    }
+    if (!InWindow(base + offset)) {
+        orn::DebugStep("ZOKA service", 0, "the directory names an entry outside 0xD0000-0xFFFFF");
+        return 0;
+    }
     ulBiosInterface = static_cast<DWORD>(reinterpret_cast<uintptr_t>(WindowAddress(base + offset)));
     return 1;
 }
@@ -71,22 +100,35 @@ int InitZokaBios() {
     // A reservation of its own, so that the window never overlays memory
     // the heap may hand out again.
     void* reservation = mmap(nullptr, kReservationLength, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (reservation == MAP_FAILED) return AbandonStart();
+    if (reservation == MAP_FAILED) {
+        orn::DebugStep("reserving the window", errno, "the process is out of address space");
+        return AbandonStart();
+    }
     vBasePtr = static_cast<BYTE*>(reservation);
     vPtr = vBasePtr;
     if (uintptr_t low = reinterpret_cast<uintptr_t>(vPtr) & (kPageSize - 1)) vPtr += kPageSize - low;
     if (mmap(vPtr, kWindowLength, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_SHARED | MAP_FIXED, mem_fd, kWindowBase) ==
         MAP_FAILED) {
+        const int error = errno;
         perror("mmap error is:");
+        orn::DebugStep("mapping 0xD0000-0xFFFFF of the firmware", error,
+                       "the kernel refuses it: CONFIG_IO_STRICT_DEVMEM, a lockdown mode, or /dev mounted noexec");
         return AbandonStart();
     }
-    if (RaiseFirmwarePrivilege() == -1 || SearchForBIOS32(tB32) == 0) return AbandonStart();
+    if (RaiseFirmwarePrivilege() == -1) {
+        orn::DebugStep("iopl(3)", errno, "the process needs root or CAP_SYS_RAWIO, and a kernel not in lockdown");
+        return AbandonStart();
+    }
+    tIoPrivilege = true;
+    if (SearchForBIOS32(tB32) == 0) {
+        orn::DebugStep("BIOS32 directory", 0, "no \"_32_\" header with a right checksum in 0xD0000-0xFFFFF");
+        return AbandonStart();
+    }
     return SearchForBIOS32Entry() == 1 ? 1 : AbandonStart();
 }
 
 int ExitZokaBios() {
-    if (munmap(vPtr, kWindowLength) != 0) return 0;
-    if (vBasePtr != nullptr) ReleaseReservation();
+    if (vBasePtr != nullptr && ReleaseReservation() != 0) return 0;
     ulBiosInterface = 0;
     if (CloseFirmwareSource(mem_fd) != 0) return 0;
     return 1;
@@ -94,20 +136,31 @@ int ExitZokaBios() {
 
 DWORD CallZOKAFunction(DWORD function, void* block) {
     if (ulBiosInterface == 0) return ORN_BIOS_NOT_SUPPORTED;
+    if (!tIoPrivilege) {
+        if (RaiseFirmwarePrivilege() == -1) return ORN_BIOS_DATA_ACCESS;
+        tIoPrivilege = true;
+    }
     DWORD status;
     void* entry = reinterpret_cast<void*>(static_cast<uintptr_t>(ulBiosInterface));
     // Frame from the top: return offset, CS, function, block, DS, DS. The
-    // service may change EAX, EBX, ECX, EDX, EDI and DS; EBX (the PIC
-    // register) is kept here, DS is restored from the frame. Every input is
+    // segment registers go through a register, so that every slot's upper
+    // half is zero. The service may change EAX, EBX, ECX, EDX, EDI, DS and
+    // the direction flag; EBX (the PIC register) is kept here, DS is
+    // restored from the frame, the direction flag cleared. Every input is
     // in a register: a stack-relative operand would move with the pushes.
     __asm__ __volatile__(
         "pushl %%ebx\n\t"
-        "pushl %%ds\n\t"
-        "pushl %%ds\n\t"
+        "movl %%ds, %%ecx\n\t"
+        "movzwl %%cx, %%ecx\n\t"
+        "pushl %%ecx\n\t"
+        "pushl %%ecx\n\t"
         "pushl %[block]\n\t"
         "pushl %[function]\n\t"
-        "pushl %%cs\n\t"
+        "movl %%cs, %%ecx\n\t"
+        "movzwl %%cx, %%ecx\n\t"
+        "pushl %%ecx\n\t"
         "call *%[entry]\n\t"
+        "cld\n\t"
         "addl $8, %%esp\n\t"
         "popl %%ds\n\t"
         "popl %%ds\n\t"

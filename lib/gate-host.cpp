@@ -40,8 +40,12 @@ FarBuffer::~FarBuffer() {
 int InitZokaBios() {
     ulBiosInterface = 0;
     gBoard = ornsim_start();
-    if (gBoard == nullptr) return 0;
+    if (gBoard == nullptr) {
+        orn::DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
+        return 0;
+    }
     if (!ornsim_has_zoka(gBoard)) {
+        orn::DebugStep("virtual board", 0, "its directory answers that ZOKA is absent ([firmware] zoka = absent)");
         ornsim_stop(gBoard);
         gBoard = nullptr;
         return 0;
@@ -49,6 +53,8 @@ int InitZokaBios() {
     ulBiosInterface = 1;
     return 1;
 }
+
+const BYTE* ReservationBase() { return nullptr; }
 
 int ExitZokaBios() {
     ornsim_stop(gBoard);

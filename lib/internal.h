@@ -57,6 +57,9 @@ BYTE* WindowAddress(DWORD physical);
 int InitZokaBios();
 int ExitZokaBios();
 DWORD CallZOKAFunction(DWORD function, void* block);
+// The start of the window's reservation; NULL when none is held (the
+// BIOS32 flavours; tests look at it).
+const BYTE* ReservationBase();
 
 // Far pointer to a caller's buffer, valid while the object lives. On a
 // 32-bit process the offset is the address itself; a 64-bit host hands the
@@ -101,6 +104,11 @@ inline bool Enter(std::initializer_list<const void*> needed = {}) {
     }
     return true;
 }
+
+// With ORNSYS_DEBUG=1 in the environment: one line on standard error for
+// a step of opening the firmware that failed, with the system's reason
+// (an errno value, 0 for none) and the likely remedy. Otherwise silent.
+void DebugStep(const char* step, int error, const char* remedy);
 
 inline bool Fail(DWORD code) {
     dwLastErrorCode = code;

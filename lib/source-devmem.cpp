@@ -3,13 +3,24 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "firmware-source.h"
 #include "internal.h"
 
 // <sys/io.h> would bring port functions of its own; only iopl is wanted.
 extern "C" int iopl(int level);
 
-int OpenFirmwareSource() { return open("/dev/mem", O_RDWR); }
+int OpenFirmwareSource() {
+    // Not inherited: a child started while the library is open must not
+    // hold physical memory open read-write.
+    int fd = open("/dev/mem", O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        orn::DebugStep("opening /dev/mem", errno,
+                       errno == ENOENT ? "this system has no /dev/mem"
+                                       : "the process needs root or CAP_SYS_RAWIO to open /dev/mem read-write");
+    return fd;
+}
 int CloseFirmwareSource(int fd) { return close(fd); }
 int RaiseFirmwarePrivilege() { return iopl(3); }
 

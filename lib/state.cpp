@@ -1,5 +1,7 @@
 // Library state: open and close, versions, the last error and its messages.
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -56,6 +58,13 @@ orn::Lock::Lock() {
     // with the semaphore held, so wait again.
     while (sem_wait(&hSem) != 0 && errno == EINTR) {
     }
+}
+
+void orn::DebugStep(const char* step, int error, const char* remedy) {
+    const char* debug = getenv("ORNSYS_DEBUG");
+    if (debug == nullptr || strcmp(debug, "1") != 0) return;
+    if (error != 0) fprintf(stderr, "ornsys: OrnOpen: %s failed: %s; %s\n", step, strerror(error), remedy);
+    else fprintf(stderr, "ornsys: OrnOpen: %s failed: %s\n", step, remedy);
 }
 
 BOOL findOrnErrString(DWORD code, char* buffer, DWORD length) {

@@ -61,6 +61,15 @@ foreach(mode shared static)
   check_apps("pkg-config ${mode}" ${WORK}/c-${mode} ${WORK}/cpp-${mode} env LD_LIBRARY_PATH=${libdir})
 endforeach()
 
+# The static library keeps its inside to itself: an application may use the
+# same global names.
+run("same names: build" cc -std=c99 -static ${SOURCE}/tests/consumer/same-names.c ${flags} -o ${WORK}/same-names)
+run("same names: run" ${WORK}/same-names)
+if(NOT out MATCHES "ORN-EPC-3510 with mem_fd 7, bInit 42, inb 3")
+  message(FATAL_ERROR "the application with the library's names printed:\n${out}")
+endif()
+message(STATUS "an application with the library's inner names links statically")
+
 # The CMake package, then the source tree taken in with add_subdirectory.
 foreach(how package subdirectory)
   set(options -DCMAKE_PREFIX_PATH=${prefix})

@@ -5,13 +5,13 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <fstream>
 
 #include "board-fixture.h"
 #include "firmware-image.h"
 #include "internal.h"
-
-extern BYTE* vBasePtr;
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST_F(Bios32Gate, DirectoryThatDoesNotKnowZokaFailsTheOpen) {
     EXPECT_FALSE(OrnOpen());
     EXPECT_EQ(LastError(), 0x8100u);
     EXPECT_EQ(ulBiosInterface, 0u);
-    EXPECT_EQ(vBasePtr, nullptr);
+    EXPECT_EQ(ReservationBase(), nullptr);
 }
 
 // Places a directory header at physical address `at` whose directory code
@@ -135,7 +135,65 @@ TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
     EXPECT_EQ(again, static_cast<void*>(window - kPageSize));
     if (again != MAP_FAILED) munmap(again, kReservationLength + kPageSize);
-    EXPECT_EQ(vBasePtr, nullptr);
+    EXPECT_EQ(ReservationBase(), nullptr);
+}
+
+// A service that returns with the direction flag set: the gate clears it,
+// so the copies after the call (and every string instruction of the
+// process) run forwards and stay inside their records.
+TEST_F(Bios32Gate, DirectionFlagIsClearAfterEveryCall) {
+    UseImage(firmware_image::Make(true, {0xFD, 0x31, 0xC0, 0xCB}));  // std; xor eax, eax; retf
+    ASSERT_TRUE(OrnOpen());
+    struct {
+        BYTE before[96];
+        BATTERYINFO info;
+        BYTE after[96];
+    } guarded;
+    memset(&guarded, 0xAA, sizeof guarded);
+    guarded.info.BatteryInfoSize = sizeof(BATTERYINFO);
+    EXPECT_TRUE(OrnGetBatteryInfo(0, &guarded.info));
+    EXPECT_TRUE(std::all_of(std::begin(guarded.before), std::end(guarded.before), [](BYTE b) { return b == 0xAA; }));
+    EXPECT_TRUE(std::all_of(std::begin(guarded.after), std::end(guarded.after), [](BYTE b) { return b == 0xAA; }));
+    CallZOKAFunction(0x11, nullptr);
+    DWORD flags;
+    __asm__ __volatile__("pushfl\n\tpopl %0" : "=r"(flags));
+    EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
+}
+
+// Addresses outside the mapped window are never called: the open fails
+// cleanly, and ORNSYS_DEBUG=1 says which step.
+TEST_F(Bios32Gate, EntriesOutsideTheWindowFailTheOpen) {
+    struct Case {
+        std::vector<BYTE> image;
+        const char* line;
+    };
+    auto header = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    auto far = firmware_image::Header(0x00001000, 1);  // a directory below the window
+    std::copy(far.begin(), far.end(), header.begin() + firmware_image::kHeaderAt);
+    auto service = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    const std::vector<BYTE> answersHigh = {0xBB, 0x00, 0x00, 0xF8, 0xFF,  // mov ebx, 0xFFF80000
+                                           0x31, 0xD2, 0x30, 0xC0, 0xCB};  // xor edx, edx; xor al, al; retf
+    std::copy(answersHigh.begin(), answersHigh.end(), service.begin() + firmware_image::kDirectoryAt);
+    const Case cases[] = {
+        {header, "ornsys: OrnOpen: BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
+        {service, "ornsys: OrnOpen: ZOKA service failed: the directory names an entry outside 0xD0000-0xFFFFF\n"},
+        {std::vector<BYTE>(firmware_image::kImageSize, 0),
+         "ornsys: OrnOpen: BIOS32 directory failed: no \"_32_\" header with a right checksum in 0xD0000-0xFFFFF\n"},
+        {firmware_image::Make(false, firmware_image::BridgeEntryCode()),
+         "ornsys: OrnOpen: BIOS32 directory failed: the directory does not know the ZOKA service\n"},
+    };
+    for (const Case& c : cases) {
+        UseImage(c.image);
+        for (bool debug : {false, true}) {
+            if (debug) setenv("ORNSYS_DEBUG", "1", 1);
+            testing::internal::CaptureStderr();
+            EXPECT_FALSE(OrnOpen());
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), debug ? c.line : "");
+            EXPECT_EQ(LastError(), 0x8100u);
+            EXPECT_EQ(ReservationBase(), nullptr);
+            unsetenv("ORNSYS_DEBUG");
+        }
+    }
 }
 
 }  // namespace
