@@ -1,0 +1,279 @@
+/* The init of the system test's guest: runs the cases of one boot against
+ * the real firmware of the machine it boots on and prints one line per case
+ * on the console, "ORNSYS-SYSTEM: CASE PASS|FAIL [why]", then "ORNSYS-SYSTEM:
+ * DONE" and powers the guest off. Which boot this is comes from the kernel
+ * command line (ornsys.boot=stock|rom|lockdown). */
+#define _GNU_SOURCE
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mount.h>
+#include <sys/reboot.h>
+#include <pthread.h>
+#include <sys/io.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "ornsyslx.h"
+
+static int failures;
+
+static void verdict(const char* name, int pass, const char* why, ...) {
+    char text[512] = "";
+    va_list args;
+    va_start(args, why);
+    vsnprintf(text, sizeof text, why, args);
+    va_end(args);
+    printf("ORNSYS-SYSTEM: %s %s%s%s\n", name, pass ? "PASS" : "FAIL", pass ? "" : " ", pass ? "" : text);
+    fflush(stdout);
+    if (!pass) ++failures;
+}
+
+struct run {
+    char out[16384];
+    int status;  /* exit status, or 128 + signal */
+};
+
+/* Runs a program as the given user (-1: as root) with its output (both
+ * streams) captured. */
+static void run(struct run* r, int uid, char* const argv[], char* const envp[]) {
+    int pipefd[2];
+    if (pipe(pipefd) != 0) abort();
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipefd[1], 1);
+        dup2(pipefd[1], 2);
+        close(pipefd[0]);
+        if (uid >= 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
+        execve(argv[0], argv, envp);
+        _exit(127);
+    }
+    close(pipefd[1]);
+    size_t used = 0;
+    ssize_t n;
+    while ((n = read(pipefd[0], r->out + used, sizeof r->out - 1 - used)) > 0) used += (size_t)n;
+    r->out[used] = '\0';
+    close(pipefd[0]);
+    int status;
+    waitpid(pid, &status, 0);
+    r->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+static char* no_env[] = {NULL};
+static char* debug_env[] = {"ORNSYS_DEBUG=1", NULL};
+
+static const char* kOpenFailed =
+    "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n";
+
+/* The firmware cannot be reached: the 0x8100 lines, exit 255, no signal. */
+static void expect_open_failure(const char* name, int uid, char** env, const char* also) {
+    struct run r;
+    char* argv[] = {"/ornsys", "-INFO", "-b", NULL};
+    run(&r, uid, argv, env);
+    int pass = r.status == 255 && strstr(r.out, kOpenFailed) && strstr(r.out, "utOrnOpen: OrnOpen() failed!\n") &&
+               (also == NULL || strstr(r.out, also));
+    verdict(name, pass, "exit %d: %s", r.status, r.out);
+}
+
+/* Runs a case in a child process, so that a signal is a failure of the
+ * case and not the end of the boot. */
+static void in_child(const char* name, int (*body)(char* why, size_t size)) {
+    int pipefd[2];
+    if (pipe(pipefd) != 0) abort();
+    pid_t pid = fork();
+    if (pid == 0) {
+        char why[256] = "";
+        int ok = body(why, sizeof why);
+        if (write(pipefd[1], why, strlen(why)) < 0) _exit(3);
+        _exit(ok ? 0 : 1);
+    }
+    close(pipefd[1]);
+    char why[256] = "";
+    ssize_t n = read(pipefd[0], why, sizeof why - 1);
+    why[n > 0 ? n : 0] = '\0';
+    close(pipefd[0]);
+    int status;
+    waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status)) verdict(name, 0, "ended by signal %d", WTERMSIG(status));
+    else verdict(name, WEXITSTATUS(status) == 0, "%s", why);
+}
+
+static unsigned char rtc(int reg) {
+    outb((unsigned char)reg, 0x70);
+    return inb(0x71);
+}
+
+/* The bytes of a hex dump line ("  0x000x: 00 01 ...  ....") into out. */
+static int dump_bytes(const char* text, unsigned char* out, int most) {
+    int n = 0;
+    const char* line = strstr(text, "0x000x:");
+    if (line == NULL) return 0;
+    line += 7;
+    unsigned value;
+    int used;
+    while (n < most && sscanf(line, " %2x%n", &value, &used) == 1 && used <= 4) {
+        out[n++] = (unsigned char)value;
+        line += used;
+    }
+    return n;
+}
+
+static int nvram_matches_rtc(char* why, size_t size) {
+    struct run r;
+    char* argv[] = {"/ornsys", "-NVR", "-r", "0", "0", "16", NULL};
+    run(&r, -1, argv, no_env);
+    unsigned char bytes[16];
+    int n = dump_bytes(r.out, bytes, 16);
+    if (iopl(3) != 0) return snprintf(why, size, "iopl refused"), 0;
+    /* The date (registers 6 to 9) holds still while the test runs. */
+    for (int reg = 6; reg <= 9; ++reg)
+        if (n != 16 || bytes[reg] != rtc(reg))
+            return snprintf(why, size, "exit %d, register %d: %s", r.status, reg, r.out), 0;
+    return r.status == 16;
+}
+
+static int oem_reads_the_rtc(char* why, size_t size) {
+    OEMACCESS select = {OEM_ACCESS_PORT, 0x70, 0, 0, OEM_DATA_BYTE, 9};
+    OEMACCESS read = {OEM_ACCESS_PORT, 0x71, 0, 0, OEM_DATA_BYTE, 0};
+    if (!OrnOEMWrite(&select) || !OrnOEMRead(&read)) return snprintf(why, size, "OEM I/O failed"), 0;
+    if (iopl(3) != 0) return snprintf(why, size, "iopl refused"), 0;
+    unsigned char year = rtc(9);
+    if (read.DataValue != year) return snprintf(why, size, "year 0x%x, RTC 0x%x", (unsigned)read.DataValue, year), 0;
+    return 1;
+}
+
+/* Threads that exist before OrnOpen make firmware calls that do port I/O. */
+static pthread_barrier_t opened;
+static void* nvram_worker(void* result) {
+    pthread_barrier_wait(&opened);
+    BYTE bytes[10];
+    DWORD count = 0;
+    *(int*)result = OrnReadNVRam(0, 0, 10, bytes, &count) && count == 10;
+    return NULL;
+}
+static int threads_before_open(char* why, size_t size) {
+    pthread_t threads[4];
+    int results[4] = {0};
+    pthread_barrier_init(&opened, NULL, 5);
+    for (int i = 0; i < 4; ++i) pthread_create(&threads[i], NULL, nvram_worker, &results[i]);
+    usleep(100000);
+    if (!OrnOpen()) return snprintf(why, size, "OrnOpen failed"), 0;
+    pthread_barrier_wait(&opened);
+    int good = 0;
+    for (int i = 0; i < 4; ++i) {
+        pthread_join(threads[i], NULL);
+        good += results[i];
+    }
+    OrnClose();
+    snprintf(why, size, "%d of 4 threads read the NVRAM", good);
+    return good == 4;
+}
+
+static void* opener(void* result) {
+    *(int*)result = OrnOpen();
+    return NULL;
+}
+static int open_in_a_worker(char* why, size_t size) {
+    pthread_t thread;
+    int opened_ok = 0;
+    pthread_create(&thread, NULL, opener, &opened_ok);
+    pthread_join(thread, NULL);
+    BYTE bytes[4];
+    DWORD count = 0;
+    int ok = opened_ok && OrnReadNVRam(0, 6, 4, bytes, &count) && count == 4;
+    snprintf(why, size, "opened %d, read %u", opened_ok, (unsigned)count);
+    OrnClose();
+    return ok;
+}
+
+/* A firmware call that returns with the direction flag set must not make
+ * the library's copies run backwards over the caller's memory. */
+static int direction_flag(char* why, size_t size) {
+    struct {
+        unsigned char before[128];
+        BATTERYINFO info;
+        unsigned char after[128];
+    } guarded;
+    memset(&guarded, 0xAA, sizeof guarded);
+    guarded.info.BatteryInfoSize = sizeof(BATTERYINFO);
+    if (!OrnOpen()) return snprintf(why, size, "OrnOpen failed"), 0;
+    int ok = OrnGetBatteryInfo(0, &guarded.info);
+    char copy[64];
+    memset(copy, 0, sizeof copy);
+    memcpy(copy + 1, "direction", 10);  /* a string instruction after the call */
+    OrnClose();
+    for (size_t i = 0; i < sizeof guarded.before; ++i)
+        if (guarded.before[i] != 0xAA || guarded.after[i] != 0xAA)
+            return snprintf(why, size, "guard byte %zu overwritten", i), 0;
+    if (strcmp(copy + 1, "direction") != 0) return snprintf(why, size, "copy ran backwards"), 0;
+    return ok;
+}
+
+static void tool_case(const char* name, char* const argv[], int status, const char* text) {
+    struct run r;
+    run(&r, -1, argv, no_env);
+    verdict(name, r.status == status && strstr(r.out, text) != NULL, "exit %d: %s", r.status, r.out);
+}
+
+static void rom_cases(void) {
+    char* info[] = {"/ornsys", "-INFO", "-b", NULL};
+    tool_case("rom-info", info, 0, "HW platform:       ORN-QEMU-ROM");
+    char* wd[] = {"/ornsys", "-WD", "-t", NULL};
+    tool_case("rom-watchdog", wd, 0, "watchdog triggered");
+    char* count[] = {"/ornsys", "-NVR", "-c", NULL};
+    tool_case("rom-nvram-count", count, 0, "");
+    char* example[] = {"/board-info", NULL};
+    tool_case("rom-example", example, 0, "ORN-QEMU-ROM serial QEMU-0001, 7 boots");
+    in_child("rom-nvram-is-the-rtc", nvram_matches_rtc);
+    in_child("rom-oem-reads-the-rtc", oem_reads_the_rtc);
+    in_child("rom-threads-before-open", threads_before_open);
+    in_child("rom-open-in-a-worker", open_in_a_worker);
+    in_child("rom-direction-flag", direction_flag);
+    expect_open_failure("rom-non-root", 65534, no_env, NULL);
+    expect_open_failure("rom-non-root-debug", 65534, debug_env, "opening /dev/mem failed: Permission denied");
+    if (mount("devtmpfs", "/dev", "devtmpfs", MS_REMOUNT | MS_NOEXEC, NULL) == 0) {
+        expect_open_failure("rom-dev-noexec", -1, debug_env, "mapping 0xD0000-0xFFFFF of the firmware failed");
+        mount("devtmpfs", "/dev", "devtmpfs", MS_REMOUNT, NULL);
+    } else {
+        verdict("rom-dev-noexec", 0, "cannot remount /dev: %s", strerror(errno));
+    }
+}
+
+static const char* boot_kind(void) {
+    static char line[1024];
+    int fd = open("/proc/cmdline", O_RDONLY);
+    ssize_t n = fd >= 0 ? read(fd, line, sizeof line - 1) : -1;
+    line[n > 0 ? n : 0] = '\0';
+    char* at = strstr(line, "ornsys.boot=");
+    if (at == NULL) return "stock";
+    at += strlen("ornsys.boot=");
+    at[strcspn(at, " \n")] = '\0';
+    return at;
+}
+
+int main(void) {
+    mount("proc", "/proc", "proc", 0, NULL);
+    mount("devtmpfs", "/dev", "devtmpfs", 0, NULL);
+    const char* boot = boot_kind();
+    printf("ORNSYS-SYSTEM: boot %s\n", boot);
+
+    if (strcmp(boot, "stock") == 0) {
+        expect_open_failure("stock-bios-info", -1, no_env, NULL);
+        expect_open_failure("stock-bios-debug", -1, debug_env, "the directory does not know the ZOKA service");
+    } else if (strcmp(boot, "rom") == 0) {
+        rom_cases();
+    } else if (strcmp(boot, "lockdown") == 0) {
+        expect_open_failure("lockdown-info", -1, no_env, NULL);
+        expect_open_failure("lockdown-debug", -1, debug_env, "failed");
+    }
+
+    printf("ORNSYS-SYSTEM: DONE %d failed\n", failures);
+    fflush(stdout);
+    sync();
+    reboot(RB_POWER_OFF);
+    return 0;
+}
