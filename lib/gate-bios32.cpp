@@ -1,7 +1,8 @@
 // Firmware access through the BIOS32 Service Directory: the window of
 // physical memory is mapped into the process, the directory is asked for
 // the ZOKA service, and the service is entered through a far-call frame.
-// 32-bit x86 only.
+// A 32-bit process enters it directly; a 64-bit one through compatibility
+// mode (compat.cpp).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -12,8 +13,10 @@
 #include "firmware-source.h"
 #include "internal.h"
 
-#if !defined(__i386__)
-#error "the BIOS32 gate needs a 32-bit x86 build (see cmake/i386.cmake)"
+#if defined(__x86_64__)
+#include "compat.h"
+#elif !defined(__i386__)
+#error "the BIOS32 gate needs an x86 build"
 #endif
 
 namespace {
@@ -47,10 +50,20 @@ int AbandonStart() {
 
 }  // namespace
 
-FarBuffer::FarBuffer(void* buffer)
+#if defined(__x86_64__)
+// The firmware reaches the buffer through a copy below 4 GiB.
+FarBuffer::FarBuffer(void* buffer, DWORD size)
+    : pointer_{compat::DataSelector(), 0}, buffer_(buffer), size_(size), low_(compat::LowCopy(buffer, size)) {
+    pointer_.offset = static_cast<DWORD>(reinterpret_cast<uintptr_t>(low_));
+}
+
+FarBuffer::~FarBuffer() { compat::LowRelease(low_, buffer_, size_); }
+#else
+FarBuffer::FarBuffer(void* buffer, DWORD)
     : pointer_{CurrentDataSelector(), static_cast<DWORD>(reinterpret_cast<uintptr_t>(buffer))} {}
 
 FarBuffer::~FarBuffer() = default;
+#endif
 
 const BYTE* ReservationBase() { return vBasePtr; }
 
@@ -64,6 +77,9 @@ int SearchForBIOS32Entry() {
     }
     BYTE* directory = WindowAddress(entryPoint);
     DWORD al, base, offset;
+#if defined(__x86_64__)
+    compat::Directory(static_cast<DWORD>(reinterpret_cast<uintptr_t>(directory)), kZokaIdentifier, al, base, offset);
+#else
     // The directory ends with a far return, which also drops the pushed CS
     // (pushed through a register, so that its slot's upper half is zero).
     // EBX carries an argument and a result, so it is kept on the stack. The
@@ -81,6 +97,7 @@ int SearchForBIOS32Entry() {
         : "=a"(al), "=c"(base), "=d"(offset)
         : "a"(kZokaIdentifier), [directory] "S"(directory)
         : "edi", "memory", "cc");
+#endif
     if ((al & 0xFF) != 0) {
         orn::DebugStep("BIOS32 directory", 0, "the directory does not know the ZOKA service");
         return 0;
@@ -95,11 +112,20 @@ int SearchForBIOS32Entry() {
 
 int InitZokaBios() {
     ulBiosInterface = 0;
+#if defined(__x86_64__)
+    // Without 32-bit code in this kernel nothing else is worth trying.
+    if (!compat::Start()) return 0;
+#endif
     mem_fd = OpenFirmwareSource();
     if (mem_fd < 0) return 0;
     // A reservation of its own, so that the window never overlays memory
-    // the heap may hand out again.
-    void* reservation = mmap(nullptr, kReservationLength, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    // the heap may hand out again; below 4 GiB, where 32-bit code runs.
+#if defined(__x86_64__)
+    constexpr int kLow = MAP_32BIT;
+#else
+    constexpr int kLow = 0;
+#endif
+    void* reservation = mmap(nullptr, kReservationLength, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | kLow, -1, 0);
     if (reservation == MAP_FAILED) {
         orn::DebugStep("reserving the window", errno, "the process is out of address space");
         return AbandonStart();
@@ -140,6 +166,9 @@ DWORD CallZOKAFunction(DWORD function, void* block) {
         if (RaiseFirmwarePrivilege() == -1) return ORN_BIOS_DATA_ACCESS;
         tIoPrivilege = true;
     }
+#if defined(__x86_64__)
+    return compat::Service(ulBiosInterface, function, block);
+#else
     DWORD status;
     void* entry = reinterpret_cast<void*>(static_cast<uintptr_t>(ulBiosInterface));
     // Frame from the top: return offset, CS, function, block, DS, DS. The
@@ -169,4 +198,5 @@ DWORD CallZOKAFunction(DWORD function, void* block) {
         : [block] "r"(block), [function] "r"(function), [entry] "S"(entry)
         : "ecx", "edx", "edi", "memory", "cc");
     return status & 0xFFFF;
+#endif
 }

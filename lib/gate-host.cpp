@@ -22,7 +22,7 @@ void* ResolveFar(void*, uint16_t, uint32_t offset) {
 
 }  // namespace
 
-FarBuffer::FarBuffer(void* buffer) : pointer_{CurrentDataSelector(), 0} {
+FarBuffer::FarBuffer(void* buffer, DWORD) : pointer_{CurrentDataSelector(), 0} {
     for (DWORD slot = 0; slot < std::size(gFarSlots); ++slot) {
         if (gFarSlots[slot] == nullptr) {
             gFarSlots[slot] = buffer;

@@ -61,19 +61,28 @@ DWORD CallZOKAFunction(DWORD function, void* block);
 // BIOS32 flavours; tests look at it).
 const BYTE* ReservationBase();
 
-// Far pointer to a caller's buffer, valid while the object lives. On a
-// 32-bit process the offset is the address itself; a 64-bit host hands the
-// firmware a token that its gate resolves back to the buffer.
+// Far pointer to a caller's buffer of `size` bytes, valid while the object
+// lives. On a 32-bit process the offset is the address itself; the host
+// flavour hands the firmware a token that its gate resolves back to the
+// buffer; a 64-bit process with the real firmware hands it a copy below
+// 4 GiB, copied back when the object ends.
 class FarBuffer {
 public:
-    explicit FarBuffer(void* buffer);
+    FarBuffer(void* buffer, DWORD size);
     ~FarBuffer();
     FarBuffer(const FarBuffer&) = delete;
     FarBuffer& operator=(const FarBuffer&) = delete;
     zoka::FarPointer get() const { return pointer_; }
+    // False when the buffer could not be made reachable (no copy below 4 GiB).
+    bool valid() const { return pointer_.offset != 0; }
 
 private:
     zoka::FarPointer pointer_;
+#if defined(__x86_64__) && defined(ORNSYS_COMPAT_GATE)
+    void* buffer_;
+    DWORD size_;
+    void* low_;
+#endif
 };
 
 // The caller's data segment selector (0 where the processor has none).

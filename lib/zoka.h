@@ -155,4 +155,61 @@ static_assert(sizeof(IndexedRecordBlock<BATTERYINFO>) == 88);
 static_assert(sizeof(IndexedRecordBlock<BATTERYSTATE>) == 24);
 static_assert(sizeof(PassThruBlock) == 10 && offsetof(PassThruBlock, buffer) == 4);
 
+
+// The length of each function's parameter block in bytes (0: no block);
+// the configuration functions' block is the board's configuration block,
+// of the size function 0x04 reports.
+constexpr long kConfigBlock = -2;
+struct BlockLengthEntry {
+    DWORD function;
+    long length;
+};
+constexpr BlockLengthEntry kBlockLengths[] = {
+    {GetBoardInfo, 100},
+    {GetCPUInfo, 76},
+    {GetBoardCfgSize, 4},
+    {GetBoardCfg, kConfigBlock},
+    {SetBoardCfg, kConfigBlock},
+    {GetNVRamCount, 4},
+    {GetNVRamInfo, 16},
+    {ReadNVRam, 9},
+    {WriteNVRam, 9},
+    {GetNVDeviceInfo, 16},
+    {QueryNVBlock, 20},
+    {NVDeviceRaw, 12},
+    {I2CRead8, 6},
+    {I2CWrite8, 6},
+    {I2CRead16, 7},
+    {I2CWrite16, 7},
+    {GetI2CBusCount, 4},
+    {QueryI2CBus, 28},
+    {I2CReadBlock, 15},
+    {I2CWriteBlock, 15},
+    {WDConfig, 6},
+    {WDGetStatus, 1},
+    {WDTrigger, 0},
+    {BacklightCtrl, 2},
+    {GetBacklightValue, 2},
+    {SetBacklightValue, 2},
+    {GetContrastValue, 2},
+    {SetContrastValue, 2},
+    {GetThermSensorCount, 4},
+    {QueryThermSensor, 20},
+    {GetThermSensorValue, 8},
+    {GetVoltSensorCount, 4},
+    {QueryVoltSensor, 20},
+    {GetVoltSensorValue, 8},
+    {GetSystemState, 12},
+    {GetBatteryCount, 4},
+    {GetBatteryInfo, 88},
+    {GetBatteryState, 24},
+    {OEMPassThru, 10},
+};
+// -1 for a function the service does not have.
+constexpr long BlockLength(DWORD function) {
+    for (const BlockLengthEntry& e : kBlockLengths)
+        if (e.function == function) return e.length;
+    return -1;
+}
+
 }  // namespace zoka

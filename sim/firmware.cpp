@@ -406,54 +406,51 @@ uint16_t PassThru(const Request& c) {
     return kOk;
 }
 
-constexpr long kConfigLength = -2;  // the configuration block's size
-
 struct FunctionEntry {
     DWORD function;
-    long length;  // block length in bytes
     Handler handler;
 };
 
 constexpr FunctionEntry kFunctions[] = {
-    {GetBoardInfo, 100, BoardInfo},
-    {GetCPUInfo, 76, CpuInfo},
-    {GetBoardCfgSize, 4, ConfigSize},
-    {GetBoardCfg, kConfigLength, ConfigGet},
-    {SetBoardCfg, kConfigLength, ConfigSet},
-    {GetNVRamCount, 4, NVRamCount},
-    {GetNVRamInfo, 16, NVRamInfo},
-    {ReadNVRam, 9, NVRamRead},
-    {WriteNVRam, 9, NVRamWrite},
-    {GetNVDeviceInfo, 16, NVDeviceInfo},
-    {QueryNVBlock, 20, NVBlockInfo},
-    {NVDeviceRaw, 12, NVRaw},
-    {I2CRead8, 6, I2CValue<I2CByteBlock, false>},
-    {I2CWrite8, 6, I2CValue<I2CByteBlock, true>},
-    {I2CRead16, 7, I2CValue<I2CWordBlock, false>},
-    {I2CWrite16, 7, I2CValue<I2CWordBlock, true>},
-    {GetI2CBusCount, 4, I2CBusCount},
-    {QueryI2CBus, 28, I2CBusQuery},
-    {I2CReadBlock, 15, I2CBlock<false>},
-    {I2CWriteBlock, 15, I2CBlock<true>},
-    {WDConfig, 6, WatchdogConfig},
-    {WDGetStatus, 1, WatchdogStatus},
-    {WDTrigger, 0, WatchdogTrigger},
-    {BacklightCtrl, 2, Display<0, true>},
-    {GetBacklightValue, 2, Display<1, false>},
-    {SetBacklightValue, 2, Display<1, true>},
-    {GetContrastValue, 2, Display<2, false>},
-    {SetContrastValue, 2, Display<2, true>},
-    {GetThermSensorCount, 4, TempCount},
-    {QueryThermSensor, 20, TempQuery},
-    {GetThermSensorValue, 8, TempValue},
-    {GetVoltSensorCount, 4, VoltCount},
-    {QueryVoltSensor, 20, VoltQuery},
-    {GetVoltSensorValue, 8, VoltValue},
-    {GetSystemState, 12, SystemState},
-    {GetBatteryCount, 4, BatteryCount},
-    {GetBatteryInfo, 88, BatteryRecord<BATTERYINFO, &ornsim_board::Battery::info>},
-    {GetBatteryState, 24, BatteryRecord<BATTERYSTATE, &ornsim_board::Battery::state>},
-    {OEMPassThru, 10, PassThru},
+    {GetBoardInfo, BoardInfo},
+    {GetCPUInfo, CpuInfo},
+    {GetBoardCfgSize, ConfigSize},
+    {GetBoardCfg, ConfigGet},
+    {SetBoardCfg, ConfigSet},
+    {GetNVRamCount, NVRamCount},
+    {GetNVRamInfo, NVRamInfo},
+    {ReadNVRam, NVRamRead},
+    {WriteNVRam, NVRamWrite},
+    {GetNVDeviceInfo, NVDeviceInfo},
+    {QueryNVBlock, NVBlockInfo},
+    {NVDeviceRaw, NVRaw},
+    {I2CRead8, I2CValue<I2CByteBlock, false>},
+    {I2CWrite8, I2CValue<I2CByteBlock, true>},
+    {I2CRead16, I2CValue<I2CWordBlock, false>},
+    {I2CWrite16, I2CValue<I2CWordBlock, true>},
+    {GetI2CBusCount, I2CBusCount},
+    {QueryI2CBus, I2CBusQuery},
+    {I2CReadBlock, I2CBlock<false>},
+    {I2CWriteBlock, I2CBlock<true>},
+    {WDConfig, WatchdogConfig},
+    {WDGetStatus, WatchdogStatus},
+    {WDTrigger, WatchdogTrigger},
+    {BacklightCtrl, Display<0, true>},
+    {GetBacklightValue, Display<1, false>},
+    {SetBacklightValue, Display<1, true>},
+    {GetContrastValue, Display<2, false>},
+    {SetContrastValue, Display<2, true>},
+    {GetThermSensorCount, TempCount},
+    {QueryThermSensor, TempQuery},
+    {GetThermSensorValue, TempValue},
+    {GetVoltSensorCount, VoltCount},
+    {QueryVoltSensor, VoltQuery},
+    {GetVoltSensorValue, VoltValue},
+    {GetSystemState, SystemState},
+    {GetBatteryCount, BatteryCount},
+    {GetBatteryInfo, BatteryRecord<BATTERYINFO, &ornsim_board::Battery::info>},
+    {GetBatteryState, BatteryRecord<BATTERYSTATE, &ornsim_board::Battery::state>},
+    {OEMPassThru, PassThru},
 };
 
 const FunctionEntry* Find(DWORD function) {
@@ -475,7 +472,8 @@ DWORD BlockIndex(DWORD function, const BYTE* block) {
 long BlockLength(const Instance& sim, DWORD function) {
     const FunctionEntry* e = Find(function);
     if (e == nullptr) return -1;
-    return e->length == kConfigLength ? long(sim.board.configSize) : e->length;
+    const long length = zoka::BlockLength(e->function);
+    return length == zoka::kConfigBlock ? long(sim.board.configSize) : length;
 }
 
 void AppendHex(std::string& out, const BYTE* bytes, size_t length) {
@@ -505,7 +503,7 @@ const Fault* Instance::MatchFault(DWORD function, const BYTE* block) {
 uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context) {
     const FunctionEntry* e = Find(function);
     if (e == nullptr) return kNotSupported;
-    if (block == nullptr && e->length != 0) return kOutOfRange;
+    if (block == nullptr && zoka::BlockLength(function) != 0) return kOutOfRange;
     Request call{*this, block, resolve, context};
     const Fault* fault = MatchFault(function, block);
     if (fault && fault->status) return *fault->status;

@@ -13,6 +13,8 @@
 #include <string.h>
 #include <sys/mount.h>
 #include <sys/reboot.h>
+#include <sys/utsname.h>
+#include <time.h>
 #include <pthread.h>
 #include <sys/io.h>
 #include <sys/wait.h>
@@ -21,6 +23,11 @@
 #include "ornsyslx.h"
 
 static int failures;
+/* The programs under test: the 32-bit ones, or the 64-bit ones when this
+ * init runs as the 64-bit case runner ("init64 cases"). */
+static const char* tool = "/ornsys";
+static const char* example = "/board-info";
+static const char* suffix = "";
 
 static void verdict(const char* name, int pass, const char* why, ...) {
     char text[512] = "";
@@ -28,7 +35,7 @@ static void verdict(const char* name, int pass, const char* why, ...) {
     va_start(args, why);
     vsnprintf(text, sizeof text, why, args);
     va_end(args);
-    printf("ORNSYS-SYSTEM: %s %s%s%s\n", name, pass ? "PASS" : "FAIL", pass ? "" : " ", pass ? "" : text);
+    printf("ORNSYS-SYSTEM: %s%s %s%s%s\n", name, suffix, pass ? "PASS" : "FAIL", pass ? "" : " ", pass ? "" : text);
     fflush(stdout);
     if (!pass) ++failures;
 }
@@ -72,7 +79,7 @@ static const char* kOpenFailed =
 /* The firmware cannot be reached: the 0x8100 lines, exit 255, no signal. */
 static void expect_open_failure(const char* name, int uid, char** env, const char* also) {
     struct run r;
-    char* argv[] = {"/ornsys", "-INFO", "-b", NULL};
+    char* argv[] = {(char*)tool, "-INFO", "-b", NULL};
     run(&r, uid, argv, env);
     int pass = r.status == 255 && strstr(r.out, kOpenFailed) && strstr(r.out, "utOrnOpen: OrnOpen() failed!\n") &&
                (also == NULL || strstr(r.out, also));
@@ -124,7 +131,7 @@ static int dump_bytes(const char* text, unsigned char* out, int most) {
 
 static int nvram_matches_rtc(char* why, size_t size) {
     struct run r;
-    char* argv[] = {"/ornsys", "-NVR", "-r", "0", "0", "16", NULL};
+    char* argv[] = {(char*)tool, "-NVR", "-r", "0", "0", "16", NULL};
     run(&r, -1, argv, no_env);
     unsigned char bytes[16];
     int n = dump_bytes(r.out, bytes, 16);
@@ -219,15 +226,29 @@ static void tool_case(const char* name, char* const argv[], int status, const ch
     verdict(name, r.status == status && strstr(r.out, text) != NULL, "exit %d: %s", r.status, r.out);
 }
 
+/* The cost of one OrnGetBoardInfo through the gate, printed for the log. */
+static void cost(void) {
+    BOARDINFO info;
+    struct timespec start, end;
+    const int calls = 2000;
+    if (!OrnOpen()) return;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (int i = 0; i < calls; ++i) OrnGetBoardInfo(&info);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    OrnClose();
+    double ns = ((end.tv_sec - start.tv_sec) * 1e9 + (end.tv_nsec - start.tv_nsec)) / calls;
+    printf("ORNSYS-SYSTEM: cost%s OrnGetBoardInfo %.0f ns\n", suffix, ns);
+}
+
 static void rom_cases(void) {
-    char* info[] = {"/ornsys", "-INFO", "-b", NULL};
+    char* info[] = {(char*)tool, "-INFO", "-b", NULL};
     tool_case("rom-info", info, 0, "HW platform:       ORN-QEMU-ROM");
-    char* wd[] = {"/ornsys", "-WD", "-t", NULL};
+    char* wd[] = {(char*)tool, "-WD", "-t", NULL};
     tool_case("rom-watchdog", wd, 0, "watchdog triggered");
-    char* count[] = {"/ornsys", "-NVR", "-c", NULL};
+    char* count[] = {(char*)tool, "-NVR", "-c", NULL};
     tool_case("rom-nvram-count", count, 0, "");
-    char* example[] = {"/board-info", NULL};
-    tool_case("rom-example", example, 0, "ORN-QEMU-ROM serial QEMU-0001, 7 boots");
+    char* program[] = {(char*)example, NULL};
+    tool_case("rom-example", program, 0, "ORN-QEMU-ROM serial QEMU-0001, 7 boots");
     in_child("rom-nvram-is-the-rtc", nvram_matches_rtc);
     in_child("rom-oem-reads-the-rtc", oem_reads_the_rtc);
     in_child("rom-threads-before-open", threads_before_open);
@@ -241,6 +262,18 @@ static void rom_cases(void) {
     } else {
         verdict("rom-dev-noexec", 0, "cannot remount /dev: %s", strerror(errno));
     }
+    cost();
+}
+
+/* On a 64-bit kernel the 64-bit programs run the same cases. */
+static void cases_64bit(void) {
+    struct utsname machine;
+    if (uname(&machine) != 0 || strcmp(machine.machine, "x86_64") != 0 || access("/init64", X_OK) != 0) return;
+    struct run r;
+    char* argv[] = {"/init64", "cases", NULL};
+    run(&r, -1, argv, no_env);
+    fputs(r.out, stdout);
+    if (r.status != 0) failures += r.status > 0 && r.status < 128 ? r.status : 1;
 }
 
 static const char* boot_kind(void) {
@@ -255,7 +288,15 @@ static const char* boot_kind(void) {
     return at;
 }
 
-int main(void) {
+int main(int argc, char** argv) {
+    if (argc > 1 && strcmp(argv[1], "cases") == 0) {  /* the 64-bit case runner */
+        tool = "/ornsys64";
+        example = "/board-info64";
+        suffix = "-64bit";
+        rom_cases();
+        fflush(stdout);
+        return failures;
+    }
     mount("proc", "/proc", "proc", 0, NULL);
     mount("devtmpfs", "/dev", "devtmpfs", 0, NULL);
     const char* boot = boot_kind();
@@ -266,6 +307,7 @@ int main(void) {
         expect_open_failure("stock-bios-debug", -1, debug_env, "the directory does not know the ZOKA service");
     } else if (strcmp(boot, "rom") == 0) {
         rom_cases();
+        cases_64bit();
     } else if (strcmp(boot, "lockdown") == 0) {
         expect_open_failure("lockdown-info", -1, no_env, NULL);
         expect_open_failure("lockdown-debug", -1, debug_env, "failed");

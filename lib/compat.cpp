@@ -1,0 +1,156 @@
+// The 64-bit process's side of the BIOS32 gate: the firmware is 32-bit code,
+// entered in compatibility mode through the kernel's 32-bit user code
+// segment. The switching code (compat-gate.S), its frame, a 32-bit stack
+// and every byte the firmware touches lie below 4 GiB: parameter blocks and
+// the buffers that far pointers name are copied there for the call and back
+// after it, so the firmware sees what it sees from a 32-bit process and the
+// caller gets what a 32-bit build would give it.
+#include "compat.h"
+
+#include <sys/mman.h>
+
+#include <cstring>
+
+#include "internal.h"
+
+extern "C" const BYTE ornsys_compat_code[], ornsys_compat_enter[], ornsys_compat_code_end[];
+
+namespace {
+
+#pragma pack(push, 1)
+struct Frame {
+    DWORD entry, mode, eax, ebx, edx, function, block, stackTop;
+    uint64_t savedRsp;
+    WORD savedDs, savedEs;
+    DWORD farOffset;
+    WORD farSelector, codeSelector64;
+};
+#pragma pack(pop)
+static_assert(offsetof(Frame, savedRsp) == 32 && offsetof(Frame, farOffset) == 44 &&
+              offsetof(Frame, codeSelector64) == 50);
+
+constexpr WORD kUser32Code = 0x23;  // the Linux kernel's 32-bit user code segment
+constexpr size_t kAreaSize = 0x6000;
+constexpr size_t kFrameAt = 0x400, kBlockAt = 0x800, kBlockRoom = 0x800, kStackTop = kAreaSize;
+
+BYTE* gArea = nullptr;  // code, frame, block bounce and 32-bit stack
+DWORD gConfigSize = 0;  // of the board's configuration block, once asked
+
+DWORD Low(const void* p) { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(p)); }
+
+void* MapLow(size_t length, int protection) {
+    void* p = mmap(nullptr, length, protection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;
+}
+
+// A present 32-bit code segment of privilege 3, as a kernel with IA32
+// emulation gives every process.
+bool Is32BitUserCode(WORD selector) {
+    DWORD access = 0;
+    bool valid = false;
+    __asm__("lar %[selector], %[access]\n\tsetz %[valid]"
+            : [access] "=r"(access), [valid] "=q"(valid)
+            : [selector] "r"(DWORD{selector})
+            : "cc");
+    const bool present = access & 0x8000, user = ((access >> 13) & 3) == 3, code = access & 0x800;
+    const bool bits32 = (access & 0x400000) && !(access & 0x200000);
+    return valid && present && user && code && bits32;
+}
+
+Frame& TheFrame() { return *reinterpret_cast<Frame*>(gArea + kFrameAt); }
+
+void Enter() {
+    auto enter = reinterpret_cast<void (*)(Frame*)>(gArea + (ornsys_compat_enter - ornsys_compat_code));
+    enter(&TheFrame());
+}
+
+}  // namespace
+
+namespace compat {
+
+bool Start() {
+    if (!Is32BitUserCode(kUser32Code)) {
+        orn::DebugStep("32-bit code segment", 0,
+                       "the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, or ia32_emulation=0)");
+        return false;
+    }
+    if (gArea == nullptr) {
+        gArea = static_cast<BYTE*>(MapLow(kAreaSize, PROT_READ | PROT_WRITE | PROT_EXEC));
+        if (gArea == nullptr) {
+            orn::DebugStep("memory below 4 GiB for the gate", errno, "the process has no address space left there");
+            return false;
+        }
+        memcpy(gArea, ornsys_compat_code, size_t(ornsys_compat_code_end - ornsys_compat_code));
+    }
+    gConfigSize = 0;
+    return true;
+}
+
+bool Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {
+    Frame& f = TheFrame();
+    f = Frame{};
+    f.entry = entry;
+    f.mode = 0;
+    f.eax = identifier;
+    f.stackTop = Low(gArea + kStackTop);
+    f.farSelector = kUser32Code;
+    Enter();
+    al = f.eax & 0xFF;
+    base = f.ebx;
+    offset = f.edx;
+    return true;
+}
+
+DWORD Service(DWORD entry, DWORD function, void* block) {
+    long length = zoka::BlockLength(function);
+    if (length == zoka::kConfigBlock) {
+        if (gConfigSize == 0 && Service(entry, zoka::GetBoardCfgSize, &gConfigSize) != 0) gConfigSize = 0;
+        length = gConfigSize;
+    }
+    BYTE* bounce = nullptr;
+    bool mapped = false;
+    if (block != nullptr) {
+        const size_t room = length > 0 ? size_t(length) : 0;
+        if (room <= kBlockRoom) {
+            bounce = gArea + kBlockAt;
+        } else {
+            bounce = static_cast<BYTE*>(MapLow(room, PROT_READ | PROT_WRITE));
+            if (bounce == nullptr) return ORN_BIOS_DATA_ACCESS;
+            mapped = true;
+        }
+        memcpy(bounce, block, room);
+    }
+    Frame& f = TheFrame();
+    f = Frame{};
+    f.entry = entry;
+    f.mode = 1;
+    f.function = function;
+    f.block = bounce ? Low(bounce) : 0;
+    f.stackTop = Low(gArea + kStackTop);
+    f.farSelector = kUser32Code;
+    Enter();
+    const DWORD status = f.eax & 0xFFFF;
+    if (block != nullptr && length > 0) memcpy(block, bounce, size_t(length));
+    if (mapped) munmap(bounce, size_t(length));
+    return status;
+}
+
+WORD DataSelector() {
+    WORD selector;
+    __asm__("mov %%ss, %0" : "=r"(selector));
+    return selector;
+}
+
+void* LowCopy(const void* buffer, size_t length) {
+    void* low = MapLow(length ? length : 1, PROT_READ | PROT_WRITE);
+    if (low != nullptr) memcpy(low, buffer, length);
+    return low;
+}
+
+void LowRelease(void* low, void* buffer, size_t length) {
+    if (low == nullptr) return;
+    memcpy(buffer, low, length);
+    munmap(low, length ? length : 1);
+}
+
+}  // namespace compat
