@@ -86,7 +86,7 @@ bool Start() {
     return true;
 }
 
-bool Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {
+void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {
     Frame& f = TheFrame();
     f = Frame{};
     f.entry = entry;
@@ -98,7 +98,6 @@ bool Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& off
     al = f.eax & 0xFF;
     base = f.ebx;
     offset = f.edx;
-    return true;
 }
 
 DWORD Service(DWORD entry, DWORD function, void* block) {

@@ -12,7 +12,7 @@ namespace compat {
 // false (with the ORNSYS_DEBUG line) when the process cannot run 32-bit code.
 bool Start();
 // The directory call: EAX = identifier, EBX = 0 in; AL, EBX, EDX out.
-bool Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset);
+void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset);
 // A service call with the block copied below 4 GiB and back; the status.
 DWORD Service(DWORD entry, DWORD function, void* block);
 // The selector of the 32-bit user data segment (far pointers name it).

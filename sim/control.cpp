@@ -19,6 +19,13 @@ namespace {
 
 using ornsim_board::Board;
 
+// The names ornsim-ctl gives a battery's state fields and the system's, in
+// the order of their slots.
+constexpr std::string_view kBatteryFieldNames[] = {"state", "rate", "charge", "voltage"};
+constexpr std::string_view kSystemFieldNames[] = {"misc", "power"};
+static_assert(std::size(kBatteryFieldNames) == ornsim_board::kBatteryFields);
+static_assert(std::size(kSystemFieldNames) == ornsim_board::kSystemFields);
+
 constexpr const char kUsage[] =
     "usage: ornsim-ctl advance DURATION | power-on | show |\n"
     "       set temp N VALUE | set volt N VALUE | set battery N charge|state|rate|voltage VALUE |\n"
@@ -72,17 +79,15 @@ struct Ctl {
 
     // set KIND N [FIELD] VALUE
     int Set(int argc, char** argv) const {
-        static constexpr std::string_view kBatteryFields[] = {"state", "rate", "charge", "voltage"};
-        static constexpr std::string_view kSystemFields[] = {"misc", "power"};
         if (argc < 3) return Fail("set needs what to set and a value");
         const std::string_view kind = argv[1];
-        size_t slot = 0, count = 0;
+        size_t slot = 0, item = 0;
         int valueAt = 3;
         bool unknownAllowed = false;
         auto index = [&](size_t items) -> bool {
             int64_t n;
             if (!Number(argv[2], n, false) || n < 0 || size_t(n) >= items) return false;
-            count = size_t(n);
+            item = size_t(n);
             return true;
         };
         auto field = [&](std::string_view name, auto& names) -> int {
@@ -94,19 +99,18 @@ struct Ctl {
             const bool temp = kind == "temp";
             if (!index(temp ? board().temps.size() : board().volts.size()))
                 return Fail("no " + std::string(kind) + " sensor '" + argv[2] + "' on this board");
-            slot = temp ? TempSlot(board(), count) : VoltSlot(board(), count);
+            slot = temp ? TempSlot(board(), item) : VoltSlot(board(), item);
         } else if (kind == "battery") {
             if (!index(board().batteries.size())) return Fail(std::string("no battery '") + argv[2] + "' on this board");
-            int f = argc > 3 ? field(argv[3], kBatteryFields) : -1;
+            int f = argc > 3 ? field(argv[3], kBatteryFieldNames) : -1;
             if (f < 0) return Fail("a battery's charge, state, rate or voltage is set");
-            slot = BatterySlot(board(), count, f);
+            slot = BatterySlot(board(), item, f);
             valueAt = 4;
             unknownAllowed = true;
         } else if (kind == "system") {
-            int f = field(argv[2], kSystemFields);
+            int f = field(argv[2], kSystemFieldNames);
             if (f < 0) return Fail("the system's misc or power state is set");
             slot = SystemSlot(board(), f);
-            valueAt = 3;
         } else {
             return Fail("cannot set '" + std::string(kind) + "': temp, volt, battery or system");
         }
@@ -148,17 +152,20 @@ struct Ctl {
             snprintf(what, sizeof what, "volt %zu %.8s", i, v.name);
             ShowValue(what, VoltSlot(board(), i), v.live, v.value, false);
         }
-        static constexpr const char* kBatteryNames[] = {"state", "rate", "charge", "voltage"};
         for (size_t i = 0; i < board().batteries.size(); ++i) {
             const auto& b = board().batteries[i];
             const DWORD fixed[] = {b.state.Status, b.state.CurrentRate, b.state.RemainingCapacity, b.state.Voltage};
             for (int f = 0; f < ornsim_board::kBatteryFields; ++f) {
-                snprintf(what, sizeof what, "battery %zu %s", i, kBatteryNames[f]);
+                snprintf(what, sizeof what, "battery %zu %.*s", i, int(kBatteryFieldNames[f].size()),
+                         kBatteryFieldNames[f].data());
                 ShowValue(what, BatterySlot(board(), i, f), b.live[f], fixed[f], f == 0);
             }
         }
-        ShowValue("system misc", SystemSlot(board(), 0), board().systemLive[0], board().misc, true);
-        ShowValue("system power", SystemSlot(board(), 1), board().systemLive[1], board().power, true);
+        const DWORD system[] = {board().misc, board().power};
+        for (int f = 0; f < ornsim_board::kSystemFields; ++f) {
+            snprintf(what, sizeof what, "system %.*s", int(kSystemFieldNames[f].size()), kSystemFieldNames[f].data());
+            ShowValue(what, SystemSlot(board(), f), board().systemLive[f], system[f], true);
+        }
         return 0;
     }
 };

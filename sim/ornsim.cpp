@@ -61,6 +61,12 @@ uint64_t Fingerprint(const Board& board, const std::vector<BYTE>& initial) {
     return Fnv1a(hash, initial.data(), initial.size());
 }
 
+// The folder a path names a file in: "." for a bare name, "/" at the root.
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+}
+
 bool WriteAll(int fd, const void* data, size_t length) {
     const auto* p = static_cast<const BYTE*>(data);
     while (length > 0) {
@@ -177,10 +183,7 @@ bool Memory::CreateStateFile(const std::string& name, const StateHeader& header,
         return false;
     };
     auto fill = [&](int fd) { return WriteAll(fd, &header, sizeof header) && WriteAll(fd, heap_.data(), length_); };
-    size_t slash = name.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : name.substr(0, slash ? slash : 1);
-
-    int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    int fd = open(FolderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (fd >= 0) {
         bool written = fill(fd);
         std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -265,23 +268,10 @@ using ornsim_impl::Instance;
 // while another thread starts or stops the library's instance. gPortLock
 // guards which instance serves the ports and that instance's port bytes;
 // an instance is never freed while a port access holds it.
-ornsim* Start(bool traceOpen);
-
 std::mutex gPortLock;
 ornsim* gRunning = nullptr;  // the instance the library started, if any
 ornsim* gPorts = nullptr;    // started for port access without one; kept
 bool gPortsTried = false;    // the environment is read for it once
-
-}  // namespace
-
-namespace ornsim_impl {
-
-Instance* StartQuietly() { return Start(false); }
-void StopQuietly(Instance* instance) { delete static_cast<ornsim*>(instance); }
-
-}  // namespace ornsim_impl
-
-namespace {
 
 ornsim* Start(bool traceOpen) {
     std::string text, name, folder = ".", error;
@@ -292,8 +282,7 @@ ornsim* Start(bool traceOpen) {
             fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, error.c_str());
             return nullptr;
         }
-        size_t slash = name.rfind('/');
-        if (slash != std::string::npos) folder = name.substr(0, slash ? slash : 1);
+        folder = ornsim_impl::FolderOf(name);
     } else {
         name = "default.board";
         text = ornsim_board::kDefaultBoard;
@@ -339,6 +328,13 @@ void TracePort(const ornsim* sim, const char* format, unsigned port, unsigned wi
 }
 
 }  // namespace
+
+namespace ornsim_impl {
+
+Instance* StartQuietly() { return Start(false); }
+void StopQuietly(Instance* instance) { delete static_cast<ornsim*>(instance); }
+
+}  // namespace ornsim_impl
 
 extern "C" {
 
