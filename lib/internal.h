@@ -7,7 +7,6 @@
 #include <atomic>
 #include <initializer_list>
 
-#include "ornsyslx.h"
 #include "zoka.h"
 
 // ---- library state (state.cpp) ----
@@ -38,34 +37,12 @@ extern SharedValue<DWORD> dwLastErrorCode;
 
 BOOL findOrnErrString(DWORD code, char* buffer, DWORD length);
 
-// ---- firmware locator (locator.cpp, portable) ----
-constexpr DWORD kWindowBase = 0xD0000;
-constexpr DWORD kWindowLength = 0x30000;
-constexpr DWORD kPageSize = 4096;
-constexpr DWORD kReservationLength = kWindowLength + kPageSize - 1;
-
-extern BYTE* vPtr;           // the firmware window; physical kWindowBase lives here
-extern DWORD ulBiosInterface;  // window address of the ZOKA entry; 0: none
-extern BYTE tB32[32];         // the BIOS32 header found (bytes 16 to 31 stay zero)
-
-int SearchForBIOS32(BYTE* header);
-int CheckBios32Data(BYTE* header);
-// Window address of a physical address inside the window.
-BYTE* WindowAddress(DWORD physical);
-
-// ---- firmware access: one implementation per build flavour ----
-int InitZokaBios();
-int ExitZokaBios();
-DWORD CallZOKAFunction(DWORD function, void* block);
-// The start of the window's reservation; NULL when none is held (the
-// BIOS32 flavours; tests look at it).
-const BYTE* ReservationBase();
+// ---- firmware access: the backend chosen at OrnOpen (backend.cpp) ----
 
 // Far pointer to a caller's buffer of `size` bytes, valid while the object
-// lives. On a 32-bit process the offset is the address itself; the host
-// flavour hands the firmware a token that its gate resolves back to the
-// buffer; a 64-bit process with the real firmware hands it a copy below
-// 4 GiB, copied back when the object ends.
+// lives. How the firmware reaches the buffer is the backend's: the address
+// itself (a 32-bit process), a copy below 4 GiB (a 64-bit process with real
+// firmware), or a token (the virtual board).
 class FarBuffer {
 public:
     FarBuffer(void* buffer, DWORD size);
@@ -73,28 +50,26 @@ public:
     FarBuffer(const FarBuffer&) = delete;
     FarBuffer& operator=(const FarBuffer&) = delete;
     zoka::FarPointer get() const { return pointer_; }
-    // False when the buffer could not be made reachable (no copy below 4 GiB).
+    // False when the buffer could not be made reachable.
     bool valid() const { return pointer_.offset != 0; }
 
 private:
     zoka::FarPointer pointer_;
-#if defined(__x86_64__) && defined(ORNSYS_COMPAT_GATE)
     void* buffer_;
     DWORD size_;
-    void* low_;
-#endif
+    void* low_;  // a copy the firmware works on, where the backend needs one
 };
 
-// The caller's data segment selector (0 where the processor has none).
-WORD CurrentDataSelector();
+// The caller's data segment selector, which a far pointer names.
+WORD CallerDataSelector();
 
-// ---- port primitives (ports.cpp in the flavour) ----
-BYTE inb(WORD port);
-WORD inw(WORD port);
-DWORD inl(WORD port);
-void outb(BYTE value, WORD port);
-void outw(WORD value, WORD port);
-void outl(DWORD value, WORD port);
+// The service call of the open library's backend; 0x8000 when none.
+DWORD CallZOKAFunction(DWORD function, void* block);
+
+// Port primitives of the backend that serves port access: the open
+// library's, else the one the environment chooses.
+DWORD PortIn(int width, WORD port);
+void PortOut(int width, WORD port, DWORD value);
 int RaiseIoPrivilege();  // 0 on success, like iopl(3)
 
 // ---- the standard call sequence ----

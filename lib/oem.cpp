@@ -8,16 +8,24 @@ WORD Port(DWORD address, WORD addressFlags) {
     return WORD(address & ((addressFlags & OEM_ADDRESS_8BIT) ? 0xFF : 0xFFFF));
 }
 
+// The access width in bytes the data flags ask for, the narrowest first; 0
+// for none.
+int Width(WORD dataFlags) {
+    if (dataFlags & OEM_DATA_BYTE) return 1;
+    if (dataFlags & OEM_DATA_WORD) return 2;
+    if (dataFlags & OEM_DATA_DWORD) return 4;
+    return 0;
+}
+
 }  // namespace
 
 BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value) {
     dwLastErrorCode = ORN_SUCCESS;
     if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     WORD port = Port(address, addressFlags);
-    if (dataFlags & OEM_DATA_BYTE) *value = inb(port);
-    else if (dataFlags & OEM_DATA_WORD) *value = inw(port);
-    else if (dataFlags & OEM_DATA_DWORD) *value = inl(port);
-    else return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    const int width = Width(dataFlags);
+    if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    *value = PortIn(width, port);
     return TRUE;
 }
 
@@ -25,10 +33,9 @@ BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value)
     dwLastErrorCode = ORN_SUCCESS;
     if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     WORD port = Port(address, addressFlags);
-    if (dataFlags & OEM_DATA_BYTE) outb(BYTE(value), port);
-    else if (dataFlags & OEM_DATA_WORD) outw(WORD(value), port);
-    else if (dataFlags & OEM_DATA_DWORD) outl(value, port);
-    else return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    const int width = Width(dataFlags);
+    if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
+    PortOut(width, port, value);
     return TRUE;
 }
 

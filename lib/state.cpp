@@ -1,10 +1,8 @@
 // Library state: open and close, versions, the last error and its messages.
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <iterator>
 
+#include "backend.h"
 #include "internal.h"
 
 SharedValue<BOOL> bInit = FALSE;
@@ -17,38 +15,6 @@ constexpr DWORD kDllVersion = 0x80020006;
 static_assert(kDllVersion == ORNSYS_DLL_VERSION, "the header's version macros");
 constexpr WORD kVersion = 0x8206;
 
-constexpr DWORD ErrCodes[] = {
-    0x0000, 0x8000, 0x8011, 0x8012, 0x8021, 0x8022, 0x8023,
-    0x8031, 0x8032, 0x8033, 0x8041, 0x8051, 0x8100, 0x8101,
-    0x8102, 0x8103, 0x8104, 0x8105, 0x8106, 0x8107, 0x8108,
-};
-
-constexpr const char* ErrStrings[] = {
-    "BIOS: SUCCESS",
-    "BIOS: function not supported",
-    "BIOS: invalid device",
-    "BIOS: data access error",
-    "BIOS: I2C invalid bus index",
-    "BIOS: I2C no acknowledge",
-    "BIOS: I2C protocol not supported",
-    "BIOS: NVRam not readable",
-    "BIOS: NVRam not writeable",
-    "BIOS: NVRam index out of range",
-    "BIOS: hardware not present",
-    "BIOS: parameter out of range",
-    "DLL: starting Win32 driver failed (register device)",
-    "DLL: starting Win32 driver failed (create file)",
-    "DLL: starting Win32 driver failed (create mutex)",
-    "DLL: invalid parameter (NULL pointer)",
-    "DLL: invalid DLL version",
-    "DLL: watchdog: invalid command",
-    "DLL: OEMRead/Write, invalid AddressType",
-    "DLL: OEMRead/Write, invalid AddressFlags",
-    "DLL: OEMRead/Write, invalid DataFlags",
-};
-
-static_assert(std::size(ErrCodes) == 21 && std::size(ErrStrings) == 21);
-
 constexpr const char* kUnknownCode = "invalid error code!!\n";
 
 }  // namespace
@@ -60,22 +26,10 @@ orn::Lock::Lock() {
     }
 }
 
-void orn::DebugStep(const char* step, int error, const char* remedy) {
-    const char* debug = getenv("ORNSYS_DEBUG");
-    if (debug == nullptr || strcmp(debug, "1") != 0) return;
-    if (error != 0) fprintf(stderr, "ornsys: OrnOpen: %s failed: %s; %s\n", step, strerror(error), remedy);
-    else fprintf(stderr, "ornsys: OrnOpen: %s failed: %s\n", step, remedy);
-}
-
 BOOL findOrnErrString(DWORD code, char* buffer, DWORD length) {
-    for (size_t i = 0; i < std::size(ErrCodes); ++i) {
-        if (ErrCodes[i] == code) {
-            strncpy(buffer, ErrStrings[i], length);
-            return TRUE;
-        }
-    }
-    strncpy(buffer, kUnknownCode, length);
-    return FALSE;
+    const char* message = zoka::StatusMessage(code);
+    strncpy(buffer, message ? message : kUnknownCode, length);
+    return message ? TRUE : FALSE;
 }
 
 extern "C" {
@@ -86,7 +40,7 @@ ORNAPI BOOL OrnOpen(void) {
     dwLastErrorCode = ORN_SUCCESS;
     if (bInit) return TRUE;
     if (sem_init(&hSem, 0, 1) != 0) return orn::Fail(ORN_DLL_CREATE_MUTEX);
-    if (InitZokaBios() == 0) return orn::Fail(ORN_DLL_START_FAILED);
+    if (!orn::StartBackend()) return orn::Fail(ORN_DLL_START_FAILED);
     bInit = TRUE;
     return TRUE;
 }
@@ -99,7 +53,7 @@ ORNAPI BOOL OrnClose(void) {
     while (sem_wait(&hSem) != 0 && errno == EINTR) {
     }
     sem_destroy(&hSem);
-    if (ExitZokaBios() == 0) return orn::Fail(ORN_DLL_START_FAILED);
+    if (!orn::StopBackend()) return orn::Fail(ORN_DLL_START_FAILED);
     bInit = FALSE;
     return TRUE;
 }

@@ -183,7 +183,7 @@ int Control(int argc, char** argv, FILE* out, FILE* err) {
         fprintf(err, "ornsim-ctl: unknown command '%s' (advance, power-on, show, set)\n", argv[1]);
         return 2;
     }
-    const char* state = getenv("ORNSIM_STATE");
+    const char* state = secure_getenv("ORNSIM_STATE");
     if (state == nullptr || *state == '\0') {
         fputs("ornsim-ctl: ORNSIM_STATE is not set: a board is steered through its state file\n", err);
         return 1;

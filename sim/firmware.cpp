@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <type_traits>
 
@@ -19,17 +20,17 @@ namespace {
 using namespace zoka;
 using ornsim_board::Fault;
 
-constexpr uint16_t kOk = 0x0000;
-constexpr uint16_t kNotSupported = 0x8000;
-constexpr uint16_t kInvalidDevice = 0x8011;
-constexpr uint16_t kI2CInvalidBus = 0x8021;
-constexpr uint16_t kI2CNoAck = 0x8022;
-constexpr uint16_t kI2CProtocol = 0x8023;
-constexpr uint16_t kNotReadable = 0x8031;
-constexpr uint16_t kNotWriteable = 0x8032;
-constexpr uint16_t kNVRamIndex = 0x8033;
-constexpr uint16_t kNotPresent = 0x8041;
-constexpr uint16_t kOutOfRange = 0x8051;
+constexpr uint16_t kOk = ORN_SUCCESS;
+constexpr uint16_t kNotSupported = ORN_BIOS_NOT_SUPPORTED;
+constexpr uint16_t kInvalidDevice = ORN_BIOS_INVALID_DEVICE;
+constexpr uint16_t kI2CInvalidBus = ORN_BIOS_I2C_INVALID_BUS;
+constexpr uint16_t kI2CNoAck = ORN_BIOS_I2C_NO_ACK;
+constexpr uint16_t kI2CProtocol = ORN_BIOS_I2C_PROTOCOL;
+constexpr uint16_t kNotReadable = ORN_BIOS_NVR_NOT_READABLE;
+constexpr uint16_t kNotWriteable = ORN_BIOS_NVR_NOT_WRITEABLE;
+constexpr uint16_t kNVRamIndex = ORN_BIOS_NVR_INDEX;
+constexpr uint16_t kNotPresent = ORN_BIOS_NOT_PRESENT;
+constexpr uint16_t kOutOfRange = ORN_BIOS_OUT_OF_RANGE;
 
 struct Request {
     Instance& sim;
@@ -406,12 +407,13 @@ uint16_t PassThru(const Request& c) {
     return kOk;
 }
 
-struct FunctionEntry {
+struct HandlerEntry {
     DWORD function;
     Handler handler;
 };
 
-constexpr FunctionEntry kFunctions[] = {
+// One handler for each function of the protocol.
+constexpr HandlerEntry kHandlers[] = {
     {GetBoardInfo, BoardInfo},
     {GetCPUInfo, CpuInfo},
     {GetBoardCfgSize, ConfigSize},
@@ -453,15 +455,20 @@ constexpr FunctionEntry kFunctions[] = {
     {OEMPassThru, PassThru},
 };
 
-const FunctionEntry* Find(DWORD function) {
-    for (const FunctionEntry& e : kFunctions)
+static_assert(std::size(kHandlers) == std::size(zoka::kFunctions));
+
+const HandlerEntry* Find(DWORD function) {
+    for (const HandlerEntry& e : kHandlers)
         if (e.function == function) return &e;
     return nullptr;
 }
 
 // The index a fault rule may match: a DWORD at offset 0, or the bus id byte.
 DWORD BlockIndex(DWORD function, const BYTE* block) {
-    if ((function >= 0x21 && function <= 0x24) || function == 0x27 || function == 0x28) return block[0];
+    switch (function) {
+        case I2CRead8: case I2CWrite8: case I2CRead16: case I2CWrite16: case I2CReadBlock: case I2CWriteBlock:
+            return block[0];
+    }
     DWORD index;
     memcpy(&index, block, sizeof index);
     return index;
@@ -470,7 +477,7 @@ DWORD BlockIndex(DWORD function, const BYTE* block) {
 }  // namespace
 
 long BlockLength(const Instance& sim, DWORD function) {
-    const FunctionEntry* e = Find(function);
+    const HandlerEntry* e = Find(function);
     if (e == nullptr) return -1;
     const long length = zoka::BlockLength(e->function);
     return length == zoka::kConfigBlock ? long(sim.board.configSize) : length;
@@ -501,7 +508,7 @@ const Fault* Instance::MatchFault(DWORD function, const BYTE* block) {
 }
 
 uint16_t Instance::Dispatch(DWORD function, BYTE* block, ornsim_resolver resolve, void* context) {
-    const FunctionEntry* e = Find(function);
+    const HandlerEntry* e = Find(function);
     if (e == nullptr) return kNotSupported;
     if (block == nullptr && zoka::BlockLength(function) != 0) return kOutOfRange;
     Request call{*this, block, resolve, context};

@@ -1,6 +1,4 @@
 // ornsim-ctl: steers a running virtual board through its state file.
-#include <cstdio>
+#include "ornsim.h"
 
-#include "instance.h"
-
-int main(int argc, char** argv) { return ornsim_impl::Control(argc, argv, stdout, stderr); }
+int main(int argc, char** argv) { return ornsim_control(argc, argv); }

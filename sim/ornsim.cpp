@@ -275,7 +275,7 @@ bool gPortsTried = false;    // the environment is read for it once
 
 ornsim* Start(bool traceOpen) {
     std::string text, name, folder = ".", error;
-    const char* boardPath = getenv("ORNSIM_BOARD");
+    const char* boardPath = secure_getenv("ORNSIM_BOARD");
     if (boardPath != nullptr && *boardPath != '\0') {
         name = boardPath;
         if (!ornsim_files::ReadRegularFile(boardPath, text, error)) {
@@ -289,11 +289,11 @@ ornsim* Start(bool traceOpen) {
     }
     auto sim = std::make_unique<ornsim>();
     if (!ornsim_board::Parse(text, name, folder, sim->board, error) ||
-        !sim->memory.Create(sim->board, getenv("ORNSIM_STATE"), error)) {
+        !sim->memory.Create(sim->board, secure_getenv("ORNSIM_STATE"), error)) {
         fprintf(stderr, "%s\n", error.c_str());
         return nullptr;
     }
-    const char* tracePath = getenv("ORNSIM_TRACE");
+    const char* tracePath = secure_getenv("ORNSIM_TRACE");
     sim->trace = std::make_unique<ornsim_impl::Trace>(tracePath);
     if (tracePath != nullptr && *tracePath != '\0' && !sim->trace->on()) {
         // A trace asked for and not kept would pass for a board that was never called.
@@ -388,6 +388,8 @@ void ornsim_port_out(int width, uint16_t port, uint32_t value) {
         TracePort(sim, format.c_str(), port, unsigned(width), value);
     }
 }
+
+int ornsim_control(int argc, char** argv) { return ornsim_impl::Control(argc, argv, stdout, stderr); }
 
 int ornsim_iopl(void) {
     std::lock_guard lock(gPortLock);

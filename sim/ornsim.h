@@ -1,4 +1,9 @@
-/* ornsim.h - the virtual board: a simulated ZOKA firmware.
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors
+ *
+ * ornsim.h - the virtual board: a simulated ZOKA firmware, in a library of
+ * its own (libornsim.so.1) that the board-services library loads only when
+ * the virtual backend is chosen.
  *
  * An instance is the firmware of one board, loaded from the board file named
  * by ORNSIM_BOARD (or the built-in default board). ORNSIM_TRACE names a file
@@ -13,6 +18,8 @@
 extern "C" {
 #endif
 
+#define ORNSIM_API __attribute__((visibility("default")))
+
 typedef struct ornsim ornsim;
 
 /* Turns a far pointer found in a parameter block into the caller's buffer,
@@ -21,19 +28,23 @@ typedef void* (*ornsim_resolver)(void* context, uint16_t selector, uint32_t offs
 
 /* Starts an instance from the board. NULL when the board cannot be loaded;
  * the reason has been written to standard error. */
-ornsim* ornsim_start(void);
+ORNSIM_API ornsim* ornsim_start(void);
 /* 1 when the board's directory answers for the ZOKA service. */
-int ornsim_has_zoka(const ornsim* sim);
+ORNSIM_API int ornsim_has_zoka(const ornsim* sim);
 /* One firmware call; returns the 16-bit status. */
-uint16_t ornsim_call(ornsim* sim, uint32_t function, void* block, ornsim_resolver resolve,
+ORNSIM_API uint16_t ornsim_call(ornsim* sim, uint32_t function, void* block, ornsim_resolver resolve,
                      void* context);
-void ornsim_stop(ornsim* sim);
+ORNSIM_API void ornsim_stop(ornsim* sim);
 
 /* I/O ports of the board, with or without a started instance. */
-uint32_t ornsim_port_in(int width, uint16_t port);
-void ornsim_port_out(int width, uint16_t port, uint32_t value);
+ORNSIM_API uint32_t ornsim_port_in(int width, uint16_t port);
+ORNSIM_API void ornsim_port_out(int width, uint16_t port, uint32_t value);
 /* Whether the board lets the process raise its I/O privilege: 1 or 0. */
-int ornsim_iopl(void);
+ORNSIM_API int ornsim_iopl(void);
+
+/* ornsim-ctl: steers the board named by ORNSIM_BOARD through its state file
+ * ORNSIM_STATE; the words are those of its command line. The exit status. */
+ORNSIM_API int ornsim_control(int argc, char** argv);
 
 #ifdef __cplusplus
 }

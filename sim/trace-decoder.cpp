@@ -9,7 +9,6 @@
 #include <initializer_list>
 #include <vector>
 
-#include "internal.h"
 #include "zoka.h"
 
 namespace ornsim_impl {
@@ -25,9 +24,10 @@ struct Field {
     size_t size = 0;  // texts and byte runs
 };
 
+// The fields of each function's block; the function's number, name and
+// block length are the protocol's.
 struct Function {
-    DWORD number;
-    const char* name;
+    zoka::Function number;
     std::vector<Field> fields;
 };
 
@@ -42,7 +42,7 @@ std::vector<Field> Display(const char* value) { return {{"zero", 0, Kind::U8}, {
 
 const std::vector<Function>& Functions() {
     static const std::vector<Function> functions = {
-        {0x01, "GetBoardInfo",
+        {zoka::GetBoardInfo,
          {{"HWPlatform", offsetof(BOARDINFO, HWPlatform), Kind::Text, 16},
           {"SysBIOSVersion", offsetof(BOARDINFO, SysBIOSVersion), Kind::Text, 16},
           {"BBVersion", offsetof(BOARDINFO, BBVersion), Kind::Text, 16},
@@ -52,7 +52,7 @@ const std::vector<Function>& Functions() {
           {"OperatingTime", offsetof(BOARDINFO, OperatingTime), Kind::U32},
           {"ManufacturingDate", offsetof(BOARDINFO, ManufacturingDate), Kind::Date},
           {"MaintenanceTime", offsetof(BOARDINFO, MaintenanceTime), Kind::Date}}},
-        {0x03, "GetCPUInfo",
+        {zoka::GetCPUInfo,
          {{"CPUInfoSize", offsetof(CPUINFO, CPUInfoSize), Kind::U32},
           {"CPUClass", offsetof(CPUINFO, CPUClass), Kind::Hex8},
           {"CPUCount", offsetof(CPUINFO, CPUCount), Kind::U8},
@@ -60,79 +60,79 @@ const std::vector<Function>& Functions() {
           {"CPUModel", offsetof(CPUINFO, CPUModel), Kind::U8},
           {"CPUStepping", offsetof(CPUINFO, CPUStepping), Kind::U8},
           {"CPUString", offsetof(CPUINFO, CPUString), Kind::Text, 64}}},
-        {0x04, "GetBoardCfgSize", {{"size", 0, Kind::U32}}},
-        {0x05, "GetBoardCfg", {{"config", 0, Kind::Bytes}}},
-        {0x06, "SetBoardCfg", {{"config", 0, Kind::Bytes}}},
-        {0x11, "GetNVRamCount", Count()},
-        {0x12, "GetNVRamInfo",
+        {zoka::GetBoardCfgSize, {{"size", 0, Kind::U32}}},
+        {zoka::GetBoardCfg, {{"config", 0, Kind::Bytes}}},
+        {zoka::SetBoardCfg, {{"config", 0, Kind::Bytes}}},
+        {zoka::GetNVRamCount, Count()},
+        {zoka::GetNVRamInfo,
          {{"index", 0, Kind::U32},
           {"NVRamType", kRecord + offsetof(NVRAMINFO, NVRamType), Kind::U32},
           {"NVRamSize", kRecord + offsetof(NVRAMINFO, NVRamSize), Kind::U32},
           {"NVRamFlags", kRecord + offsetof(NVRAMINFO, NVRamFlags), Kind::Hex32}}},
-        {0x13, "ReadNVRam", {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
-        {0x14, "WriteNVRam", {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
-        {0x15, "GetNVDeviceInfo",
+        {zoka::ReadNVRam, {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
+        {zoka::WriteNVRam, {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
+        {zoka::GetNVDeviceInfo,
          {{"index", 0, Kind::U32},
           {"NVDeviceInfoSize", kRecord + offsetof(NVDEVICEINFO, NVDeviceInfoSize), Kind::U32},
           {"NVManufacturerID", kRecord + offsetof(NVDEVICEINFO, NVManufacturerID), Kind::Hex16},
           {"NVDeviceID", kRecord + offsetof(NVDEVICEINFO, NVDeviceID), Kind::Hex16},
           {"NVBlockCount", kRecord + offsetof(NVDEVICEINFO, NVBlockCount), Kind::U32}}},
-        {0x16, "QueryNVBlock",
+        {zoka::QueryNVBlock,
          {{"index", 0, Kind::U32}, {"block", 4, Kind::U32},
           {"NVBlockInfoSize", 8 + offsetof(NVBLOCKINFO, NVBlockInfoSize), Kind::U32},
           {"NVBlockSize", 8 + offsetof(NVBLOCKINFO, NVBlockSize), Kind::U32},
           {"NVBlockFlags", 8 + offsetof(NVBLOCKINFO, NVBlockFlags), Kind::Hex32}}},
-        {0x17, "NVDeviceRaw", {{"index", 0, Kind::U32}, {"block", 4, Kind::U32}, {"command", 8, Kind::U32}}},
-        {0x21, "I2CRead8", ByteTransfer("data")},
-        {0x22, "I2CWrite8", ByteTransfer("data")},
-        {0x23, "I2CRead16",
+        {zoka::NVDeviceRaw, {{"index", 0, Kind::U32}, {"block", 4, Kind::U32}, {"command", 8, Kind::U32}}},
+        {zoka::I2CRead8, ByteTransfer("data")},
+        {zoka::I2CWrite8, ByteTransfer("data")},
+        {zoka::I2CRead16,
          {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"data", 4, Kind::Hex16},
           {"protocol", 6, Kind::Hex8}}},
-        {0x24, "I2CWrite16",
+        {zoka::I2CWrite16,
          {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"data", 4, Kind::Hex16},
           {"protocol", 6, Kind::Hex8}}},
-        {0x25, "GetI2CBusCount", Count()},
-        {0x26, "QueryI2CBus",
+        {zoka::GetI2CBusCount, Count()},
+        {zoka::QueryI2CBus,
          {{"index", 0, Kind::U32},
           {"I2CBusInfoSize", kRecord + offsetof(I2CBUSINFO, I2CBusInfoSize), Kind::U32},
           {"I2CBusID", kRecord + offsetof(I2CBUSINFO, I2CBusID), Kind::U8},
           {"I2CBusFlags", kRecord + offsetof(I2CBUSINFO, I2CBusFlags), Kind::Hex32},
           {"I2CMaxBlockSize", kRecord + offsetof(I2CBUSINFO, I2CMaxBlockSize), Kind::U32},
           {"I2CBusString", kRecord + offsetof(I2CBUSINFO, I2CBusString), Kind::Text, 8}}},
-        {0x27, "I2CReadBlock",
+        {zoka::I2CReadBlock,
          {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"buffer", 4, Kind::Far},
           {"count", 10, Kind::U32}, {"protocol", 14, Kind::Hex8}}},
-        {0x28, "I2CWriteBlock",
+        {zoka::I2CWriteBlock,
          {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"buffer", 4, Kind::Far},
           {"count", 10, Kind::U32}, {"protocol", 14, Kind::Hex8}}},
-        {0x31, "WDConfig", {{"delay", 0, Kind::U16}, {"timeout", 2, Kind::U16}, {"cmd", 4, Kind::U16}}},
-        {0x32, "WDGetStatus", {{"status", 0, Kind::U8}}},
-        {0x33, "WDTrigger", {}},
-        {0x41, "BacklightCtrl", Display("on")},
-        {0x42, "GetBacklightValue", Display("value")},
-        {0x43, "SetBacklightValue", Display("value")},
-        {0x44, "GetContrastValue", Display("value")},
-        {0x45, "SetContrastValue", Display("value")},
-        {0x51, "GetThermSensorCount", Count()},
-        {0x52, "QueryThermSensor",
+        {zoka::WDConfig, {{"delay", 0, Kind::U16}, {"timeout", 2, Kind::U16}, {"cmd", 4, Kind::U16}}},
+        {zoka::WDGetStatus, {{"status", 0, Kind::U8}}},
+        {zoka::WDTrigger, {}},
+        {zoka::BacklightCtrl, Display("on")},
+        {zoka::GetBacklightValue, Display("value")},
+        {zoka::SetBacklightValue, Display("value")},
+        {zoka::GetContrastValue, Display("value")},
+        {zoka::SetContrastValue, Display("value")},
+        {zoka::GetThermSensorCount, Count()},
+        {zoka::QueryThermSensor,
          {{"index", 0, Kind::U32},
           {"TSensorInfoSize", kRecord + offsetof(TSENSORINFO, TSensorInfoSize), Kind::U32},
           {"SensorType", kRecord + offsetof(TSENSORINFO, SensorType), Kind::Hex32},
           {"SensorString", kRecord + offsetof(TSENSORINFO, SensorString), Kind::Text, 8}}},
-        {0x53, "GetThermSensorValue", {{"index", 0, Kind::U32}, {"celsius", 4, Kind::S32}}},
-        {0x54, "GetVoltSensorCount", Count()},
-        {0x55, "QueryVoltSensor",
+        {zoka::GetThermSensorValue, {{"index", 0, Kind::U32}, {"celsius", 4, Kind::S32}}},
+        {zoka::GetVoltSensorCount, Count()},
+        {zoka::QueryVoltSensor,
          {{"index", 0, Kind::U32},
           {"VSensorInfoSize", kRecord + offsetof(VSENSORINFO, VSensorInfoSize), Kind::U32},
           {"NominalValue", kRecord + offsetof(VSENSORINFO, NominalValue), Kind::S32},
           {"SensorString", kRecord + offsetof(VSENSORINFO, SensorString), Kind::Text, 8}}},
-        {0x56, "GetVoltSensorValue", {{"index", 0, Kind::U32}, {"millivolts", 4, Kind::S32}}},
-        {0x61, "GetSystemState",
+        {zoka::GetVoltSensorValue, {{"index", 0, Kind::U32}, {"millivolts", 4, Kind::S32}}},
+        {zoka::GetSystemState,
          {{"SystemStateSize", offsetof(SYSTEMSTATE, SystemStateSize), Kind::U32},
           {"MiscState", offsetof(SYSTEMSTATE, MiscState), Kind::Hex32},
           {"PowerState", offsetof(SYSTEMSTATE, PowerState), Kind::Hex32}}},
-        {0x62, "GetBatteryCount", Count()},
-        {0x63, "GetBatteryInfo",
+        {zoka::GetBatteryCount, Count()},
+        {zoka::GetBatteryInfo,
          {{"index", 0, Kind::U32},
           {"BatteryInfoSize", kRecord + offsetof(BATTERYINFO, BatteryInfoSize), Kind::U32},
           {"PowerUnit", kRecord + offsetof(BATTERYINFO, PowerUnit), Kind::U32},
@@ -143,14 +143,14 @@ const std::vector<Function>& Functions() {
           {"SerialNumber", kRecord + offsetof(BATTERYINFO, SerialNumber), Kind::Text, 16},
           {"BatteryType", kRecord + offsetof(BATTERYINFO, BatteryType), Kind::Text, 16},
           {"Manufacturer", kRecord + offsetof(BATTERYINFO, Manufacturer), Kind::Text, 16}}},
-        {0x64, "GetBatteryState",
+        {zoka::GetBatteryState,
          {{"index", 0, Kind::U32},
           {"BatteryStateSize", kRecord + offsetof(BATTERYSTATE, BatteryStateSize), Kind::U32},
           {"Status", kRecord + offsetof(BATTERYSTATE, Status), Kind::Hex32},
           {"CurrentRate", kRecord + offsetof(BATTERYSTATE, CurrentRate), Kind::U32},
           {"RemainingCapacity", kRecord + offsetof(BATTERYSTATE, RemainingCapacity), Kind::U32},
           {"Voltage", kRecord + offsetof(BATTERYSTATE, Voltage), Kind::U32}}},
-        {0x71, "OEMPassThru", {{"value", 0, Kind::Hex32}, {"buffer", 4, Kind::Far}}},
+        {zoka::OEMPassThru, {{"value", 0, Kind::Hex32}, {"buffer", 4, Kind::Far}}},
     };
     return functions;
 }
@@ -240,13 +240,12 @@ std::string DecodeTraceLine(const std::string& line) {
     const Function* fn = nullptr;
     for (const Function& f : Functions())
         if (f.number == number) fn = &f;
-    char message[64] = {};
-    findOrnErrString(status, message, sizeof message - 1);
-    if (message[strlen(message) - 1] == '\n') message[strlen(message) - 1] = '\0';
+    const zoka::FunctionEntry* entry = zoka::FindFunction(number);
+    const char* message = zoka::StatusMessage(status);
     char head[160];
-    snprintf(head, sizeof head, "call 0x%02x %s ", number, fn ? fn->name : "(unknown function)");
+    snprintf(head, sizeof head, "call 0x%02x %s ", number, entry ? entry->name : "(unknown function)");
     char mid[96];
-    snprintf(mid, sizeof mid, " -> 0x%04x %s ", status, message);
+    snprintf(mid, sizeof mid, " -> 0x%04x %s ", status, message ? message : "invalid error code!!");
     if (fn == nullptr) return head + std::string(inText) + mid + outText;
     return head + Fields(*fn, inText) + mid + Fields(*fn, outText);
 }

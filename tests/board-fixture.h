@@ -13,10 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "board.h"
 #include "ornsyslx.h"
 
-#include "internal.h"  // bInit
+// The virtual board's built-in board, as the source tree has it.
+inline std::string DefaultBoardText() {
+    std::ifstream in(ORNSYS_SOURCE_DIR "/sim/default.board");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class BoardTest : public ::testing::Test {
 protected:
@@ -30,7 +35,7 @@ protected:
     }
 
     void TearDown() override {
-        if (bInit) OrnClose();
+        OrnClose();  // FALSE when it is closed already
         unsetenv("ORNSIM_BOARD");
         unsetenv("ORNSIM_STATE");
         unsetenv("ORNSIM_TRACE");
@@ -42,7 +47,7 @@ protected:
 
     // The default board with `extra` appended (fault rules, further sections).
     void UseBoard(const std::string& extra, bool fromDefault = true) {
-        std::ofstream(Path("test.board")) << (fromDefault ? ornsim_board::kDefaultBoard : "") << '\n' << extra;
+        std::ofstream(Path("test.board")) << (fromDefault ? DefaultBoardText() : "") << '\n' << extra;
         setenv("ORNSIM_BOARD", Path("test.board").c_str(), 1);
     }
 

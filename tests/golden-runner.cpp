@@ -39,7 +39,7 @@
 namespace {
 
 struct Options {
-    std::string tool, boards, defaultBoard, firmwareLine, workRoot = "/tmp";
+    std::string tool, boards, defaultBoard, backend, workRoot = "/tmp";
     std::vector<std::string> emulator;
     bool update = false, sweep = false;
     int shard = 0, shards = 1;  // with --sweep: the commands i with i % shards == shard
@@ -181,6 +181,7 @@ public:
             if (boardPath.empty()) unsetenv("ORNSIM_BOARD");
             else setenv("ORNSIM_BOARD", boardPath.c_str(), 1);
             setenv("ORNSIM_TRACE", trace.c_str(), 1);
+            if (!o_.backend.empty()) setenv("ORNSYS_BACKEND", o_.backend.c_str(), 1);
             if (state) setenv("ORNSIM_STATE", (work_ + "/state").c_str(), 1);
             else unsetenv("ORNSIM_STATE");
             std::vector<std::string> words = o_.emulator;
@@ -224,11 +225,15 @@ private:
         return WithoutFirmwareLine(ReadFile(work_ + "/stdout"));
     }
 
-    // The version's second line names the build's firmware access.
-    std::string WithoutFirmwareLine(std::string text) const {
-        if (o_.firmwareLine.empty()) return text;
-        for (size_t at; (at = text.find(o_.firmwareLine + "\n")) != std::string::npos;)
-            text.replace(at, o_.firmwareLine.size(), "<firmware access>");
+    // The version's second line names the backend, which differs between
+    // the builds that run the same files.
+    static std::string WithoutFirmwareLine(std::string text) {
+        static const std::string kLine = "firmware access: ";
+        for (size_t at = 0; (at = text.find(kLine, at)) != std::string::npos;) {
+            size_t end = text.find('\n', at);
+            if (at == 0 || text[at - 1] == '\n') text.replace(at, end - at, "<firmware access>");
+            ++at;
+        }
         return text;
     }
 
@@ -459,7 +464,7 @@ int main(int argc, char** argv) {
         if (a == "--tool") o.tool = next();
         else if (a == "--boards") o.boards = next();
         else if (a == "--default-board") o.defaultBoard = next();
-        else if (a == "--firmware-line") o.firmwareLine = next();
+        else if (a == "--backend") o.backend = next();
         else if (a == "--emulator") o.emulator = Split(next());
         else if (a == "--update") o.update = true;
         else if (a == "--sweep") o.sweep = true;
@@ -472,7 +477,7 @@ int main(int argc, char** argv) {
     }
     if (o.tool.empty() || o.files.empty()) {
         std::cerr << "usage: golden-runner --tool PATH [--boards DIR] [--default-board FILE]\n"
-                     "       [--firmware-line TEXT] [--emulator CMD] [--update | --sweep [--shard K/N]] FILE...\n";
+                     "       [--backend NAME] [--emulator CMD] [--update | --sweep [--shard K/N]] FILE...\n";
         return 2;
     }
     if (o.sweep) {

@@ -32,7 +32,7 @@ std::set<std::string> Matches(const std::string& text, const std::string& patter
 }
 
 TEST(Manuals, EveryApiFunctionIsNamedOnAPageOfSectionThree) {
-    const auto functions = Matches(Read(kSource + "/lib/ornsyslx.h"), R"(BOOL (Orn\w+)\()");
+    const auto functions = Matches(Read(kSource + "/include/ornsyslx.h"), R"(BOOL (Orn\w+)\()");
     std::set<std::string> named;
     for (const auto& entry : std::filesystem::directory_iterator(kSource + "/man")) {
         if (entry.path().extension() != ".3") continue;

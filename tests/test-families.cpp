@@ -149,7 +149,7 @@ TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
     std::string call = Calls().at(0);
     // bus, address, offset; the selector; ...; count and protocol.
     EXPECT_EQ(call.substr(10, 8), "0a500000");
-    WORD selector = CurrentDataSelector();
+    WORD selector = CallerDataSelector();
     char expected[8];
     snprintf(expected, sizeof expected, "%02x%02x", selector & 0xFF, selector >> 8);
     EXPECT_EQ(call.substr(18, 4), expected);

@@ -157,7 +157,6 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
     UseBoard("[firmware]\nzoka = absent\n", false);
     EXPECT_FALSE(OrnOpen());
     EXPECT_EQ(LastError(), 0x8100u);
-    EXPECT_FALSE(bInit);
     EXPECT_FALSE(OrnClose());
     EXPECT_EQ(LastError(), 0u);
 

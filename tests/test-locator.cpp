@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "internal.h"
+#include "bios32.h"
 
 namespace {
 

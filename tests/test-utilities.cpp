@@ -46,17 +46,6 @@ TEST(StringLookup, CaseInsensitiveFirstMatch) {
     EXPECT_EQ(StringInArray("-i2C", table, 3), 1);
     EXPECT_EQ(StringInArray("-nv", table, 3), -1);
     EXPECT_EQ(StringInArray("-NVR", table, 0), -1);
-    const char* const words[] = {"-I2C", "-x", "-NVR"};
-    EXPECT_EQ(ArrStrInArray(words, 3, table, 3), 0);  // the last look-up decides
-    EXPECT_EQ(ArrStrInArray(words, 2, table, 3), -1);
-    EXPECT_EQ(ArrStrInArray(words, 0, table, 3), -1);
-}
-
-TEST(Compare, CountsDifferingPositions) {
-    BYTE a[] = {1, 2, 3, 4}, b[] = {1, 0, 3, 0};
-    EXPECT_EQ(compbuf(a, b, 4), 2u);
-    EXPECT_EQ(compbuf(a, b, 1), 0u);
-    EXPECT_EQ(compbuf(a, b, 0), 0u);
 }
 
 TEST(NumberRule, DecimalHexOctalAndSaturation) {

@@ -128,14 +128,20 @@ TEST_F(VirtualBoard, TraceLines) {
 TEST_F(VirtualBoard, PortsAndIoPrivilege) {
     ASSERT_TRUE(OrnOpen());  // ports go to the running instance
     ClearTrace();
-    EXPECT_EQ(ornsim_port_in(1, 0x2E), 0x87u);  // from the board
-    EXPECT_EQ(ornsim_port_in(1, 0x300), 0xFFu);  // any other port
-    ornsim_port_out(4, 0x300, 0x11223344);
-    EXPECT_EQ(ornsim_port_in(2, 0x301), 0x2233u);
-    EXPECT_EQ(ornsim_port_in(4, 0x300), 0x11223344u);
-    EXPECT_EQ(ornsim_iopl(), 1);
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"inb 0x002e -> 0x87", "inb 0x0300 -> 0xff", "outl 0x0300 0x11223344",
-                                                 "inw 0x0301 -> 0x2233", "inl 0x0300 -> 0x11223344", "iopl allow"}));
+    auto in = [](DWORD port, WORD width) {
+        OEMACCESS access{OEM_ACCESS_PORT, port, 0, 0, width, 0};
+        EXPECT_TRUE(OrnOEMRead(&access));
+        return access.DataValue;
+    };
+    EXPECT_EQ(in(0x2E, OEM_DATA_BYTE), 0x87u);  // from the board
+    EXPECT_EQ(in(0x300, OEM_DATA_BYTE), 0xFFu);  // any other port
+    OEMACCESS out{OEM_ACCESS_PORT, 0x300, 0, 0, OEM_DATA_DWORD, 0x11223344};
+    EXPECT_TRUE(OrnOEMWrite(&out));
+    EXPECT_EQ(in(0x301, OEM_DATA_WORD), 0x2233u);
+    EXPECT_EQ(in(0x300, OEM_DATA_DWORD), 0x11223344u);
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", "inb 0x002e -> 0x87", "iopl allow", "inb 0x0300 -> 0xff",
+                                                 "iopl allow", "outl 0x0300 0x11223344", "iopl allow",
+                                                 "inw 0x0301 -> 0x2233", "iopl allow", "inl 0x0300 -> 0x11223344"}));
 }
 
 // A resolver that calls the firmware again from inside a call.
@@ -152,7 +158,7 @@ void CallThatReenters() {
 }
 
 TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, "fast");  // no new program: see Threads
     EXPECT_DEATH(CallThatReenters(), "ornsim: re-entered");
 }
 

@@ -51,9 +51,7 @@ void utHelpOEM();
 // ---- utilities (utest-common) ----
 void hexdump(BYTE* buf, DWORD len, DWORD add);
 int dumptofile(BYTE* buf, DWORD len, char* filename);
-DWORD compbuf(BYTE* buf1, BYTE* buf2, DWORD len);
 int StringInArray(const char* str, const char* const* arr, int num);
-int ArrStrInArray(const char* const* arr1, int num1, const char* const* arr2, int num2);
 // The one number rule of the command line: strtol(text, NULL, 0), kept to
 // the signed 32-bit range.
 SDWORD utNumber(const char* text);

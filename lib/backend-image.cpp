@@ -1,23 +1,32 @@
-// The firmware window under emulation: a firmware image file instead of
-// /dev/mem, and no I/O privilege (the process may not have it). Unless
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// The image backend, for tests of the real locator and gate without a
+// board: a firmware image file in place of /dev/mem, no I/O privilege (the
+// process may not have it), and the virtual board's I/O ports. Unless
 // ORN_FIRMWARE_IMAGE names an image, the image is made here: a BIOS32
 // directory and a ZOKA entry in machine code that passes each call on to
-// the virtual board.
+// the virtual board. It executes code from a file, so only test builds
+// have it (ORNSYS_IMAGE_BACKEND).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "backend.h"
+#include "bios32.h"
 #include "firmware-image.h"
-#include "firmware-source.h"
+#include "gate.h"
 #include "internal.h"
-#include "ornsim.h"
+#include "virtual-board.h"
 
 namespace {
 
-ornsim* gBoard = nullptr;
+const orn::VirtualBoard* gSim = nullptr;
+orn::VirtualBoard::Instance* gBoard = nullptr;
 
 void* SameAddress(void*, uint16_t, uint32_t offset) { return reinterpret_cast<void*>(uintptr_t{offset}); }
 
@@ -28,9 +37,10 @@ void Emit32(std::vector<BYTE>& code, DWORD value) {
 }  // namespace
 
 // Where the ZOKA entry of an image made here hands each call.
+extern "C" DWORD ornsys_zoka_bridge(DWORD function, void* block);
 extern "C" DWORD ornsys_zoka_bridge(DWORD function, void* block) {
     if (gBoard == nullptr) return ORN_BIOS_NOT_SUPPORTED;
-    return ornsim_call(gBoard, function, block, SameAddress, nullptr);
+    return gSim->call(gBoard, function, block, SameAddress, nullptr);
 }
 
 namespace firmware_image {
@@ -93,25 +103,48 @@ int WriteToMemoryFile(const std::vector<BYTE>& image) {
 
 }  // namespace firmware_image
 
-int OpenFirmwareSource() {
-    gBoard = ornsim_start();
-    if (gBoard == nullptr) return -1;
-    const char* path = getenv("ORN_FIRMWARE_IMAGE");
+namespace {
+
+int OpenImage() {
+    gSim = orn::LoadVirtualBoard();
+    if (gSim == nullptr) return -1;
+    gBoard = gSim->start();
+    if (gBoard == nullptr) {
+        orn::DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
+        return -1;
+    }
+    const char* path = secure_getenv("ORN_FIRMWARE_IMAGE");
     int fd = path != nullptr && *path != '\0'
                  ? open(path, O_RDWR | O_CLOEXEC)
                  : firmware_image::WriteToMemoryFile(
-                       firmware_image::Make(ornsim_has_zoka(gBoard), firmware_image::BridgeEntryCode()));
+                       firmware_image::Make(gSim->hasZoka(gBoard), firmware_image::BridgeEntryCode()));
     if (fd < 0) {
-        ornsim_stop(gBoard);
+        orn::DebugStep("opening the firmware image", errno, path ? path : "an image in memory");
+        gSim->stop(gBoard);
         gBoard = nullptr;
     }
     return fd;
 }
 
-int CloseFirmwareSource(int fd) {
-    ornsim_stop(gBoard);
+int CloseImage(int fd) {
+    gSim->stop(gBoard);
     gBoard = nullptr;
     return close(fd);
 }
 
-int RaiseFirmwarePrivilege() { return 0; }
+int NoPrivilegeNeeded() { return 0; }
+
+const FirmwareSource kImage = {OpenImage, CloseImage, NoPrivilegeNeeded};
+
+int Open() { return InitZokaBios(kImage); }
+
+// The virtual board's ports, as the virtual backend serves them.
+DWORD InPort(int width, WORD port) { return orn::kVirtualBackend.portIn(width, port); }
+void OutPort(int width, WORD port, DWORD value) { orn::kVirtualBackend.portOut(width, port, value); }
+int RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
+
+}  // namespace
+
+const orn::Backend orn::kImageBackend = {
+    "image", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, RaiseIopl,
+};

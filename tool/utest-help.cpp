@@ -1,13 +1,10 @@
 // Version, usage, information and help texts.
 #include <cstdio>
+#include <cstdlib>
 #include <span>
 #include <string_view>
 
 #include "utest.h"
-
-#ifndef ORNSYS_FIRMWARE_ACCESS
-#define ORNSYS_FIRMWARE_ACCESS "firmware access: unknown"
-#endif
 
 namespace {
 
@@ -221,7 +218,11 @@ constexpr std::string_view kHelpOEM[] = {
 
 void utVersion() {
     printf("%s Version %s\n", "Ornsys4Linux Test/Demo-Application", "X2.00b");
-    printf("%s\n\n", ORNSYS_FIRMWARE_ACCESS);
+    // The backend the library will use: the one ORNSYS_BACKEND names (a
+    // process with raised privilege is not told), else the board's firmware.
+    const char* backend = secure_getenv("ORNSYS_BACKEND");
+    if (backend != nullptr && *backend != '\0') printf("firmware access: %s backend (ORNSYS_BACKEND)\n\n", backend);
+    else printf("firmware access: board backend (the default)\n\n");
 }
 
 void utUsage() {

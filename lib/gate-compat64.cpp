@@ -5,12 +5,12 @@
 // the buffers that far pointers name are copied there for the call and back
 // after it, so the firmware sees what it sees from a 32-bit process and the
 // caller gets what a 32-bit build would give it.
-#include "compat.h"
-
 #include <sys/mman.h>
 
+#include <cerrno>
 #include <cstring>
 
+#include "gate.h"
 #include "internal.h"
 
 extern "C" const BYTE ornsys_compat_code[], ornsys_compat_enter[], ornsys_compat_code_end[];
@@ -30,10 +30,14 @@ static_assert(offsetof(Frame, savedRsp) == 32 && offsetof(Frame, farOffset) == 4
               offsetof(Frame, codeSelector64) == 50);
 
 constexpr WORD kUser32Code = 0x23;  // the Linux kernel's 32-bit user code segment
+// The switching code lies in a mapping of its own, read and execute only;
+// the frame, the block's copy and the 32-bit stack in a writable one.
+constexpr size_t kCodeSize = 0x1000;
 constexpr size_t kAreaSize = 0x6000;
-constexpr size_t kFrameAt = 0x400, kBlockAt = 0x800, kBlockRoom = 0x800, kStackTop = kAreaSize;
+constexpr size_t kFrameAt = 0, kBlockAt = 0x400, kBlockRoom = 0xC00, kStackTop = kAreaSize;
 
-BYTE* gArea = nullptr;  // code, frame, block bounce and 32-bit stack
+BYTE* gCode = nullptr;
+BYTE* gArea = nullptr;
 DWORD gConfigSize = 0;  // of the board's configuration block, once asked
 
 DWORD Low(const void* p) { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(p)); }
@@ -60,50 +64,14 @@ bool Is32BitUserCode(WORD selector) {
 Frame& TheFrame() { return *reinterpret_cast<Frame*>(gArea + kFrameAt); }
 
 void Enter() {
-    auto enter = reinterpret_cast<void (*)(Frame*)>(gArea + (ornsys_compat_enter - ornsys_compat_code));
+    auto enter = reinterpret_cast<void (*)(Frame*)>(gCode + (ornsys_compat_enter - ornsys_compat_code));
     enter(&TheFrame());
 }
 
-}  // namespace
-
-namespace compat {
-
-bool Start() {
-    if (!Is32BitUserCode(kUser32Code)) {
-        orn::DebugStep("32-bit code segment", 0,
-                       "the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, or ia32_emulation=0)");
-        return false;
-    }
-    if (gArea == nullptr) {
-        gArea = static_cast<BYTE*>(MapLow(kAreaSize, PROT_READ | PROT_WRITE | PROT_EXEC));
-        if (gArea == nullptr) {
-            orn::DebugStep("memory below 4 GiB for the gate", errno, "the process has no address space left there");
-            return false;
-        }
-        memcpy(gArea, ornsys_compat_code, size_t(ornsys_compat_code_end - ornsys_compat_code));
-    }
-    gConfigSize = 0;
-    return true;
-}
-
-void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {
-    Frame& f = TheFrame();
-    f = Frame{};
-    f.entry = entry;
-    f.mode = 0;
-    f.eax = identifier;
-    f.stackTop = Low(gArea + kStackTop);
-    f.farSelector = kUser32Code;
-    Enter();
-    al = f.eax & 0xFF;
-    base = f.ebx;
-    offset = f.edx;
-}
-
-DWORD Service(DWORD entry, DWORD function, void* block) {
+DWORD Service32(DWORD entry, DWORD function, void* block) {
     long length = zoka::BlockLength(function);
     if (length == zoka::kConfigBlock) {
-        if (gConfigSize == 0 && Service(entry, zoka::GetBoardCfgSize, &gConfigSize) != 0) gConfigSize = 0;
+        if (gConfigSize == 0 && Service32(entry, zoka::GetBoardCfgSize, &gConfigSize) != 0) gConfigSize = 0;
         length = gConfigSize;
     }
     BYTE* bounce = nullptr;
@@ -134,6 +102,7 @@ DWORD Service(DWORD entry, DWORD function, void* block) {
     return status;
 }
 
+// The selector of the 32-bit user data segment (far pointers name it).
 WORD DataSelector() {
     WORD selector;
     __asm__("mov %%ss, %0" : "=r"(selector));
@@ -152,4 +121,67 @@ void LowRelease(void* low, void* buffer, size_t length) {
     munmap(low, length ? length : 1);
 }
 
-}  // namespace compat
+}  // namespace
+
+namespace gate {
+
+const int kLowMapping = MAP_32BIT;
+
+bool Start() {
+    if (!Is32BitUserCode(kUser32Code)) {
+        orn::DebugStep("32-bit code segment", 0,
+                       "the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, or ia32_emulation=0)");
+        return false;
+    }
+    if (gCode == nullptr) {
+        BYTE* code = static_cast<BYTE*>(MapLow(kCodeSize, PROT_READ | PROT_WRITE));
+        BYTE* area = code ? static_cast<BYTE*>(MapLow(kAreaSize, PROT_READ | PROT_WRITE)) : nullptr;
+        if (area == nullptr) {
+            orn::DebugStep("memory below 4 GiB for the gate", errno,
+                           errno == ENOMEM ? "the process has no address space left there"
+                                           : "the kernel refuses the mapping");
+            if (code) munmap(code, kCodeSize);
+            return false;
+        }
+        memcpy(code, ornsys_compat_code, size_t(ornsys_compat_code_end - ornsys_compat_code));
+        // Written once, then never writable again while executable.
+        if (mprotect(code, kCodeSize, PROT_READ | PROT_EXEC) != 0) {
+            orn::DebugStep("making the gate's code executable", errno,
+                           errno == EACCES || errno == EPERM
+                               ? "a memory-deny-write-execute policy forbids it (MemoryDenyWriteExecute=, PR_SET_MDWE)"
+                               : "the kernel refuses it");
+            munmap(code, kCodeSize);
+            munmap(area, kAreaSize);
+            return false;
+        }
+        gCode = code;
+        gArea = area;
+    }
+    gConfigSize = 0;
+    return true;
+}
+
+void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {
+    Frame& f = TheFrame();
+    f = Frame{};
+    f.entry = entry;
+    f.mode = 0;
+    f.eax = identifier;
+    f.stackTop = Low(gArea + kStackTop);
+    f.farSelector = kUser32Code;
+    Enter();
+    al = f.eax & 0xFF;
+    base = f.ebx;
+    offset = f.edx;
+}
+
+DWORD Service(DWORD entry, DWORD function, void* block) { return Service32(entry, function, block); }
+
+zoka::FarPointer BindFar(void* buffer, DWORD size, void** low) {
+    *low = LowCopy(buffer, size);
+    return {DataSelector(), Low(*low)};
+}
+
+void ReleaseFar(void* low, void* buffer, DWORD size) { LowRelease(low, buffer, size); }
+
+}  // namespace gate

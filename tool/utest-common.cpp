@@ -102,22 +102,10 @@ int dumptofile(BYTE* buf, DWORD len, char* filename) {
     return 0;
 }
 
-DWORD compbuf(BYTE* buf1, BYTE* buf2, DWORD len) {
-    DWORD differ = 0;
-    for (DWORD i = 0; i < len; ++i) differ += buf1[i] != buf2[i];
-    return differ;
-}
-
 int StringInArray(const char* str, const char* const* arr, int num) {
     for (int i = 0; i < num; ++i)
         if (strcasecmp(str, arr[i]) == 0) return i;
     return -1;
-}
-
-int ArrStrInArray(const char* const* arr1, int num1, const char* const* arr2, int num2) {
-    int found = -1;
-    for (int i = 0; i < num1; ++i) found = StringInArray(arr1[i], arr2, num2);
-    return found;
 }
 
 SDWORD utNumber(const char* text) {

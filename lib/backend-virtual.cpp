@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// The virtual backend: the virtual board is the firmware. Opening starts an
+// instance from its board file, each call goes straight into it, and a far
+// pointer is a token that the instance resolves to the caller's buffer for
+// the length of one call.
+#include <iterator>
+
+#include "backend.h"
+#include "internal.h"
+#include "virtual-board.h"
+
+namespace {
+
+const orn::VirtualBoard* gSim = nullptr;
+orn::VirtualBoard::Instance* gInstance = nullptr;
+
+// Buffers named by far pointers of the calls in progress (one firmware call
+// runs at a time, under the library's lock). Offsets handed to the firmware
+// are kFarBase plus the slot number.
+constexpr DWORD kFarBase = 0xFA000000;
+void* gFarSlots[4] = {};
+
+void* ResolveFar(void*, uint16_t, uint32_t offset) {
+    DWORD slot = offset - kFarBase;
+    return slot < std::size(gFarSlots) ? gFarSlots[slot] : nullptr;
+}
+
+zoka::FarPointer BindFar(void* buffer, DWORD, void** low) {
+    *low = nullptr;
+    for (DWORD slot = 0; slot < std::size(gFarSlots); ++slot) {
+        if (gFarSlots[slot] == nullptr) {
+            gFarSlots[slot] = buffer;
+            return {CallerDataSelector(), kFarBase + slot};
+        }
+    }
+    return {0, 0};
+}
+
+void ReleaseFar(void*, void* buffer, DWORD) {
+    for (void*& slot : gFarSlots)
+        if (slot == buffer) slot = nullptr;
+}
+
+int Open() {
+    gSim = orn::LoadVirtualBoard();
+    if (gSim == nullptr) return 0;
+    gInstance = gSim->start();
+    if (gInstance == nullptr) {
+        orn::DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
+        return 0;
+    }
+    if (!gSim->hasZoka(gInstance)) {
+        orn::DebugStep("virtual board", 0, "its directory answers that ZOKA is absent ([firmware] zoka = absent)");
+        gSim->stop(gInstance);
+        gInstance = nullptr;
+        return 0;
+    }
+    return 1;
+}
+
+int Close() {
+    gSim->stop(gInstance);
+    gInstance = nullptr;
+    return 1;
+}
+
+DWORD Call(DWORD function, void* block) { return gSim->call(gInstance, function, block, ResolveFar, nullptr); }
+
+DWORD InPort(int width, WORD port) {
+    const orn::VirtualBoard* sim = orn::LoadVirtualBoard();
+    return sim ? sim->portIn(width, port) : 0xFFFFFFFFu >> (32 - 8 * width);
+}
+
+void OutPort(int width, WORD port, DWORD value) {
+    if (const orn::VirtualBoard* sim = orn::LoadVirtualBoard()) sim->portOut(width, port, value);
+}
+
+int RaiseIopl() {
+    const orn::VirtualBoard* sim = orn::LoadVirtualBoard();
+    return sim && sim->iopl() ? 0 : -1;
+}
+
+}  // namespace
+
+const orn::Backend orn::kVirtualBackend = {
+    "virtual", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, RaiseIopl,
+};

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// The backend table and what goes through it: the choice at OrnOpen, the
+// service call, far pointers and the I/O ports.
+#include "backend.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "internal.h"
+
+namespace orn {
+
+namespace {
+
+constexpr const Backend* kBackends[] = {
+    &kBoardBackend,
+    &kVirtualBackend,
+#if defined(ORNSYS_IMAGE_BACKEND)
+    &kImageBackend,
+#endif
+};
+
+// Set by OrnOpen after the backend has started, cleared by OrnClose before
+// it ends; read by every call.
+std::atomic<const Backend*> gOpen{nullptr};
+
+thread_local const char* tDebugBackend = nullptr;
+
+// A process with raised privilege (set-user-ID, file capabilities) gets
+// nullptr for every variable: it takes no direction from its caller.
+const char* Environment(const char* name) { return secure_getenv(name); }
+
+bool Debugging() {
+    const char* debug = Environment("ORNSYS_DEBUG");
+    return debug != nullptr && strcmp(debug, "1") == 0;
+}
+
+}  // namespace
+
+const Backend* ChooseBackend() {
+    const char* wanted = Environment("ORNSYS_BACKEND");
+    if (wanted == nullptr || *wanted == '\0') return &kBoardBackend;
+    for (const Backend* b : kBackends)
+        if (std::string_view(b->name) == wanted) return b;
+    if (Debugging()) {
+        std::string names;
+        for (const Backend* b : kBackends) names += std::string(names.empty() ? "" : ", ") + b->name;
+        fprintf(stderr, "ornsys: OrnOpen: ORNSYS_BACKEND=%s is not a backend; the backends are %s\n", wanted,
+                names.c_str());
+    }
+    return nullptr;
+}
+
+const Backend* OpenBackend() { return gOpen.load(std::memory_order_acquire); }
+
+void SetDebugBackend(const char* name) { tDebugBackend = name; }
+
+void DebugStep(const char* step, int error, const char* remedy) {
+    if (!Debugging()) return;
+    const char* backend = tDebugBackend ? tDebugBackend : "board";
+    if (error != 0)
+        fprintf(stderr, "ornsys: OrnOpen: %s backend: %s failed: %s; %s\n", backend, step, strerror(error), remedy);
+    else fprintf(stderr, "ornsys: OrnOpen: %s backend: %s failed: %s\n", backend, step, remedy);
+}
+
+void DebugNote(const char* what) {
+    if (Debugging()) fprintf(stderr, "ornsys: OrnOpen: %s backend: %s\n", tDebugBackend ? tDebugBackend : "board", what);
+}
+
+bool StartBackend() {
+    const Backend* backend = ChooseBackend();
+    if (backend == nullptr) return false;
+    SetDebugBackend(backend->name);
+    if (backend->open() == 0) return false;
+    DebugNote("firmware started");
+    gOpen.store(backend, std::memory_order_release);
+    return true;
+}
+
+bool StopBackend() {
+    const Backend* backend = gOpen.load(std::memory_order_acquire);
+    if (backend == nullptr) return true;
+    if (backend->close() == 0) return false;
+    gOpen.store(nullptr, std::memory_order_release);
+    return true;
+}
+
+}  // namespace orn
+
+namespace {
+
+// Port access needs no open library: it uses the open library's backend,
+// else the one the environment chooses (looked up once).
+const orn::Backend* PortBackend() {
+    if (const orn::Backend* open = orn::OpenBackend()) return open;
+    static const orn::Backend* const chosen = orn::ChooseBackend();
+    return chosen;
+}
+
+}  // namespace
+
+WORD CallerDataSelector() {
+    WORD selector;
+    __asm__ volatile("mov %%ds, %0" : "=r"(selector));
+    return selector;
+}
+
+DWORD CallZOKAFunction(DWORD function, void* block) {
+    const orn::Backend* backend = orn::OpenBackend();
+    return backend ? backend->call(function, block) & 0xFFFF : ORN_BIOS_NOT_SUPPORTED;
+}
+
+FarBuffer::FarBuffer(void* buffer, DWORD size) : pointer_{0, 0}, buffer_(buffer), size_(size), low_(nullptr) {
+    if (const orn::Backend* backend = orn::OpenBackend()) pointer_ = backend->bindFar(buffer, size, &low_);
+}
+
+FarBuffer::~FarBuffer() {
+    const orn::Backend* backend = orn::OpenBackend();
+    if (backend != nullptr && pointer_.offset != 0) backend->releaseFar(low_, buffer_, size_);
+}
+
+DWORD PortIn(int width, WORD port) {
+    const orn::Backend* backend = PortBackend();
+    return backend ? backend->portIn(width, port) : 0xFFFFFFFFu >> (32 - 8 * width);
+}
+
+void PortOut(int width, WORD port, DWORD value) {
+    if (const orn::Backend* backend = PortBackend()) backend->portOut(width, port, value);
+}
+
+int RaiseIoPrivilege() {
+    const orn::Backend* backend = PortBackend();
+    return backend ? backend->raiseIoPrivilege() : -1;
+}

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// backend.h - how the library reaches the firmware: one table of operations
+// per backend, chosen when the library opens. The standard call sequence,
+// the lock and the last error stay the library's; a backend only starts
+// and ends the firmware, carries one call, makes buffers reachable through
+// far pointers and serves the I/O ports.
+#pragma once
+
+#include "zoka.h"
+
+namespace orn {
+
+struct Backend {
+    const char* name;
+    // Starts the firmware: 1, or 0 after a DebugStep line naming the cause.
+    int (*open)();
+    // Ends it: 1, or 0 when it cannot be released.
+    int (*close)();
+    // One service call while open; the 16-bit status.
+    DWORD (*call)(DWORD function, void* block);
+    // A far pointer to `size` bytes at `buffer` for the length of one call;
+    // `low` receives a copy to give back to release (or nullptr). An offset
+    // of 0 means the buffer cannot be reached.
+    zoka::FarPointer (*bindFar)(void* buffer, DWORD size, void** low);
+    void (*releaseFar)(void* low, void* buffer, DWORD size);
+    DWORD (*portIn)(int width, WORD port);
+    void (*portOut)(int width, WORD port, DWORD value);
+    int (*raiseIoPrivilege)();  // 0 or -1, like iopl(3)
+};
+
+extern const Backend kBoardBackend;    // backend-board.cpp
+extern const Backend kVirtualBackend;  // backend-virtual.cpp
+#if defined(ORNSYS_IMAGE_BACKEND)
+extern const Backend kImageBackend;  // backend-image.cpp
+#endif
+
+// The backend the environment asks for (ORNSYS_BACKEND, read only by a
+// process without raised privilege; board by default); nullptr for a name
+// that is not one, after a DebugStep line listing the names.
+const Backend* ChooseBackend();
+
+// The backend of the open library, nullptr while closed.
+const Backend* OpenBackend();
+
+// The name of the backend a DebugStep line speaks for.
+void SetDebugBackend(const char* name);
+// With ORNSYS_DEBUG=1: one line saying what the backend did.
+void DebugNote(const char* what);
+
+// OrnOpen's and OrnClose's part: start the chosen backend (false: none, or
+// it failed) and end the open one (false: it could not be released).
+bool StartBackend();
+bool StopBackend();
+
+}  // namespace orn

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// virtual-board.h - the virtual board's library (libornsim.so.1), loaded
+// on first use by the backends that need it and kept for the rest of the
+// process. Nothing else of the library names it.
+#pragma once
+
+#include <cstdint>
+
+namespace orn {
+
+// The virtual board's C interface, as the library uses it.
+struct VirtualBoard {
+    struct Instance;
+    using Resolver = void* (*)(void* context, uint16_t selector, uint32_t offset);
+    Instance* (*start)();
+    int (*hasZoka)(const Instance*);
+    uint16_t (*call)(Instance*, uint32_t function, void* block, Resolver resolve, void* context);
+    void (*stop)(Instance*);
+    uint32_t (*portIn)(int width, uint16_t port);
+    void (*portOut)(int width, uint16_t port, uint32_t value);
+    int (*iopl)();
+};
+
+// The loaded board, or nullptr (after a DebugStep line) when it cannot be
+// loaded. Safe to call from any thread.
+const VirtualBoard* LoadVirtualBoard();
+
+}  // namespace orn
