@@ -1,10 +1,16 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
+#
 # Debian packages from any build (cpack -G DEB in the build folder):
-#   libornsys2     the shared library
+#   libornsys2     the shared library, which reaches the board's firmware
 #   libornsys-dev  headers, static library, pkg-config and CMake files, man(3)
-#   ornsys         the ornsys and ornsim-ctl tools, man(1) and man(5), bash completion
+#   ornsys         the ornsys tool, man(1), bash completion
+#   libornsim1     the virtual board's library (with its default board), for
+#                  development machines: used only with ORNSYS_BACKEND=virtual
+#   ornsim-tools   ornsim-ctl and ornsim-trace, man(1), man(5) and man(7)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL lib dev tool)
+set(CPACK_COMPONENTS_ALL lib dev tool sim simtools)
 set(CPACK_PACKAGE_NAME ornsys)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "ornsys developers <ornsys@example.org>")
@@ -22,22 +28,23 @@ if(CMAKE_CROSSCOMPILING OR CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
-# The tool links the library of its sister package, found in the build.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The tools link the libraries of their sister packages, found in the build.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
+# The shlibs files are written here, and ldconfig runs from the trigger
+# alone: cpack's own shlibs generation adds ldconfig to maintainer scripts.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+file(WRITE ${CMAKE_BINARY_DIR}/deb/lib/shlibs "libornsys 2 libornsys2 (>= ${PROJECT_VERSION})\n")
+file(WRITE ${CMAKE_BINARY_DIR}/deb/sim/shlibs "libornsim 1 libornsim1 (>= ${PROJECT_VERSION})\n")
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/deb/triggers DESTINATION ${CMAKE_BINARY_DIR}/deb/lib)
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/deb/triggers DESTINATION ${CMAKE_BINARY_DIR}/deb/sim)
 
-if(ORNSYS_FIRMWARE STREQUAL "bios32")
-  set(_access "It reaches the board firmware's ZOKA service through the BIOS32 Service\nDirectory over /dev/mem; it needs root or CAP_SYS_RAWIO.")
-else()
-  set(_access "This build talks to a VIRTUAL BOARD, a simulated firmware in the library\nitself (ORNSIM_BOARD, ORNSIM_TRACE, ORNSIM_STATE), not to a real board's\nfirmware: for development and tests without a board.")
-endif()
+set(_access "It reaches the board firmware's ZOKA service through the BIOS32 Service\nDirectory over /dev/mem, and needs root. With ORNSYS_BACKEND=virtual and\nthe package libornsim1 it uses a virtual board instead.")
 set(_about "Board services for x86 embedded PCs: board and CPU identity, the board\nconfiguration block, non-volatile memories, I2C buses, the watchdog,\nbacklight and contrast, temperature and voltage sensors, system and\nbattery state, and direct port I/O.\n${_access}")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME libornsys2)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/deb/triggers)
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/lib/triggers;${CMAKE_BINARY_DIR}/deb/lib/shlibs")
 set(CPACK_COMPONENT_LIB_DESCRIPTION "board services library for x86 embedded PCs\n${_about}")
 set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
@@ -52,12 +59,28 @@ set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libornsys2 (= ${_deb_version})")
 if(CPACK_DEBIAN_PACKAGE_DEPENDS)
   string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
 endif()
-set(CPACK_COMPONENT_TOOL_DESCRIPTION "board services for x86 embedded PCs - test and demo tool\n${_about}\n.\nThis package holds ornsys, which exercises every facility from the\ncommand line, and ornsim-ctl, which steers the virtual board.")
+set(CPACK_COMPONENT_TOOL_DESCRIPTION "board services for x86 embedded PCs - test and demo tool\n${_about}\n.\nThis package holds ornsys, which exercises every facility from the\ncommand line.")
+
+set(_sim "The virtual board is a simulated ZOKA firmware for development and tests\nwithout a board: board files describe it, faults can be injected, every\ncall can be traced, and a state file keeps its memories. The library uses\nit only when ORNSYS_BACKEND=virtual asks for it.")
+set(CPACK_DEBIAN_SIM_PACKAGE_NAME libornsim1)
+set(CPACK_DEBIAN_SIM_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/sim/triggers;${CMAKE_BINARY_DIR}/deb/sim/shlibs")
+set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_SIM_PACKAGE_ENHANCES "libornsys2")
+set(CPACK_COMPONENT_SIM_DESCRIPTION "virtual board for the ornsys board services library\n${_sim}\n.\nThis package holds the virtual board's library and its default board.")
+
+set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_NAME ornsim-tools)
+set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_DEPENDS "libornsim1 (= ${_deb_version})")
+if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+  string(APPEND CPACK_DEBIAN_SIMTOOLS_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
+endif()
+set(CPACK_COMPONENT_SIMTOOLS_DESCRIPTION "virtual board for the ornsys board services library - tools\n${_sim}\n.\nThis package holds ornsim-ctl, which steers a running virtual board,\nornsim-trace, which reads its trace, and the manual of board files.")
 
 # Each package carries the copyright and the changelog Debian asks for.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)
 execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/deb/changelog.Debian)
-foreach(component lib dev tool)
+foreach(component lib dev tool sim simtools)
   string(TOUPPER ${component} upper)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}

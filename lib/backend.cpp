@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "internal.h"
@@ -49,10 +48,9 @@ const Backend* ChooseBackend() {
     for (const Backend* b : kBackends)
         if (std::string_view(b->name) == wanted) return b;
     if (Debugging()) {
-        std::string names;
-        for (const Backend* b : kBackends) names += std::string(names.empty() ? "" : ", ") + b->name;
-        fprintf(stderr, "ornsys: OrnOpen: ORNSYS_BACKEND=%s is not a backend; the backends are %s\n", wanted,
-                names.c_str());
+        fprintf(stderr, "ornsys: OrnOpen: ORNSYS_BACKEND=%s is not a backend; the backends are", wanted);
+        for (const Backend* b : kBackends) fprintf(stderr, "%s %s", b == kBackends[0] ? "" : ",", b->name);
+        fputc('\n', stderr);
     }
     return nullptr;
 }

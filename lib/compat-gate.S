@@ -15,6 +15,7 @@
         .intel_syntax noprefix
         .section .rodata
         .globl ornsys_compat_code, ornsys_compat_enter, ornsys_compat_code_end
+        .hidden ornsys_compat_code, ornsys_compat_enter, ornsys_compat_code_end
         .balign 64
 ornsys_compat_code:
 

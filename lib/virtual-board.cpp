@@ -8,8 +8,9 @@
 
 #include <dlfcn.h>
 
-#include <mutex>
-#include <string>
+#include <climits>
+#include <cstdio>
+#include <cstring>
 
 #include "internal.h"
 
@@ -21,16 +22,18 @@ constexpr const char* kLibrary = "libornsim.so.1";
 
 VirtualBoard gBoard;
 const VirtualBoard* gLoaded = nullptr;
-std::string gFailure;
+char gFailure[512];
 
 void* OpenBesideThisLibrary() {
     Dl_info self{};
     if (dladdr(reinterpret_cast<void*>(&LoadVirtualBoard), &self) == 0 || self.dli_fname == nullptr) return nullptr;
-    std::string path = self.dli_fname;
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return nullptr;
-    path.replace(slash + 1, std::string::npos, kLibrary);
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const char* slash = strrchr(self.dli_fname, '/');
+    char path[PATH_MAX];
+    if (slash == nullptr ||
+        snprintf(path, sizeof path, "%.*s/%s", int(slash - self.dli_fname), self.dli_fname, kLibrary) >=
+            int(sizeof path))
+        return nullptr;
+    return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
 
 template <typename Function>
@@ -44,7 +47,7 @@ void Load() {
     if (handle == nullptr) handle = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* error = dlerror();
-        gFailure = error ? error : kLibrary;
+        snprintf(gFailure, sizeof gFailure, "%s", error ? error : kLibrary);
         return;
     }
     VirtualBoard& b = gBoard;
@@ -55,18 +58,20 @@ void Load() {
         gLoaded = &gBoard;
         return;
     }
-    gFailure = std::string(kLibrary) + " lacks the virtual board's functions";
+    snprintf(gFailure, sizeof gFailure, "%s lacks the virtual board's functions", kLibrary);
     dlclose(handle);
 }
 
 }  // namespace
 
 const VirtualBoard* LoadVirtualBoard() {
-    static std::once_flag once;
-    std::call_once(once, Load);
-    if (gLoaded == nullptr)
-        DebugStep("loading the virtual board", 0,
-                  (gFailure + " (the virtual board is the package libornsim1)").c_str());
+    static const bool tried = (Load(), true);  // once, whichever thread comes first
+    (void)tried;
+    if (gLoaded == nullptr) {
+        char reason[600];
+        snprintf(reason, sizeof reason, "%s (the virtual board is the package libornsim1)", gFailure);
+        DebugStep("loading the virtual board", 0, reason);
+    }
     return gLoaded;
 }
 

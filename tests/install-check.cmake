@@ -31,7 +31,7 @@ endfunction()
 run("install" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
 
 # The tool finds its library from any prefix, with no environment.
-run("the installed tool" env -i ${prefix}/bin/ornsys -INFO -b)
+run("the installed tool" env -i ORNSYS_BACKEND=virtual ${prefix}/bin/ornsys -INFO -b)
 if(NOT out MATCHES "ORN-EPC-3510")
   message(FATAL_ERROR "the installed tool printed:\n${out}")
 endif()
@@ -58,13 +58,13 @@ foreach(mode shared static)
   run("pkg-config ${mode}: C++ build" c++ -std=c++17 -Wall -Wextra -Werror ${link}
       ${SOURCE}/examples/watchdog-keeper.cpp ${flags} -o ${WORK}/cpp-${mode})
   get_filename_component(libdir "${pcdir}" DIRECTORY)
-  check_apps("pkg-config ${mode}" ${WORK}/c-${mode} ${WORK}/cpp-${mode} env LD_LIBRARY_PATH=${libdir})
+  check_apps("pkg-config ${mode}" ${WORK}/c-${mode} ${WORK}/cpp-${mode} env LD_LIBRARY_PATH=${libdir} ORNSYS_BACKEND=virtual)
 endforeach()
 
 # The static library keeps its inside to itself: an application may use the
 # same global names.
 run("same names: build" cc -std=c99 -static ${SOURCE}/tests/consumer/same-names.c ${flags} -o ${WORK}/same-names)
-run("same names: run" ${WORK}/same-names)
+run("same names: run" env LD_LIBRARY_PATH=${libdir} ORNSYS_BACKEND=virtual ${WORK}/same-names)
 if(NOT out MATCHES "ORN-EPC-3510 with mem_fd 7, bInit 42, inb 3")
   message(FATAL_ERROR "the application with the library's names printed:\n${out}")
 endif()
@@ -80,6 +80,6 @@ foreach(how package subdirectory)
       -DEXAMPLES=${SOURCE}/examples ${options})
   run("CMake ${how}: build" ${CMAKE_COMMAND} --build ${WORK}/${how})
   foreach(kind ornsys ornsys_static)
-    check_apps("CMake ${how}, ${kind}" ${WORK}/${how}/c-${kind} ${WORK}/${how}/cpp-${kind} env)
+    check_apps("CMake ${how}, ${kind}" ${WORK}/${how}/c-${kind} ${WORK}/${how}/cpp-${kind} env ORNSYS_BACKEND=virtual)
   endforeach()
 endforeach()

@@ -8,7 +8,7 @@ import threading
 import pytest
 
 import ornsys
-from ornsys import _lib, _records
+from ornsys import _errors, _lib, _records
 from conftest import SOURCE, library_path
 
 
@@ -161,6 +161,15 @@ def test_every_exported_function_is_bound_and_used():
 
 
 def test_record_sizes_are_those_of_the_header():
-    header = (SOURCE / "lib" / "ornsyst.h").read_text()
+    header = (SOURCE / "include" / "ornsyst.h").read_text()
     sizes = {name: int(size) for name, size in re.findall(r"ORNSYST_SIZE_CHECK\((\w+), (\d+)\);", header)}
     assert {cls.__name__: size for cls, size in _records.C_SIZES.items()} == sizes
+
+
+def test_status_classes_name_codes_of_the_protocol():
+    header = (SOURCE / "include" / "ornsyslx.h").read_text()
+    codes = {name: int(code, 16) for name, code in re.findall(r"#define (ORN_\w+) (0x[0-9A-Fa-f]{4})\b", header)}
+    table = (SOURCE / "protocol" / "zoka.h").read_text()
+    known = {codes[name] for name in re.findall(r"X\((ORN_\w+), \"", table)}
+    assert len(known) == 21
+    assert set(_errors._CLASSES) <= known
