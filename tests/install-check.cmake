@@ -80,6 +80,8 @@ foreach(how package subdirectory)
       -DEXAMPLES=${SOURCE}/examples ${options})
   run("CMake ${how}: build" ${CMAKE_COMMAND} --build ${WORK}/${how})
   foreach(kind ornsys ornsys_static)
-    check_apps("CMake ${how}, ${kind}" ${WORK}/${how}/c-${kind} ${WORK}/${how}/cpp-${kind} env ORNSYS_BACKEND=virtual)
+    # A static program finds the virtual board through the system search.
+    check_apps("CMake ${how}, ${kind}" ${WORK}/${how}/c-${kind} ${WORK}/${how}/cpp-${kind} env ORNSYS_BACKEND=virtual
+               LD_LIBRARY_PATH=${libdir})
   endforeach()
 endforeach()
