@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The floor of every request: a firmware call into the virtual board, a
 // board start, and library calls that wrap them.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 # Builds 32-bit x86 binaries on an x86-64 machine (gcc-multilib and
 # g++-multilib). Tests run under qemu-i386 where the processor cannot run
 # them itself.

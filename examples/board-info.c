@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* board-info.c - a C application on the ornsys library: prints the board's
  * identity, its NVRAMs and its temperatures.
  *

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 # Heats the CPU of the virtual board under a running monitor: the monitor,
 # already running, sees the new temperature at its next reading.
 # Usage: hot-cpu.sh TEMP-MONITOR ORNSIM-CTL (the two programs).

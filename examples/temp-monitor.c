@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* temp-monitor: watches temperature sensor 0 and raises an alarm when it
  * passes a limit. Usage: temp-monitor LIMIT SECONDS. Exits 0 on the alarm,
  * 1 when SECONDS pass without one, 2 when the board cannot be used. */

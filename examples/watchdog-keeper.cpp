@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // watchdog-keeper: arms the board's watchdog and triggers it periodically,
 // so that the board resets if this program (or the system under it) hangs.
 // SIGTERM or SIGINT disarms it and ends the program cleanly.

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 # The watchdog keeper on the virtual board: while it runs, the board runs
 # on; stopped with SIGTERM it disarms the watchdog; killed (as a hang would
 # leave it), the board resets once the clock passes the deadline.

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* ornsyslx.h - board-services library: basic types and API functions.
  *
  * Every function returns TRUE (1) or FALSE (0); after FALSE the status code

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* ornsyst.h - records exchanged between applications, the library and the
  * board firmware. All records are packed and little-endian; their sizes and
  * offsets are an interface format and never change. */

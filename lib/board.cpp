@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Board information and configuration: the caller's record or buffer is the
 // parameter block itself, so nothing is copied.
 #include "internal.h"

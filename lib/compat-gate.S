@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* compat-gate.S - the 64-bit process's way into 32-bit firmware code: a
  * far jump to the kernel's 32-bit user code segment, the directory call or
  * the ZOKA service frame built there exactly as a 32-bit process builds it,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Display backlight and contrast through one two-byte block whose first
 // byte is always 0.
 #include "internal.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The 64-bit process's side of the BIOS32 gate: the firmware is 32-bit code,
 // entered in compatibility mode through the kernel's 32-bit user code
 // segment. The switching code (compat-gate.S), its frame, a 32-bit stack

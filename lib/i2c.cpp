@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // I2C buses: byte and word transfers, bus queries and block transfers.
 #include "internal.h"
 

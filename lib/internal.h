@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // internal.h - what the library's sources share: process-wide state, the
 // firmware locator and call gate, far pointers and the standard call sequence.
 #pragma once

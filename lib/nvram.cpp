@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Non-volatile memory: count, descriptions, byte transfers and flash blocks.
 #include "internal.h"
 

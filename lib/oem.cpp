@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // OEM access: direct port I/O without the firmware (no lock, no open
 // library needed) and the firmware's OEM pass-through function.
 #include "internal.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Hardware monitor: temperature and voltage sensors, twin families.
 #include "internal.h"
 

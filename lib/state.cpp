@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Library state: open and close, versions, the last error and its messages.
 #include <cerrno>
 #include <cstring>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Watchdog: configure, read the cause of the last reset, trigger.
 #include "internal.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // zoka.h - the ZOKA firmware protocol: function numbers, parameter blocks,
 // far pointers, status codes and their messages. The one description of
 // them that the library, the virtual board and the trace decoder share, so

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Board file parser: sections, keys and values, with one error line naming
 // the file and line of the first fault.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // board.h - the virtual board's description as read from a board file.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // ornsim-ctl: changes a running virtual board from outside through its state
 // file: the clock, a power-on, values of sensors, batteries and the system
 // state; and shows them. A program running on the same state file sees a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The simulated ZOKA service: one handler per function number, fault rules
 // and the trace of every call.
 #include <signal.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // instance.h - one running virtual board: its description, its writable
 // memories (on the heap or in a mapped state file) and its trace.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The virtual board's clock and changing values.
 #include "live.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // live.h - what changes while the virtual board runs: its clock, the
 // watchdog's timer, the boot counter, and values that follow a list or a
 // ramp or were set from outside. It lives at the start of the board's

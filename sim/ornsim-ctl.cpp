@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // ornsim-ctl: steers a running virtual board through its state file.
 #include "ornsim.h"
 

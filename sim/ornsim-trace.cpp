@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // ornsim-trace: prints a virtual board's trace (the files named, or standard
 // input) with function names, fields and status messages.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The virtual board's C interface: starting and stopping instances, the
 // trace, the writable memories with their state file, and the I/O ports.
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // regular-file.h - reads a whole regular file into memory. A directory, a
 // device or a FIFO is refused: reading one would give nothing, block, or
 // never end, and the caller would carry on with a wrong board.

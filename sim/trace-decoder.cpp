@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Decodes trace lines of the virtual board: each firmware call with its
 // function's name, the block's fields by name before and after, and the
 // status's message. Other lines (open, close, ports, resets) stand as they are.

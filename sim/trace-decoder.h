@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // trace-decoder.h - a trace line of the virtual board in words.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // A test fixture that gives each test its own virtual board, trace and
 // state files, and reads back which firmware calls were made.
 #pragma once

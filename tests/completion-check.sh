@@ -1,4 +1,6 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 # The bash completion of ornsys offers the categories after the program's
 # name and a category's options after it. Usage: completion-check.sh COMPLETION ORNSYS
 set -u

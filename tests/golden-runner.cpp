@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Runs the tool over a golden file and compares what it does with what the
 // file expects: standard output, standard error, the firmware trace, files
 // written and the exit status.

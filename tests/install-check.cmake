@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 # Installs ornsys into a scratch prefix and uses it as applications would:
 # the installed tool with no environment at all, then a C and a C++
 # application built each way a consumer can (pkg-config shared and static,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The real locator and call gate over crafted firmware images (the image
 // backend of a 32-bit test build).
 #if defined(ORNSYS_IMAGE_BACKEND)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The board-file parser: the default board, values, and one error line
 // with the file and line of the first fault.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The virtual board in time: its clock, a watchdog that bites, counters
 // that run, values that change, and ornsim-ctl steering a running board.
 #include <signal.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The reference manuals against the code: every API function has a page,
 // and the board-file manual and the parser know the same sections and keys,
 // each documented example parsing as it stands.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The API families through the C API: which firmware calls each makes, the
 // blocks it builds, what it copies back and what it leaves alone.
 #include <cstring>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The library's state, call sequence and error reporting, through the C API.
 #include <cstring>
 #include <atomic>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The BIOS32 directory scan over an in-memory firmware window.
 #include <gtest/gtest.h>
 

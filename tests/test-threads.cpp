@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Threads against the library and the virtual board: a stress run of mixed
 // calls whose every answer is checked against the board file, and the port
 // instance under racing first users and under an open/close loop. Run in

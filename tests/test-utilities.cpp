@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The tool's utilities: hex dump layout, string look-up, number rule.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The virtual board as firmware: natural statuses, fault rules, the trace
 // format, ports, re-entry and the state file.
 #include <signal.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Shared services of the tool: messages and exits, opening and closing the
 // library, its error line, hex dumps, files and the number rule.
 #include <strings.h>

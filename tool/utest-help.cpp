@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Version, usage, information and help texts.
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // I2C category: the handler and the bus commands (count, description).
 #include <cstdio>
 #include <cstring>

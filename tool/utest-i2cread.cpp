@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // I2C -rb, -rw, -br: read a byte, a word or a block from a device.
 #include <strings.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // I2C -wb, -ww, -bw: write a byte, a word or a block to a device.
 #include <strings.h>
 

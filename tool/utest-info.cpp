@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // INFO category: board and CPU identity, the board configuration block.
 #include <cstdio>
 #include <cstdlib>

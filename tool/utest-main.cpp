@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // The command frame: tables, argument checks and dispatch.
 #include <strings.h>
 

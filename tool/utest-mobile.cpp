@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // SYS and BATT categories: system state, battery information and state.
 #include <cstdio>
 

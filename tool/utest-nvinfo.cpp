@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // NVR category: option table and the information commands (count,
 // descriptions, flash devices and blocks, the summary table).
 #include <cctype>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // NVR -a, -bl, -bu, -be: raw commands to a block of a flash NVRAM.
 #include <strings.h>
 

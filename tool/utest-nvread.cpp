@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // NVR -r: read a whole NVRAM, one byte or a range, shown as a hex dump.
 #include <cstdio>
 #include <cstdlib>

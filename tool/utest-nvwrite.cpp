@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // NVR -w: write one byte, a list of bytes, or a file's contents.
 #include <strings.h>
 

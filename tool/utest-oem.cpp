@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // OEM category: only its help; the OEM functions serve applications.
 #include "utest.h"
 

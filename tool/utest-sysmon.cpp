@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // TEMP and VOLT categories: twin commands over the temperature and the
 // voltage sensors.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // VGA category: backlight on/off, brightness and contrast.
 #include <cstdio>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // WD category: watchdog status, trigger and configuration.
 #include <cstdio>
 

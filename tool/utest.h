@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // utest.h - the ornsys tool: category tables and the tool's functions.
 #pragma once
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """ornsys: the board services of x86 embedded PCs from Python.
 
     with ornsys.Board() as board:

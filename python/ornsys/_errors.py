@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """Exceptions for failed calls: the status code and the library's message."""
 
 import ctypes

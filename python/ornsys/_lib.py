@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """Finds the ornsys shared library and declares every function it exports:
 argument and result types, so that no call goes through an implicit int."""
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """The library's records as ctypes structures: packed, little-endian, and
 checked at import against the sizes of the C layout."""
 

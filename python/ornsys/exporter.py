@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """ornsys-exporter: the board's identity, sensors, batteries, system state
 and watchdog as Prometheus metrics, served on /metrics or written to a file
 for node_exporter's textfile collector.

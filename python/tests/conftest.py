@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """Each test gets its own board file (and no trace or state) in a scratch
 folder; ORNSYS_LIBRARY names the library under test."""
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """Every family through the package, against a board whose values are known."""
 
 import datetime

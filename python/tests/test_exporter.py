@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """The exporter's metrics on boards whose values are known, with faults."""
 
 import pytest

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """The package installs with pip (Debian's, offline: no build isolation, no
 index) into a virtual environment, and its exporter command runs from there."""
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
 """The exporter scraped by a real Prometheus server: what Prometheus stores
 equals the board file's values, and a failing sensor raises the error
 counter while the other metrics stay."""

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* An application whose own globals have the names the library uses inside:
  * it links with the static library and runs. */
 #include <stdio.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Fuzzes the tool's command line in-process: the input is split into words
 // (at NUL bytes and line ends), the frame checks and dispatches them on the
 // default board. The tool's usage exits unwind back here instead of ending

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // Fuzzes the state-file loader: the input is the state file that a board
 // instance opens. A file that is refused must be refused cleanly; one that is
 // taken must serve calls that read and write every kind of memory in it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
 // scratch.h - a private folder for a fuzz target's files, made once per
 // process and emptied between inputs, so that nothing an input names can
 // reach outside it.

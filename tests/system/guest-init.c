@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* The init of the system test's guest: runs the cases of one boot against
  * the real firmware of the machine it boots on and prints one line per case
  * on the console, "ORNSYS-SYSTEM: CASE PASS|FAIL [why]", then "ORNSYS-SYSTEM:

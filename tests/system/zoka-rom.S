@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 The ornsys authors */
 /* zoka-rom.S - an option ROM that gives a PC (qemu with SeaBIOS) a BIOS32
  * Service Directory that knows ZOKA, and a small ZOKA service over the
  * machine's real hardware: board and CPU identity, one NVRAM that is the
