@@ -14,7 +14,6 @@ namespace ornsim_board {
 
 namespace {
 
-constexpr DWORD kMaxNvrams = 16;
 constexpr DWORD kMaxNvramSize = 16u << 20;
 constexpr DWORD kMaxConfigSize = 1u << 20;
 
@@ -23,21 +22,29 @@ enum class Section {
     Watchdog, Display, System, Battery, Ports, Fault,
 };
 
+// How many times a section may appear: once, or up to `most` times for a
+// repeatable one. Every object of a board lives in every process that uses
+// it, so none is unbounded.
 struct SectionName {
     std::string_view name;
     Section section;
-    bool repeatable;
+    size_t most;
+    bool repeatable() const { return most > 1; }
 };
 
 constexpr SectionName kSections[] = {
-    {"firmware", Section::Firmware, false}, {"board", Section::Board, false},
-    {"cpu", Section::Cpu, false},           {"nvram", Section::Nvram, true},
-    {"i2c-bus", Section::I2cBus, true},     {"i2c-device", Section::I2cDevice, true},
-    {"temp-sensor", Section::TempSensor, true}, {"volt-sensor", Section::VoltSensor, true},
-    {"watchdog", Section::Watchdog, false}, {"display", Section::Display, false},
-    {"system", Section::System, false},     {"battery", Section::Battery, true},
-    {"ports", Section::Ports, false},       {"fault", Section::Fault, true},
+    {"firmware", Section::Firmware, 1},         {"board", Section::Board, 1},
+    {"cpu", Section::Cpu, 1},                   {"nvram", Section::Nvram, 16},
+    {"i2c-bus", Section::I2cBus, 256},          {"i2c-device", Section::I2cDevice, 1024},
+    {"temp-sensor", Section::TempSensor, 256},  {"volt-sensor", Section::VoltSensor, 256},
+    {"watchdog", Section::Watchdog, 1},         {"display", Section::Display, 1},
+    {"system", Section::System, 1},             {"battery", Section::Battery, 256},
+    {"ports", Section::Ports, 1},               {"fault", Section::Fault, 1024},
 };
+
+// All the board's memories together (configuration block, NVRAMs, I2C
+// devices): what one process may be asked to hold, and a state file to keep.
+constexpr uint64_t kMaxMemoryBytes = 64u << 20;
 
 constexpr DWORD kIndexedFunctions[] = {0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x26, 0x52,
                                        0x53, 0x55, 0x56, 0x63, 0x64, 0x21, 0x22, 0x23,
@@ -96,12 +103,22 @@ public:
             pos = end + 1;
         }
         if (ok_) CloseSection();
+        if (ok_) CheckMemorySize();
         if (ok_) LoadFiles();
         if (!ok_) error = error_;
         return ok_;
     }
 
 private:
+    void CheckMemorySize() {
+        uint64_t total = board_.configSize;
+        for (const auto& nv : board_.nvrams) total += *nv.size;
+        for (const auto& dev : board_.devices) total += dev.size;
+        if (total > kMaxMemoryBytes)
+            Error("the board's memories come to " + std::to_string(total) + " bytes, more than " +
+                  std::to_string(kMaxMemoryBytes) + " (64 MiB)");
+    }
+
     bool Error(const std::string& message, int line = 0) {
         if (ok_) {
             error_ = "ornsim: " + name_ + ":" + std::to_string(line ? line : line_) + ": " + message;
@@ -171,8 +188,12 @@ private:
         for (const SectionName& s : kSections) {
             if (s.name != name) continue;
             unsigned bit = 1u << unsigned(s.section);
-            if (!s.repeatable && (seen_ & bit)) {
+            if (!s.repeatable() && (seen_ & bit)) {
                 Error("section [" + std::string(name) + "] given twice");
+                return;
+            }
+            if (s.repeatable() && ++counts_[size_t(s.section)] > s.most) {
+                Error("more than " + std::to_string(s.most) + " [" + std::string(name) + "] sections");
                 return;
             }
             seen_ |= bit;
@@ -185,13 +206,7 @@ private:
 
     void StartObject() {
         switch (section_) {
-            case Section::Nvram:
-                if (board_.nvrams.size() >= kMaxNvrams) {
-                    Error("more than 16 [nvram] sections");
-                    return;
-                }
-                board_.nvrams.emplace_back().line = line_;
-                break;
+            case Section::Nvram: board_.nvrams.emplace_back().line = line_; break;
             case Section::I2cBus: board_.buses.emplace_back().line = line_; break;
             case Section::I2cDevice: board_.devices.emplace_back().line = line_; break;
             case Section::TempSensor: board_.temps.emplace_back(); break;
@@ -543,7 +558,7 @@ private:
                 !one(std::string_view(v).substr(dots + 2, over - dots - 2), live.to))
                 return false;
             if (!ParseDuration(Trim(std::string_view(v).substr(over + 6)), live.overMs) || live.overMs == 0)
-                return Error("bad duration in '" + v + "' (e.g. 60s, 1500ms, 2m, 1h)");
+                return Error("bad duration in '" + v + "' (e.g. 60s, 1500ms, 2m, 1h; at most 876600h)");
             live.kind = Live::Kind::Ramp;
             field = T(live.from);
             return true;
@@ -663,6 +678,7 @@ private:
     int line_ = 0;
     Section section_ = Section::None;
     unsigned seen_ = 0;
+    size_t counts_[size_t(Section::Fault) + 1] = {};
     bool ok_ = true;
     std::string error_;
 };
@@ -679,7 +695,7 @@ bool ParseDuration(std::string_view text, uint64_t& ms) {
     for (const auto& [unit, factor] : kUnits) {
         if (text.substr(digits) == unit) {
             ms = count * factor;
-            return true;
+            return ms <= kMaxDurationMs;
         }
     }
     return false;

@@ -125,7 +125,12 @@ struct Board {
 bool Parse(std::string_view text, const std::string& name, const std::string& folder,
            Board& board, std::string& error);
 
-// A duration: a whole number with the unit ms, s, m or h ("90s").
+// The longest duration and the farthest the board's clock may run: 100
+// years, so that every time in nanoseconds fits a signed 64-bit number.
+constexpr uint64_t kMaxDurationMs = 3155760000000ull;
+
+// A duration: a whole number with the unit ms, s, m or h ("90s"), at most
+// kMaxDurationMs.
 bool ParseDuration(std::string_view text, uint64_t& ms);
 
 // Functions whose block starts with an index that a fault rule may match.

@@ -35,8 +35,9 @@ constexpr const char kUsage[] =
     "DURATION: a whole number with ms, s, m or h (90s); the board and its state file are\n"
     "named by ORNSIM_BOARD and ORNSIM_STATE\n";
 
-// A whole number as board files write it; `unknown` where allowed.
-bool Number(const char* text, int64_t& value, bool allowUnknown) {
+// A whole number as board files write it, in the range of its field
+// (SDWORD or DWORD); `unknown` where allowed.
+bool Number(const char* text, int64_t& value, bool allowUnknown, bool isSigned = false) {
     if (allowUnknown && strcmp(text, "unknown") == 0) {
         value = 0xFFFFFFFF;
         return true;
@@ -44,7 +45,8 @@ bool Number(const char* text, int64_t& value, bool allowUnknown) {
     char* end = nullptr;
     errno = 0;
     long long parsed = strtoll(text, &end, 0);
-    if (*text == '\0' || *end != '\0' || errno != 0 || parsed < INT32_MIN || parsed > UINT32_MAX) return false;
+    const long long least = isSigned ? INT32_MIN : 0, most = isSigned ? INT32_MAX : UINT32_MAX;
+    if (*text == '\0' || *end != '\0' || errno != 0 || parsed < least || parsed > most) return false;
     value = parsed;
     return true;
 }
@@ -62,10 +64,19 @@ struct Ctl {
         return 2;
     }
 
+    // Moves the clock forwards, never past 100 years since power-on, so that
+    // every time in nanoseconds stays a signed 64-bit number.
     int Advance(const char* text) const {
         uint64_t ms = 0;
-        if (!ornsim_board::ParseDuration(text, ms)) return Fail(std::string("bad duration '") + text + "' (e.g. 90s)");
-        std::atomic_ref<int64_t>(live().header().offsetNs).fetch_add(int64_t(ms) * 1000000);
+        if (!ornsim_board::ParseDuration(text, ms))
+            return Fail(std::string("bad duration '") + text + "' (e.g. 90s; at most 876600h)");
+        constexpr int64_t kMaxClockNs = int64_t(ornsim_board::kMaxDurationMs) * 1000000;
+        const int64_t step = int64_t(ms) * 1000000;
+        std::atomic_ref<int64_t> offset(live().header().offsetNs);
+        int64_t now = offset.load();
+        do {
+            if (step > kMaxClockNs - now) return Fail("advance: the board's clock would pass 100 years (876600h)");
+        } while (!offset.compare_exchange_weak(now, now + step));
         return 0;
     }
 
@@ -85,7 +96,7 @@ struct Ctl {
         const std::string_view kind = argv[1];
         size_t slot = 0, item = 0;
         int valueAt = 3;
-        bool unknownAllowed = false;
+        bool unknownAllowed = false, isSigned = false;
         auto index = [&](size_t items) -> bool {
             int64_t n;
             if (!Number(argv[2], n, false) || n < 0 || size_t(n) >= items) return false;
@@ -102,6 +113,7 @@ struct Ctl {
             if (!index(temp ? board().temps.size() : board().volts.size()))
                 return Fail("no " + std::string(kind) + " sensor '" + argv[2] + "' on this board");
             slot = temp ? TempSlot(board(), item) : VoltSlot(board(), item);
+            isSigned = true;
         } else if (kind == "battery") {
             if (!index(board().batteries.size())) return Fail(std::string("no battery '") + argv[2] + "' on this board");
             int f = argc > 3 ? field(argv[3], kBatteryFieldNames) : -1;
@@ -118,8 +130,9 @@ struct Ctl {
         }
         if (argc != valueAt + 1) return Fail("set " + std::string(kind) + ": wrong number of words");
         int64_t value;
-        if (!Number(argv[valueAt], value, unknownAllowed))
-            return Fail(std::string("bad value '") + argv[valueAt] + "'");
+        if (!Number(argv[valueAt], value, unknownAllowed, isSigned))
+            return Fail(std::string("bad value '") + argv[valueAt] + "' (" +
+                        (isSigned ? "-2147483648 to 2147483647" : "0 to 4294967295") + ")");
         LiveSlot& s = live().slot(slot);
         Store(s.value, uint32_t(value));
         Store(s.overridden, 1u);

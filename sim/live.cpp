@@ -51,8 +51,11 @@ int64_t LiveState::Value(size_t slot, const Live& live, int64_t fixed, bool adva
         case Live::Kind::Ramp: {
             const int64_t overNs = int64_t(live.overMs) * 1000000;
             const int64_t at = std::clamp<int64_t>(NowNs(), 0, overNs);
-            // In steps of whole milliseconds, so that the product stays small.
-            return live.from + (live.to - live.from) * (at / 1000000) / int64_t(live.overMs);
+            // In steps of whole milliseconds; the product (up to 2^33 times
+            // 100 years in ms) is taken in a long double, whose 64-bit
+            // mantissa keeps it exact wherever it fits 64 bits.
+            const long double done = (long double)(live.to - live.from) * (long double)(at / 1000000);
+            return live.from + int64_t(done / (long double)live.overMs);
         }
     }
     return fixed;

@@ -101,6 +101,16 @@ struct BadBoard {
 
 void PrintTo(const BadBoard& bad, std::ostream* os) { *os << '"' << bad.error << '"'; }
 
+// One section more than a board may have.
+std::string Repeated(const std::string& section, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += section;
+    return text;
+}
+const std::string kTooManyFaults = Repeated("[fault]\nfunction = 1\nstatus = 1\n", 1025);
+const std::string kTooManyDevices = "[i2c-bus]\nid = 0\n" + Repeated("[i2c-device]\nbus = 0\naddress = 1\nsize = 1\n", 1025);
+const std::string kTooMuchMemory = Repeated("[nvram]\ntype = 0\nsize = 0x1000000\n", 4);
+
 class BoardFileErrors : public ::testing::TestWithParam<BadBoard> {};
 
 TEST_P(BoardFileErrors, NameTheLineOfTheFault) {
@@ -144,7 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = /tmp\n", "4: cannot read file '/tmp': is a directory"},
         BadBoard{"[nvram]\ntype = 0\nsize = 8\nfile = /dev/null\n", "4: cannot read file '/dev/null': not a regular file"},
         BadBoard{"[temp-sensor]\nramp = 40 .. 90\n", "2: ramp must be A .. B over DURATION"},
-        BadBoard{"[temp-sensor]\nramp = 40 .. 90 over 60\n", "2: bad duration in '40 .. 90 over 60' (e.g. 60s, 1500ms, 2m, 1h)"},
+        BadBoard{"[temp-sensor]\nramp = 40 .. 90 over 60\n",
+                 "2: bad duration in '40 .. 90 over 60' (e.g. 60s, 1500ms, 2m, 1h; at most 876600h)"},
+        BadBoard{"[temp-sensor]\nramp = 40 .. 90 over 876601h\n",
+                 "2: bad duration in '40 .. 90 over 876601h' (e.g. 60s, 1500ms, 2m, 1h; at most 876600h)"},
+        BadBoard{kTooManyFaults.c_str(), "3073: more than 1024 [fault] sections"},
+        BadBoard{kTooManyDevices.c_str(), "4099: more than 1024 [i2c-device] sections"},
+        BadBoard{kTooMuchMemory.c_str(), "12: the board's memories come to 67109120 bytes, more than 67108864 (64 MiB)"},
         BadBoard{"[temp-sensor]\nvalues = 45, x\n", "2: bad number 'x'"},
         BadBoard{"[battery]\nremaining = 1, 0x100000000\n", "2: bad number '0x100000000'"},
         BadBoard{"[watchdog]\nunit = us\n", "2: expected s or ms"},

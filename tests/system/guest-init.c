@@ -222,6 +222,31 @@ static int direction_flag(char* why, size_t size) {
     return ok;
 }
 
+/* After the firmware has been entered, no mapping of the process is both
+ * writable and executable but the firmware's own window of /dev/mem. */
+static int no_writable_code(char* why, size_t size) {
+    BOARDINFO info;
+    if (!OrnOpen() || !OrnGetBoardInfo(&info)) return snprintf(why, size, "OrnOpen or OrnGetBoardInfo failed"), 0;
+    FILE* maps = fopen("/proc/self/maps", "r");
+    if (maps == NULL) return snprintf(why, size, "no /proc/self/maps"), 0;
+    char line[512];
+    int ok = 1, window = 0;
+    while (fgets(line, sizeof line, maps)) {
+        char perms[5] = "";
+        if (sscanf(line, "%*s %4s", perms) != 1 || strncmp(perms, "rwx", 3) != 0) continue;
+        if (strstr(line, "/dev/mem") != NULL) {
+            window = 1;
+            continue;
+        }
+        ok = 0;
+        snprintf(why, size, "writable code: %s", line);
+    }
+    fclose(maps);
+    OrnClose();
+    if (ok && !window) return snprintf(why, size, "the firmware window is not among the mappings"), 0;
+    return ok;
+}
+
 static void tool_case(const char* name, char* const argv[], int status, const char* text) {
     struct run r;
     run(&r, -1, argv, no_env);
@@ -256,6 +281,7 @@ static void rom_cases(void) {
     in_child("rom-threads-before-open", threads_before_open);
     in_child("rom-open-in-a-worker", open_in_a_worker);
     in_child("rom-direction-flag", direction_flag);
+    in_child("rom-no-writable-code", no_writable_code);
     expect_open_failure("rom-non-root", 65534, no_env, NULL);
     expect_open_failure("rom-non-root-debug", 65534, debug_env, "opening /dev/mem failed: Permission denied");
     if (mount("devtmpfs", "/dev", "devtmpfs", MS_REMOUNT | MS_NOEXEC, NULL) == 0) {
