@@ -88,7 +88,9 @@ back:
         call here
 here:
         pop ecx
-        add ecx, back64 - here
+        .att_syntax                 /* a difference of labels as an immediate, for every assembler */
+        addl $(back64 - here), %ecx
+        .intel_syntax noprefix
         movzx eax, word ptr [ebp + 50]
         push eax
         push ecx

@@ -8,11 +8,16 @@
 
 #include <cstdint>
 
+// A running board, as the virtual board's C interface names it: the same
+// type, so that every call through the pointers below has the exact type of
+// the function it reaches.
+struct ornsim;
+
 namespace orn {
 
 // The virtual board's C interface, as the library uses it.
 struct VirtualBoard {
-    struct Instance;
+    using Instance = ::ornsim;
     using Resolver = void* (*)(void* context, uint16_t selector, uint32_t offset);
     Instance* (*start)();
     int (*hasZoka)(const Instance*);
