@@ -5,11 +5,13 @@
 // memory mapped from /dev/mem and entered with I/O privilege level 3, and
 // the processor's port instructions.
 #include <fcntl.h>
+#include <sys/shm.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "backend.h"
+#include "board-lock.h"
 #include "bios32.h"
 #include "gate.h"
 #include "internal.h"
@@ -35,7 +37,40 @@ int RaiseIopl() { return iopl(3); }
 
 const FirmwareSource kDevMem = {OpenDevMem, close, RaiseIopl};
 
-int Open() { return InitZokaBios(kDevMem); }
+// The board's lock lives in a System V shared memory segment of this key
+// ("ORNS"): it needs no mounted file system, so it serves in an initramfs
+// too. The first process creates it (zero-filled) and sets the lock up;
+// every process keeps it attached for its lifetime.
+constexpr key_t kBoardLockKey = 0x4F524E53;
+board_lock::Area* gBoardLock = nullptr;
+
+bool AttachBoardLock() {
+    if (gBoardLock != nullptr) return true;
+    int id = shmget(kBoardLockKey, sizeof(board_lock::Area), IPC_CREAT | 0600);
+    if (id < 0) {
+        orn::DebugStep("the board's call lock (System V shared memory, key 0x4f524e53)", errno,
+                       errno == ENOSYS ? "the kernel has no System V IPC (CONFIG_SYSVIPC)"
+                                       : "another user's segment of that key is in the way (ipcs -m)");
+        return false;
+    }
+    void* area = shmat(id, nullptr, 0);
+    if (area == reinterpret_cast<void*>(-1)) {
+        orn::DebugStep("attaching the board's call lock", errno, "the segment belongs to another user (ipcs -m)");
+        return false;
+    }
+    if (!board_lock::Prepare(*static_cast<board_lock::Area*>(area))) {
+        orn::DebugStep("setting up the board's call lock", 0, "the C library has no robust process-shared mutex");
+        shmdt(area);
+        return false;
+    }
+    gBoardLock = static_cast<board_lock::Area*>(area);
+    return true;
+}
+
+int Open() { return AttachBoardLock() ? InitZokaBios(kDevMem) : 0; }
+
+bool LockCalls() { return board_lock::Take(*gBoardLock) == board_lock::Taken::kHolderDied; }
+void UnlockCalls() { board_lock::Release(*gBoardLock); }
 
 DWORD InPort(int width, WORD port) {
     DWORD value = 0;
@@ -69,4 +104,5 @@ void OutPort(int width, WORD port, DWORD value) {
 
 const orn::Backend orn::kBoardBackend = {
     "board", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, RaiseIopl,
+    LockCalls, UnlockCalls,
 };

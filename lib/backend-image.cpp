@@ -142,9 +142,13 @@ int Open() { return InitZokaBios(kImage); }
 DWORD InPort(int width, WORD port) { return orn::kVirtualBackend.portIn(width, port); }
 void OutPort(int width, WORD port, DWORD value) { orn::kVirtualBackend.portOut(width, port, value); }
 int RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
+// The board behind the image is the virtual board: its lock.
+bool LockCalls() { return gSim->lock(gBoard) == 1; }
+void UnlockCalls() { gSim->unlock(gBoard); }
 
 }  // namespace
 
 const orn::Backend orn::kImageBackend = {
     "image", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, RaiseIopl,
+    LockCalls, UnlockCalls,
 };

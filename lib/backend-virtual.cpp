@@ -82,8 +82,11 @@ int RaiseIopl() {
     return sim && sim->iopl() ? 0 : -1;
 }
 
+bool LockCalls() { return gSim->lock(gInstance) == 1; }
+void UnlockCalls() { gSim->unlock(gInstance); }
+
 }  // namespace
 
 const orn::Backend orn::kVirtualBackend = {
-    "virtual", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, RaiseIopl,
+    "virtual", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, RaiseIopl, LockCalls, UnlockCalls,
 };

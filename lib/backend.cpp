@@ -35,12 +35,33 @@ thread_local const char* tDebugBackend = nullptr;
 // nullptr for every variable: it takes no direction from its caller.
 const char* Environment(const char* name) { return secure_getenv(name); }
 
+// Test-only: firmware calls without the board's lock, to show what it
+// prevents. Read at each open.
+std::atomic<bool> gBoardLockOff{false};
+
+}  // namespace
+
 bool Debugging() {
     const char* debug = Environment("ORNSYS_DEBUG");
     return debug != nullptr && strcmp(debug, "1") == 0;
 }
 
-}  // namespace
+Lock::Lock() {
+    // A signal may interrupt the wait; the firmware call must still run
+    // with the semaphore held, so wait again.
+    while (sem_wait(&hSem) != 0 && errno == EINTR) {
+    }
+    backend_ = bInit ? OpenBackend() : nullptr;
+    boardLocked_ = backend_ != nullptr && !gBoardLockOff.load(std::memory_order_relaxed);
+    if (boardLocked_ && backend_->lockCalls() && Debugging())
+        fprintf(stderr, "ornsys: %s backend: a process died inside a firmware call holding the board's lock; "
+                        "this call goes on\n", backend_->name);
+}
+
+Lock::~Lock() {
+    if (boardLocked_) backend_->unlockCalls();
+    sem_post(&hSem);
+}
 
 const Backend* ChooseBackend() {
     const char* wanted = Environment("ORNSYS_BACKEND");
@@ -74,6 +95,8 @@ void DebugNote(const char* what) {
 bool StartBackend() {
     const Backend* backend = ChooseBackend();
     if (backend == nullptr) return false;
+    const char* off = Environment("ORNSYS_TEST_NO_BOARD_LOCK");
+    gBoardLockOff.store(off != nullptr && strcmp(off, "1") == 0, std::memory_order_relaxed);
     SetDebugBackend(backend->name);
     if (backend->open() == 0) return false;
     DebugNote("firmware started");

@@ -28,6 +28,12 @@ struct Backend {
     DWORD (*portIn)(int width, WORD port);
     void (*portOut)(int width, WORD port, DWORD value);
     int (*raiseIoPrivilege)();  // 0 or -1, like iopl(3)
+    // The board's lock around each firmware call (or byte loop), shared by
+    // every process that calls this board: taken after the library's own
+    // semaphore, released before it. True when the holder before this
+    // caller died holding it.
+    bool (*lockCalls)();
+    void (*unlockCalls)();
 };
 
 extern const Backend kBoardBackend;    // backend-board.cpp
@@ -48,6 +54,7 @@ const Backend* OpenBackend();
 void SetDebugBackend(const char* name);
 // With ORNSYS_DEBUG=1: one line saying what the backend did.
 void DebugNote(const char* what);
+bool Debugging();
 
 // OrnOpen's and OrnClose's part: start the chosen backend (false: none, or
 // it failed) and end the open one (false: it could not be released).

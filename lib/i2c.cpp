@@ -14,6 +14,7 @@ BOOL BlockTransfer(DWORD function, BYTE busid, BYTE devaddr, WORD offset, BYTE* 
                    BYTE protocol) {
     if (!orn::Enter({buffer, count})) return FALSE;
     orn::Lock lock;
+    if (!lock) return orn::Closed();
     FarBuffer far(buffer, *count);
     if (!far.valid()) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     zoka::I2CTransferBlock block{busid, devaddr, offset, far.get(), *count, protocol};

@@ -101,19 +101,36 @@ inline bool Fail(DWORD code) {
     return false;
 }
 
-// Holds hSem for its lifetime; a firmware call runs only inside one.
+struct Backend;
+
+// Holds hSem for its lifetime and, while the library is open, the board's
+// lock that serialises firmware calls across processes (always in this
+// order). A firmware call runs only inside one. False when the library was
+// closed before the lock was had: the call returns FALSE with last error 0.
 class Lock {
 public:
     Lock();
-    ~Lock() { sem_post(&hSem); }
+    ~Lock();
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
+    explicit operator bool() const { return backend_ != nullptr; }
+
+private:
+    const Backend* backend_;
+    bool boardLocked_ = false;
 };
+
+// A call that found the library closed under the lock: FALSE, last error 0.
+inline bool Closed() {
+    dwLastErrorCode = ORN_SUCCESS;
+    return false;
+}
 
 // Calls the firmware with the lock held by the caller; stores the status.
 // The result is this call's own status, not a read-back of the shared last
 // error, which another thread may have overwritten meanwhile.
 inline bool Gate(DWORD function, void* block) {
+    if (!bInit) return Closed();  // closed while this call waited for the lock
     const DWORD status = CallZOKAFunction(function, block);
     dwLastErrorCode = status;
     return status == ORN_SUCCESS;

@@ -76,6 +76,7 @@ constexpr DWORD kPassThruBytes = 4;
 ORNAPI BOOL OrnOEMPassThru(DWORD value, BYTE* buffer) {
     if (!orn::Enter({buffer})) return FALSE;
     orn::Lock lock;
+    if (!lock) return orn::Closed();
     FarBuffer far(buffer, kPassThruBytes);
     if (!far.valid()) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     zoka::PassThruBlock block{value, far.get()};

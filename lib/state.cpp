@@ -3,6 +3,7 @@
 // Library state: open and close, versions, the last error and its messages.
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "backend.h"
 #include "internal.h"
@@ -19,14 +20,10 @@ constexpr WORD kVersion = 0x8206;
 
 constexpr const char* kUnknownCode = "invalid error code!!\n";
 
-}  // namespace
+std::mutex gOpenClose;
+bool gSemaphoreMade = false;  // under gOpenClose
 
-orn::Lock::Lock() {
-    // A signal may interrupt the wait; the firmware call must still run
-    // with the semaphore held, so wait again.
-    while (sem_wait(&hSem) != 0 && errno == EINTR) {
-    }
-}
+}  // namespace
 
 BOOL findOrnErrString(DWORD code, char* buffer, DWORD length) {
     const char* message = zoka::StatusMessage(code);
@@ -37,11 +34,19 @@ BOOL findOrnErrString(DWORD code, char* buffer, DWORD length) {
 extern "C" {
 
 // Opening an open library changes nothing: the semaphore and the firmware
-// window in use stay as they are.
+// window in use stay as they are. Open and close take turns, and the
+// semaphore, made at the first open, lives as long as the process: a call
+// that waits for it while the library closes wakes to find the library
+// closed and returns FALSE with last error 0, instead of waiting on a
+// destroyed semaphore or entering a released window.
 ORNAPI BOOL OrnOpen(void) {
     dwLastErrorCode = ORN_SUCCESS;
+    std::lock_guard turn(gOpenClose);
     if (bInit) return TRUE;
-    if (sem_init(&hSem, 0, 1) != 0) return orn::Fail(ORN_DLL_CREATE_MUTEX);
+    if (!gSemaphoreMade) {
+        if (sem_init(&hSem, 0, 1) != 0) return orn::Fail(ORN_DLL_CREATE_MUTEX);
+        gSemaphoreMade = true;
+    }
     if (!orn::StartBackend()) return orn::Fail(ORN_DLL_START_FAILED);
     bInit = TRUE;
     return TRUE;
@@ -49,15 +54,17 @@ ORNAPI BOOL OrnOpen(void) {
 
 ORNAPI BOOL OrnClose(void) {
     dwLastErrorCode = ORN_SUCCESS;
+    std::lock_guard turn(gOpenClose);
     if (!bInit) return FALSE;
-    // Let a firmware call in progress end first; the semaphore is not
-    // posted again, it is destroyed.
+    // A firmware call in progress ends first; those that wait after it see
+    // the library closed.
     while (sem_wait(&hSem) != 0 && errno == EINTR) {
     }
-    sem_destroy(&hSem);
-    if (!orn::StopBackend()) return orn::Fail(ORN_DLL_START_FAILED);
     bInit = FALSE;
-    return TRUE;
+    const bool released = orn::StopBackend();
+    if (!released) bInit = TRUE;  // still open, on the backend that could not be released
+    sem_post(&hSem);
+    return released ? TRUE : orn::Fail(ORN_DLL_START_FAILED);
 }
 
 ORNAPI BOOL OrnGetDllVersion(DWORD* version) {

@@ -54,7 +54,8 @@ void Load() {
     if (Bind(handle, "ornsim_start", b.start) && Bind(handle, "ornsim_has_zoka", b.hasZoka) &&
         Bind(handle, "ornsim_call", b.call) && Bind(handle, "ornsim_stop", b.stop) &&
         Bind(handle, "ornsim_port_in", b.portIn) && Bind(handle, "ornsim_port_out", b.portOut) &&
-        Bind(handle, "ornsim_iopl", b.iopl)) {
+        Bind(handle, "ornsim_iopl", b.iopl) && Bind(handle, "ornsim_lock", b.lock) &&
+        Bind(handle, "ornsim_unlock", b.unlock)) {
         gLoaded = &gBoard;
         return;
     }

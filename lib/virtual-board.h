@@ -26,6 +26,10 @@ struct VirtualBoard {
     uint32_t (*portIn)(int width, uint16_t port);
     void (*portOut)(int width, uint16_t port, uint32_t value);
     int (*iopl)();
+    // The board's lock shared by the processes of one state file; lock
+    // answers 1 when its holder died holding it.
+    int (*lock)(Instance*);
+    void (*unlock)(Instance*);
 };
 
 // The loaded board, or nullptr (after a DebugStep line) when it cannot be

@@ -547,6 +547,7 @@ uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver reso
         abort();
     }
     inside = true;
+    memory.Enter();
     if (board.watchdogTimer) CheckWatchdog();
     auto* block = static_cast<BYTE*>(blockPointer);
     std::string line;
@@ -570,6 +571,7 @@ uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver reso
         appendBlock();
         trace->Line(line);
     }
+    memory.Leave();
     inside = false;
     return status;
 }

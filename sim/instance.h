@@ -55,6 +55,14 @@ public:
 
     struct StateHeader;
 
+    // The board's call lock of a shared state file (nothing without one):
+    // LockCalls answers 1 when the holder died holding it.
+    int LockCalls();
+    void UnlockCalls();
+    // Marks this process inside the firmware for the length of a call.
+    void Enter() const;
+    void Leave() const;
+
 private:
     struct Region {
         size_t at, size, locksAt, blocks;
@@ -67,6 +75,7 @@ private:
     BYTE* base_ = nullptr;
     size_t length_ = 0;
     bool mapped_ = false;
+    StateHeader* shared_ = nullptr;  // the state file's head, when mapped
     std::vector<BYTE> heap_;
     size_t displayAt_ = 0, portsAt_ = 0, configAt_ = 0, configSize_ = 0;
     std::vector<Region> nvrams_, devices_;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+#include "board-lock.h"
 #include "instance.h"
 #include "regular-file.h"
 
@@ -24,7 +26,7 @@ namespace ornsim_impl {
 namespace {
 
 constexpr size_t kPortCount = 0x10000;
-constexpr char kStateMagic[8] = {'O', 'R', 'N', 'S', 'I', 'M', 'S', '1'};
+constexpr char kStateMagic[8] = {'O', 'R', 'N', 'S', 'I', 'M', 'S', '2'};
 
 
 uint64_t Fnv1a(uint64_t hash, const void* data, size_t length) {
@@ -83,15 +85,18 @@ bool WriteAll(int fd, const void* data, size_t length) {
 
 }  // namespace
 
-#pragma pack(push, 1)
+// The file's head: what it was made for, then what the processes that
+// share it share besides the memories: the board's call lock, and which
+// process is inside the firmware.
 struct Memory::StateHeader {
     char magic[8];
     uint64_t fingerprint;
     uint64_t length;
-    BYTE reserved[40];
+    uint32_t insidePid;
+    BYTE reserved[36];
+    board_lock::Area lock;
 };
-#pragma pack(pop)
-static_assert(sizeof(Memory::StateHeader) == 64);
+static_assert(sizeof(Memory::StateHeader) == 128 && offsetof(Memory::StateHeader, lock) == 64);
 
 // A process killed in the middle of a line leaves it cut; the next one to
 // open the trace starts on a new line, so every line it writes is whole.
@@ -249,11 +254,51 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
         error = "ornsim: " + name + ": cannot map state file: " + strerror(errno);
         return false;
     }
+    auto* head = static_cast<StateHeader*>(map);
+    if (!board_lock::Prepare(head->lock)) {
+        munmap(map, sizeof(StateHeader) + length_);
+        error = "ornsim: " + name + ": cannot set up the board's lock in the state file";
+        return false;
+    }
     mapped_ = true;
+    shared_ = head;
     base_ = static_cast<BYTE*>(map) + sizeof(StateHeader);
     heap_.clear();
     heap_.shrink_to_fit();
     return true;
+}
+
+int Memory::LockCalls() {
+    if (shared_ == nullptr) return 0;
+    return board_lock::Take(shared_->lock) == board_lock::Taken::kHolderDied ? 1 : 0;
+}
+
+void Memory::UnlockCalls() {
+    if (shared_ != nullptr) board_lock::Release(shared_->lock);
+}
+
+// A real board's firmware serves one caller at a time; two processes inside
+// it at once (a library that does not take the board's lock) abort, so
+// that the fault cannot go unseen. A process that died inside leaves its
+// number behind, and the next one takes over.
+void Memory::Enter() const {
+    if (shared_ == nullptr) return;
+    std::atomic_ref<uint32_t> inside(shared_->insidePid);
+    const uint32_t self = uint32_t(getpid());
+    uint32_t other = 0;
+    while (!inside.compare_exchange_strong(other, self)) {
+        if (other == self) return;
+        if (kill(pid_t(other), 0) == 0 || errno == EPERM) {
+            fputs("ornsim: entered by two processes at once\n", stderr);
+            abort();
+        }
+    }
+}
+
+void Memory::Leave() const {
+    if (shared_ == nullptr) return;
+    uint32_t self = uint32_t(getpid());
+    std::atomic_ref<uint32_t>(shared_->insidePid).compare_exchange_strong(self, 0);
 }
 
 Memory::~Memory() {
@@ -390,6 +435,10 @@ void ornsim_port_out(int width, uint16_t port, uint32_t value) {
         TracePort(sim, format.c_str(), port, unsigned(width), value);
     }
 }
+
+int ornsim_lock(ornsim* sim) { return sim->memory.LockCalls(); }
+
+void ornsim_unlock(ornsim* sim) { sim->memory.UnlockCalls(); }
 
 int ornsim_control(int argc, char** argv) { return ornsim_impl::Control(argc, argv, stdout, stderr); }
 

@@ -42,6 +42,13 @@ ORNSIM_API void ornsim_port_out(int width, uint16_t port, uint32_t value);
 /* Whether the board lets the process raise its I/O privilege: 1 or 0. */
 ORNSIM_API int ornsim_iopl(void);
 
+/* The board's lock, shared by the processes that use one state file (no
+ * effect without one): taken around each firmware call (or byte loop) by
+ * the library. ornsim_lock answers 1 when the holder before died holding
+ * it, else 0. */
+ORNSIM_API int ornsim_lock(ornsim* sim);
+ORNSIM_API void ornsim_unlock(ornsim* sim);
+
 /* ornsim-ctl: steers the board named by ORNSIM_BOARD through its state file
  * ORNSIM_STATE; the words are those of its command line. The exit status. */
 ORNSIM_API int ornsim_control(int argc, char** argv);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <thread>
 
+#include <sys/wait.h>
+
 #include "board-fixture.h"
 #include "board.h"
 
@@ -184,6 +186,98 @@ TEST_F(Threads, PortReaderAgainstAnOpenCloseLoop) {
     EXPECT_EQ(wrong, 0);
     EXPECT_GE(reads, 2000);
     EXPECT_GE(opens, 300);
+}
+
+}  // namespace
+
+namespace {
+
+using Processes = BoardTest;
+
+// A call racing OrnClose runs to its end before the close, or returns FALSE
+// with last error 0 (no call here sets any other code); it never waits
+// forever nor enters a released window. Reopening under calls works.
+TEST_F(Processes, CallsRacingCloseAndReopenEndCleanly) {
+    unsetenv("ORNSIM_TRACE");
+    ASSERT_TRUE(OrnOpen());
+    std::atomic<bool> done{false};
+    std::atomic<long> good{0}, refused{0}, wrong{0};
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 4; ++t) {
+        callers.emplace_back([&] {
+            while (!done) {
+                BOARDINFO info{};
+                if (OrnGetBoardInfo(&info)) {
+                    (strncmp(info.HWPlatform, "ORN-EPC-3510", 12) == 0 ? good : wrong)++;
+                } else {
+                    DWORD code = 0xDEAD;
+                    OrnGetLastError(&code, nullptr, 0);
+                    (code == 0 ? refused : wrong)++;
+                }
+            }
+        });
+    }
+    int rounds = 0;
+    for (; rounds < 300 && OrnClose() && OrnOpen(); ++rounds) {
+    }
+    done = true;
+    for (auto& caller : callers) caller.join();
+    EXPECT_EQ(rounds, 300);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(good, 0);
+    EXPECT_TRUE(OrnClose());
+    printf("close/open under calls: %d rounds, %ld calls done, %ld found it closed\n", rounds, long(good),
+           long(refused));
+}
+
+// One process's share of the hammering: its own NVRAM bytes, flash block
+// and EEPROM bytes written and read back, and the watchdog. The number of
+// wrong answers.
+int Hammer(int id, int rounds) {
+    if (!OrnOpen()) return 100;
+    int wrong = 0;
+    for (int r = 0; r < rounds; ++r) {
+        BYTE data[8], back[8];
+        for (int i = 0; i < 8; ++i) data[i] = BYTE(id * 16 + r + i);
+        auto same = [&](bool done) {
+            if (!done || memcmp(data, back, sizeof data) != 0) ++wrong;
+            memset(back, 0, sizeof back);
+        };
+        DWORD count = 0;
+        same(OrnWriteNVRam(1, DWORD(id) * 8, 8, data, &count) && OrnReadNVRam(1, DWORD(id) * 8, 8, back, &count));
+        const DWORD flashAt = DWORD(id) * 0x1000 + DWORD(r % 512) * 8;
+        same(OrnNVDeviceRaw(3, DWORD(id), 0) && OrnWriteNVRam(3, flashAt, 8, data, &count) &&
+             OrnReadNVRam(3, flashAt, 8, back, &count));
+        DWORD written = 8, read = 8;
+        same(OrnI2CWriteBlock(1, 0x57, WORD(id * 8), data, &written, 1) &&
+             OrnI2CReadBlock(1, 0x57, WORD(id * 8), back, &read, 1));
+        if (!OrnWDConfig(0, 60, 1) || !OrnWDTrigger()) ++wrong;
+    }
+    OrnWDConfig(0, 0, 0);
+    OrnClose();
+    return wrong < 100 ? wrong : 99;
+}
+
+// Processes that share one virtual board's state file take turns inside
+// its firmware, as on a real board: one that found another inside would
+// abort ("ornsim: entered by two processes at once").
+TEST_F(Processes, SeveralProcessesOnOneStateFileTakeTurns) {
+    unsetenv("ORNSIM_TRACE");
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());  // the state file, made once
+    ASSERT_TRUE(OrnClose());
+    std::vector<pid_t> children;
+    for (int id = 0; id < 4; ++id) {
+        pid_t pid = fork();
+        if (pid == 0) _exit(Hammer(id, 300));
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "wrong answers";
+    }
 }
 
 }  // namespace
