@@ -39,8 +39,8 @@ const FirmwareSource kDevMem = {OpenDevMem, close, RaiseIopl};
 
 // The board's lock lives in a System V shared memory segment of this key
 // ("ORNS"): it needs no mounted file system, so it serves in an initramfs
-// too. The first process creates it (zero-filled) and sets the lock up;
-// every process keeps it attached for its lifetime.
+// too. The first process creates it (zero-filled: a free lock); every
+// process keeps it attached for its lifetime.
 constexpr key_t kBoardLockKey = 0x4F524E53;
 board_lock::Area* gBoardLock = nullptr;
 
@@ -58,16 +58,16 @@ bool AttachBoardLock() {
         orn::DebugStep("attaching the board's call lock", errno, "the segment belongs to another user (ipcs -m)");
         return false;
     }
-    if (!board_lock::Prepare(*static_cast<board_lock::Area*>(area))) {
-        orn::DebugStep("setting up the board's call lock", 0, "the C library has no robust process-shared mutex");
-        shmdt(area);
-        return false;
-    }
     gBoardLock = static_cast<board_lock::Area*>(area);
     return true;
 }
 
-int Open() { return AttachBoardLock() ? InitZokaBios(kDevMem) : 0; }
+int Open() {
+    if (InitZokaBios(kDevMem) == 0) return 0;
+    if (AttachBoardLock()) return 1;
+    ExitZokaBios();
+    return 0;
+}
 
 bool LockCalls() { return board_lock::Take(*gBoardLock) == board_lock::Taken::kHolderDied; }
 void UnlockCalls() { board_lock::Release(*gBoardLock); }

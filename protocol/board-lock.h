@@ -2,16 +2,21 @@
 // Copyright (c) 2026 The ornsys authors
 //
 // board-lock.h - one firmware call at a time per board, across processes:
-// a robust, process-shared mutex in memory that every process calling the
-// board's firmware maps (a System V shared memory segment for a real
-// board, the state file for the virtual one). Robust: a process killed
-// while it holds the lock does not block the others; the next one takes
-// the lock over. The first process to map the area sets the mutex up.
+// a lock word in memory that every process calling the board's firmware
+// maps (a System V shared memory segment for a real board, the state file
+// for the virtual one). The word holds the holder's process ID, so 32-bit
+// and 64-bit processes share it alike (a C library's mutex differs between
+// the two), and a holder that died is recognised: the next process takes
+// the lock over instead of waiting for ever. Waiters sleep on the word (a
+// futex) and look again every 20 ms, since a dead holder wakes nobody.
+// Processes that share a board share a PID namespace.
 #pragma once
 
-#include <pthread.h>
-#include <sched.h>
+#include <linux/futex.h>
+#include <signal.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -20,54 +25,51 @@
 namespace board_lock {
 
 // The area as it lies in shared memory; 64 bytes on every architecture.
+// All zero is a free lock.
 struct alignas(8) Area {
-    uint32_t state;  // 0: not set up, 1: being set up, 2: ready
-    uint32_t reserved;
-    unsigned char mutex[56];
+    uint32_t holder;  // the holder's process ID, with kWaiters; 0: free
+    uint32_t reserved[15];
 };
 static_assert(sizeof(Area) == 64);
-static_assert(sizeof(pthread_mutex_t) <= sizeof(Area::mutex));
 
-enum class Taken { kFine, kHolderDied, kFailed };
+constexpr uint32_t kWaiters = 0x80000000u;  // someone sleeps on the word
 
-inline pthread_mutex_t* Mutex(Area& area) { return reinterpret_cast<pthread_mutex_t*>(area.mutex); }
+enum class Taken { kFine, kHolderDied };
 
-// Makes the area's mutex usable; false when it cannot be set up. A process
-// that finds another one setting it up waits for it, at most a second (one
-// killed in the middle leaves it to the next).
-inline bool Prepare(Area& area) {
-    std::atomic_ref<uint32_t> state(area.state);
-    uint32_t seen = 0;
-    if (!state.compare_exchange_strong(seen, 1, std::memory_order_acquire)) {
-        for (int waited = 0; seen == 1 && waited < 1000; ++waited) {
-            const timespec millisecond{0, 1000000};
-            nanosleep(&millisecond, nullptr);
-            seen = state.load(std::memory_order_acquire);
-        }
-        if (seen == 2) return true;
-    }
-    pthread_mutexattr_t attributes;
-    if (pthread_mutexattr_init(&attributes) != 0) return false;
-    bool made = pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED) == 0 &&
-                pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST) == 0 &&
-                pthread_mutex_init(Mutex(area), &attributes) == 0;
-    pthread_mutexattr_destroy(&attributes);
-    if (made) state.store(2, std::memory_order_release);
-    return made;
-}
+inline bool Alive(uint32_t pid) { return kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 
 // Takes the lock. kHolderDied: the process that held it ended without
-// giving it back; it is now this caller's, and consistent again.
+// giving it back; the lock is now this caller's.
 inline Taken Take(Area& area) {
-    const int result = pthread_mutex_lock(Mutex(area));
-    if (result == 0) return Taken::kFine;
-    if (result == EOWNERDEAD) {
-        pthread_mutex_consistent(Mutex(area));
-        return Taken::kHolderDied;
+    std::atomic_ref<uint32_t> word(area.holder);
+    const uint32_t self = uint32_t(getpid());
+    uint32_t seen = 0;
+    if (word.compare_exchange_strong(seen, self, std::memory_order_acquire)) return Taken::kFine;
+    for (;;) {
+        // Once this caller has waited, others may sleep too: the word keeps
+        // saying so, and the release wakes one of them.
+        if (seen == 0) {
+            if (word.compare_exchange_strong(seen, self | kWaiters, std::memory_order_acquire)) return Taken::kFine;
+            continue;
+        }
+        if (!Alive(seen & ~kWaiters)) {
+            if (word.compare_exchange_strong(seen, self | kWaiters, std::memory_order_acquire))
+                return Taken::kHolderDied;
+            continue;
+        }
+        if (!(seen & kWaiters)) {
+            if (!word.compare_exchange_strong(seen, seen | kWaiters, std::memory_order_relaxed)) continue;
+            seen |= kWaiters;
+        }
+        const timespec wait{0, 20000000};
+        syscall(SYS_futex, &area.holder, FUTEX_WAIT, seen, &wait, nullptr, 0);
+        seen = word.load(std::memory_order_relaxed);
     }
-    return Taken::kFailed;
 }
 
-inline void Release(Area& area) { pthread_mutex_unlock(Mutex(area)); }
+inline void Release(Area& area) {
+    const uint32_t was = std::atomic_ref<uint32_t>(area.holder).exchange(0, std::memory_order_release);
+    if (was & kWaiters) syscall(SYS_futex, &area.holder, FUTEX_WAKE, 1, nullptr, nullptr, 0);
+}
 
 }  // namespace board_lock

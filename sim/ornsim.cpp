@@ -254,14 +254,8 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
         error = "ornsim: " + name + ": cannot map state file: " + strerror(errno);
         return false;
     }
-    auto* head = static_cast<StateHeader*>(map);
-    if (!board_lock::Prepare(head->lock)) {
-        munmap(map, sizeof(StateHeader) + length_);
-        error = "ornsim: " + name + ": cannot set up the board's lock in the state file";
-        return false;
-    }
     mapped_ = true;
-    shared_ = head;
+    shared_ = static_cast<StateHeader*>(map);
     base_ = static_cast<BYTE*>(map) + sizeof(StateHeader);
     heap_.clear();
     heap_.shrink_to_fit();

@@ -293,6 +293,131 @@ static void rom_cases(void) {
     cost();
 }
 
+/* ---- several programs on one board ---- */
+
+enum { kCmosRounds = 20000 };
+
+static BYTE reader_pattern(int base, int i) { return (BYTE)(base ^ (i * 37 + 11)); }
+
+/* One process of the CMOS case: 20000 times it reads its own 8 bytes of
+ * CMOS through the firmware (the writer writes them first, new values each
+ * time) and counts the bytes that come back wrong: another process's
+ * register, had the two index/data port pairs interleaved. */
+static int cmos_role(const char* role, int base) {
+    const int writer = strcmp(role, "writer") == 0;
+    if (!OrnOpen()) {
+        printf("ORNSYS-SYSTEM: cmos %s%s open failed\n", role, suffix);
+        return 1;
+    }
+    long wrong = 0;
+    BYTE want[8], got[8];
+    DWORD count;
+    for (int i = 0; i < 8; ++i) want[i] = reader_pattern(base, i);
+    for (int round = 0; round < kCmosRounds; ++round) {
+        if (writer) {
+            for (int i = 0; i < 8; ++i) want[i] = (BYTE)(round + i * 29);
+            if (!OrnWriteNVRam(0, (DWORD)base, 8, want, &count)) wrong += 8;
+        }
+        memset(got, 0, sizeof got);
+        if (!OrnReadNVRam(0, (DWORD)base, 8, got, &count)) wrong += 8;
+        for (int i = 0; i < 8; ++i) wrong += got[i] != want[i];
+    }
+    OrnClose();
+    printf("ORNSYS-SYSTEM: cmos %s%s 0x%02x wrong %ld\n", role, suffix, base, wrong);
+    return wrong == 0 ? 0 : 2;
+}
+
+/* Starts a program with its output (both streams) on a pipe. */
+static pid_t start(char* const argv[], char* const envp[], int* out) {
+    int pipefd[2];
+    if (pipe(pipefd) != 0) abort();
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipefd[1], 1);
+        dup2(pipefd[1], 2);
+        close(pipefd[0]);
+        execve(argv[0], argv, envp);
+        _exit(127);
+    }
+    close(pipefd[1]);
+    *out = pipefd[0];
+    return pid;
+}
+
+/* Two readers and a writer of separate CMOS ranges at once (a 32-bit and a
+ * 64-bit process among them where the kernel runs both); the bytes they
+ * found wrong, or -1 when one could not run. */
+static long cmos_processes(char** env) {
+    const int bases[3] = {0x60, 0x68, 0x70};
+    if (!OrnOpen()) return -1;
+    DWORD count;
+    for (int r = 0; r < 2; ++r) {
+        BYTE pattern[8];
+        for (int i = 0; i < 8; ++i) pattern[i] = reader_pattern(bases[r], i);
+        OrnWriteNVRam(0, (DWORD)bases[r], 8, pattern, &count);
+    }
+    OrnClose();
+    struct utsname machine;
+    const int both = uname(&machine) == 0 && strcmp(machine.machine, "x86_64") == 0 && access("/init64", X_OK) == 0;
+    const char* wide = both ? "/init64" : "/init";
+    const char* programs[3] = {"/init", wide, wide};
+    const char* roles[3] = {"reader", "reader", "writer"};
+    pid_t pids[3];
+    int outs[3];
+    for (int p = 0; p < 3; ++p) {
+        char base[8];
+        snprintf(base, sizeof base, "0x%02x", bases[p]);
+        char* argv[] = {(char*)programs[p], "cmos", (char*)roles[p], base, NULL};
+        pids[p] = start(argv, env, &outs[p]);
+    }
+    long wrong = 0;
+    for (int p = 0; p < 3; ++p) {
+        char text[512];
+        ssize_t n = read(outs[p], text, sizeof text - 1);
+        text[n > 0 ? n : 0] = '\0';
+        close(outs[p]);
+        int status;
+        waitpid(pids[p], &status, 0);
+        fputs(text, stdout);
+        const char* at = strstr(text, " wrong ");
+        if (at == NULL || !WIFEXITED(status)) {
+            printf("ORNSYS-SYSTEM: cmos %s %s ended with %s %d\n", programs[p], roles[p],
+                   WIFEXITED(status) ? "exit" : "signal", WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
+            return -1;
+        }
+        wrong += strtol(at + 7, NULL, 10);
+    }
+    return wrong;
+}
+
+static void several_processes(void) {
+    char* no_lock_env[] = {"ORNSYS_TEST_NO_BOARD_LOCK=1", NULL};
+    long locked = cmos_processes(no_env);
+    verdict("rom-cmos-three-processes", locked == 0, "%ld bytes wrong", locked);
+    /* The same without the board's lock, to show what it prevents. */
+    printf("ORNSYS-SYSTEM: measure cmos-three-processes-without-lock %ld bytes wrong\n", cmos_processes(no_lock_env));
+
+    /* A process killed inside a firmware call: the next one goes on, and
+     * with ORNSYS_DEBUG=1 says that the holder died. */
+    pid_t pid = fork();
+    if (pid == 0) {
+        BYTE buffer[4];
+        if (OrnOpen()) OrnOEMPassThru(0x4E495053, buffer); /* "SPIN": never returns */
+        _exit(1);
+    }
+    sleep(1);
+    kill(pid, SIGKILL);
+    int status;
+    waitpid(pid, &status, 0);
+    struct run r;
+    char* argv[] = {(char*)tool, "-INFO", "-b", NULL};
+    run(&r, -1, argv, debug_env);
+    verdict("rom-kill-inside-firmware",
+            WIFSIGNALED(status) && r.status == 0 && strstr(r.out, "HW platform:") &&
+                strstr(r.out, "a process died inside a firmware call"),
+            "killed %d, exit %d: %s", WIFSIGNALED(status), r.status, r.out);
+}
+
 /* On a 64-bit kernel the 64-bit programs run the same cases. */
 static void cases_64bit(void) {
     struct utsname machine;
@@ -317,6 +442,8 @@ static const char* boot_kind(void) {
 }
 
 int main(int argc, char** argv) {
+    if (sizeof(void*) == 8) suffix = "-64bit";
+    if (argc == 4 && strcmp(argv[1], "cmos") == 0) return cmos_role(argv[2], (int)strtol(argv[3], NULL, 0));
     if (argc > 1 && strcmp(argv[1], "cases") == 0) {  /* the 64-bit case runner */
         tool = "/ornsys64";
         example = "/board-info64";
@@ -336,6 +463,7 @@ int main(int argc, char** argv) {
     } else if (strcmp(boot, "rom") == 0) {
         rom_cases();
         cases_64bit();
+        several_processes();
     } else if (strcmp(boot, "lockdown") == 0) {
         expect_open_failure("lockdown-info", -1, no_env, NULL);
         expect_open_failure("lockdown-debug", -1, debug_env, "failed");

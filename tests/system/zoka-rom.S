@@ -3,10 +3,11 @@
 /* zoka-rom.S - an option ROM that gives a PC (qemu with SeaBIOS) a BIOS32
  * Service Directory that knows ZOKA, and a small ZOKA service over the
  * machine's real hardware: board and CPU identity, one NVRAM that is the
- * CMOS behind ports 0x70/0x71, a watchdog that takes every command, one
- * temperature sensor, the OEM pass-through, and a battery-information call
- * that returns with the direction flag set (a misbehaving firmware). Every
- * other function answers 0x8000.
+ * CMOS behind ports 0x70/0x71 (read and written), a watchdog that takes
+ * every command, one temperature sensor, the OEM pass-through (whose value
+ * "SPIN" never returns: a process killed inside the firmware), and a
+ * battery-information call that returns with the direction flag set (a
+ * misbehaving firmware). Every other function answers 0x8000.
  *
  * The BIOS32 header, the directory and the service lie 64 KiB into the ROM,
  * so that they land in 0xD0000-0xFFFFF wherever the BIOS places the ROM.
@@ -100,7 +101,7 @@ svc_here:
         cmp eax, 0x13
         je nvram_read
         cmp eax, 0x14
-        je not_writeable
+        je nvram_write
         cmp eax, 0x31
         je ok
         cmp eax, 0x32
@@ -157,7 +158,7 @@ nvram_info:                         /* {index, type, size, flags} */
         jne nvram_index
         mov dword ptr [edi + 4], 0      /* user CMOS */
         mov dword ptr [edi + 8], 128
-        mov dword ptr [edi + 12], 1     /* readable only: the clock's own bytes */
+        mov dword ptr [edi + 12], 3     /* readable and writable */
         jmp ok
 
 nvram_read:                         /* {index, offset, data}: the real CMOS */
@@ -171,11 +172,19 @@ nvram_read:                         /* {index, offset, data}: the real CMOS */
         mov [edi + 8], al
         jmp ok
 
+nvram_write:                        /* {index, offset, data}: the real CMOS */
+        cmp dword ptr [edi], 0
+        jne nvram_index
+        mov eax, [edi + 4]
+        cmp eax, 128
+        jae out_of_range
+        out 0x70, al
+        mov al, [edi + 8]
+        out 0x71, al
+        jmp ok
+
 nvram_index:
         mov eax, 0x8033
-        jmp done
-not_writeable:
-        mov eax, 0x8032
         jmp done
 out_of_range:
         mov eax, 0x8051
@@ -208,10 +217,15 @@ direction_set:                      /* answers success, and leaves DF set */
         jmp ok
 
 pass_through:                       /* {value, far pointer}: value into the buffer */
+        cmp dword ptr [edi], 0x4E495053 /* "SPIN": a call that never returns */
+        je spin
         mov ecx, [edi]
         mov edx, [edi + 6]
         mov [edx], ecx
         jmp ok
+
+spin:   pause
+        jmp spin
 
         .balign 4
 board_data:                         /* BOARDINFO */
