@@ -13,6 +13,7 @@
 #pragma once
 
 #include <linux/futex.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -38,11 +39,29 @@ enum class Taken { kFine, kHolderDied };
 
 inline bool Alive(uint32_t pid) { return kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 
+// This process's ID, asked of the kernel once (and again in a child after
+// fork): the lock's fast path makes no system call.
+inline std::atomic<uint32_t>& CachedProcessId() {
+    static std::atomic<uint32_t> pid{0};
+    return pid;
+}
+inline uint32_t ProcessId() {
+    static const bool forgetInChild =
+        pthread_atfork(nullptr, nullptr, [] { CachedProcessId().store(0, std::memory_order_relaxed); }) == 0;
+    (void)forgetInChild;
+    uint32_t pid = CachedProcessId().load(std::memory_order_relaxed);
+    if (pid == 0) {
+        pid = uint32_t(getpid());
+        CachedProcessId().store(pid, std::memory_order_relaxed);
+    }
+    return pid;
+}
+
 // Takes the lock. kHolderDied: the process that held it ended without
 // giving it back; the lock is now this caller's.
 inline Taken Take(Area& area) {
     std::atomic_ref<uint32_t> word(area.holder);
-    const uint32_t self = uint32_t(getpid());
+    const uint32_t self = ProcessId();
     uint32_t seen = 0;
     if (word.compare_exchange_strong(seen, self, std::memory_order_acquire)) return Taken::kFine;
     for (;;) {

@@ -278,11 +278,11 @@ void Memory::UnlockCalls() {
 void Memory::Enter() const {
     if (shared_ == nullptr) return;
     std::atomic_ref<uint32_t> inside(shared_->insidePid);
-    const uint32_t self = uint32_t(getpid());
+    const uint32_t self = board_lock::ProcessId();
     uint32_t other = 0;
     while (!inside.compare_exchange_strong(other, self)) {
         if (other == self) return;
-        if (kill(pid_t(other), 0) == 0 || errno == EPERM) {
+        if (board_lock::Alive(other)) {
             fputs("ornsim: entered by two processes at once\n", stderr);
             abort();
         }
@@ -291,7 +291,7 @@ void Memory::Enter() const {
 
 void Memory::Leave() const {
     if (shared_ == nullptr) return;
-    uint32_t self = uint32_t(getpid());
+    uint32_t self = board_lock::ProcessId();
     std::atomic_ref<uint32_t>(shared_->insidePid).compare_exchange_strong(self, 0);
 }
 
