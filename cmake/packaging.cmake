@@ -71,11 +71,11 @@ set(CPACK_COMPONENT_SIM_DESCRIPTION "virtual board for the ornsys board services
 
 set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_NAME ornsim-tools)
 set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_SECTION devel)
-set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_DEPENDS "libornsim1 (= ${_deb_version})")
+set(CPACK_DEBIAN_SIMTOOLS_PACKAGE_DEPENDS "libornsim1 (= ${_deb_version}), libornsys2 (= ${_deb_version})")
 if(CPACK_DEBIAN_PACKAGE_DEPENDS)
   string(APPEND CPACK_DEBIAN_SIMTOOLS_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
 endif()
-set(CPACK_COMPONENT_SIMTOOLS_DESCRIPTION "virtual board for the ornsys board services library - tools\n${_sim}\n.\nThis package holds ornsim-ctl, which steers a running virtual board,\nornsim-trace, which reads its trace, and the manual of board files.")
+set(CPACK_COMPONENT_SIMTOOLS_DESCRIPTION "virtual board for the ornsys board services library - tools\n${_sim}\n.\nThis package holds ornsim-ctl, which steers a running virtual board,\nornsim-trace, which reads its trace, ornsim-record, which records a real\nboard as a board file (its twin), and the manual of board files.")
 
 # Each package carries the copyright and the changelog Debian asks for.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)

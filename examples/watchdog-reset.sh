@@ -14,10 +14,15 @@ keeper=
 trap '[ -n "$keeper" ] && kill -KILL "$keeper" 2>/dev/null; rm -rf "$work"' EXIT
 export ORNSIM_BOARD="$(dirname "$0")/timed.board" ORNSIM_STATE="$work/state"
 boots() { "$ornsys" -INFO -b | sed -n 's/^Boot counter: *//p'; }
+starts=0
 start_keeper() {  # a 30 s watchdog, triggered every 100 ms
-  "$keeper_program" --timeout 30 --period 100 >"$work/keeper" &
+  # A new output file each time: the shell may create it only after this
+  # one has looked, and an earlier keeper's "armed" must not answer.
+  starts=$((starts + 1))
+  out="$work/keeper.$starts"
+  "$keeper_program" --timeout 30 --period 100 >"$out" &
   keeper=$!
-  while ! grep -q armed "$work/keeper"; do sleep 0.1; done
+  while ! grep -q armed "$out" 2>/dev/null; do sleep 0.1; done
 }
 
 before=$(boots)
@@ -28,7 +33,7 @@ sleep 0.5                                 # the keeper triggers meanwhile
 [ "$(boots)" = "$before" ] || { echo "FAIL: reset while fed"; exit 1; }
 
 kill -TERM "$keeper"; wait "$keeper"; keeper=
-grep -q disarmed "$work/keeper" || { echo "FAIL: SIGTERM did not disarm"; exit 1; }
+grep -q disarmed "$out" || { echo "FAIL: SIGTERM did not disarm"; exit 1; }
 "$ctl" advance 1h
 [ "$(boots)" = "$before" ] || { echo "FAIL: reset after a clean stop"; exit 1; }
 

@@ -217,14 +217,21 @@ TEST_F(Processes, CallsRacingCloseAndReopenEndCleanly) {
             }
         });
     }
+    // Both sides run a while at once: at least 300 reopenings and 100 calls
+    // that got through.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int rounds = 0;
-    for (; rounds < 300 && OrnClose() && OrnOpen(); ++rounds) {
+    bool reopened = true;
+    for (; reopened && (rounds < 300 || good < 100) && std::chrono::steady_clock::now() < limit; ++rounds) {
+        reopened = OrnClose() && OrnOpen();
+        std::this_thread::yield();
     }
     done = true;
     for (auto& caller : callers) caller.join();
-    EXPECT_EQ(rounds, 300);
+    EXPECT_TRUE(reopened);
+    EXPECT_GE(rounds, 300);
     EXPECT_EQ(wrong, 0);
-    EXPECT_GT(good, 0);
+    EXPECT_GE(good, 100);
     EXPECT_TRUE(OrnClose());
     printf("close/open under calls: %d rounds, %ld calls done, %ld found it closed\n", rounds, long(good),
            long(refused));

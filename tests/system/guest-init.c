@@ -418,6 +418,35 @@ static void several_processes(void) {
             "killed %d, exit %d: %s", WIFSIGNALED(status), r.status, r.out);
 }
 
+/* Prints a program's output on the console, a line at a time behind a
+ * mark, empty lines and an unterminated last line kept. */
+static void print_marked(const char* mark, const char* text) {
+    for (const char* line = text; *line != '\0';) {
+        const char* end = strchr(line, '\n');
+        int length = end ? (int)(end - line) : (int)strlen(line);
+        printf("%s|%.*s%s\n", mark, length, line, end ? "" : "\\");
+        line += length + (end ? 1 : 0);
+    }
+}
+
+/* The board's twin: recorded here on the real firmware and printed, with
+ * what the tool says on the board, for the host to compare with what the
+ * tool says on the twin. */
+static void twin_case(void) {
+    struct run r;
+    char* record[] = {"/ornsim-record", "--i2c", "all", NULL};
+    run(&r, -1, record, no_env);
+    verdict("rom-record", r.status == 0 && strstr(r.out, "[board]") != NULL, "exit %d: %s", r.status, r.out);
+    print_marked("ORNSYS-TWIN: ", r.out);
+    static char* commands[][3] = {{"-INFO", "-b"}, {"-NVR", "-c"}, {"-NVR", "-i"}, {"-TEMP", "-a"}, {"-WD", "-s"}};
+    for (size_t c = 0; c < sizeof commands / sizeof commands[0]; ++c) {
+        char* argv[] = {(char*)tool, commands[c][0], commands[c][1], NULL};
+        run(&r, -1, argv, no_env);
+        printf("ORNSYS-BOARD: %s %s = %d\n", commands[c][0], commands[c][1], r.status);
+        print_marked("ORNSYS-BOARD: ", r.out);
+    }
+}
+
 /* On a 64-bit kernel the 64-bit programs run the same cases. */
 static void cases_64bit(void) {
     struct utsname machine;
@@ -464,6 +493,7 @@ int main(int argc, char** argv) {
         rom_cases();
         cases_64bit();
         several_processes();
+        twin_case();
     } else if (strcmp(boot, "lockdown") == 0) {
         expect_open_failure("lockdown-info", -1, no_env, NULL);
         expect_open_failure("lockdown-debug", -1, debug_env, "failed");
