@@ -47,9 +47,9 @@ struct run {
     int status;  /* exit status, or 128 + signal */
 };
 
-/* Runs a program as the given user (-1: as root) with its output (both
- * streams) captured. */
-static void run(struct run* r, int uid, char* const argv[], char* const envp[]) {
+/* Starts a program as the given user (-1: as root) with its output (both
+ * streams) on a pipe, whose reading end goes to *out. */
+static pid_t start(int uid, char* const argv[], char* const envp[], int* out) {
     int pipefd[2];
     if (pipe(pipefd) != 0) abort();
     pid_t pid = fork();
@@ -62,11 +62,19 @@ static void run(struct run* r, int uid, char* const argv[], char* const envp[]) 
         _exit(127);
     }
     close(pipefd[1]);
+    *out = pipefd[0];
+    return pid;
+}
+
+/* Runs a program to its end with its output captured. */
+static void run(struct run* r, int uid, char* const argv[], char* const envp[]) {
+    int fd;
+    pid_t pid = start(uid, argv, envp, &fd);
     size_t used = 0;
     ssize_t n;
-    while ((n = read(pipefd[0], r->out + used, sizeof r->out - 1 - used)) > 0) used += (size_t)n;
+    while ((n = read(fd, r->out + used, sizeof r->out - 1 - used)) > 0) used += (size_t)n;
     r->out[used] = '\0';
-    close(pipefd[0]);
+    close(fd);
     int status;
     waitpid(pid, &status, 0);
     r->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -327,23 +335,6 @@ static int cmos_role(const char* role, int base) {
     return wrong == 0 ? 0 : 2;
 }
 
-/* Starts a program with its output (both streams) on a pipe. */
-static pid_t start(char* const argv[], char* const envp[], int* out) {
-    int pipefd[2];
-    if (pipe(pipefd) != 0) abort();
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipefd[1], 1);
-        dup2(pipefd[1], 2);
-        close(pipefd[0]);
-        execve(argv[0], argv, envp);
-        _exit(127);
-    }
-    close(pipefd[1]);
-    *out = pipefd[0];
-    return pid;
-}
-
 /* Two readers and a writer of separate CMOS ranges at once (a 32-bit and a
  * 64-bit process among them where the kernel runs both); the bytes they
  * found wrong, or -1 when one could not run. */
@@ -368,7 +359,7 @@ static long cmos_processes(char** env) {
         char base[8];
         snprintf(base, sizeof base, "0x%02x", bases[p]);
         char* argv[] = {(char*)programs[p], "cmos", (char*)roles[p], base, NULL};
-        pids[p] = start(argv, env, &outs[p]);
+        pids[p] = start(-1, argv, env, &outs[p]);
     }
     long wrong = 0;
     for (int p = 0; p < 3; ++p) {
