@@ -31,20 +31,23 @@ endif()
 # The tools link the libraries of their sister packages, found in the build.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 # The shlibs files are written here, and ldconfig runs from the trigger
-# alone: cpack's own shlibs generation adds ldconfig to maintainer scripts.
+# alone: cpack would add it to maintainer scripts of its own, which these
+# take the place of.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 file(WRITE ${CMAKE_BINARY_DIR}/deb/lib/shlibs "libornsys 2 libornsys2 (>= ${PROJECT_VERSION})\n")
 file(WRITE ${CMAKE_BINARY_DIR}/deb/sim/shlibs "libornsim 1 libornsim1 (>= ${PROJECT_VERSION})\n")
-file(COPY ${CMAKE_CURRENT_LIST_DIR}/deb/triggers DESTINATION ${CMAKE_BINARY_DIR}/deb/lib)
-file(COPY ${CMAKE_CURRENT_LIST_DIR}/deb/triggers DESTINATION ${CMAKE_BINARY_DIR}/deb/sim)
+foreach(component lib sim)
+  file(COPY ${CMAKE_CURRENT_LIST_DIR}/deb/triggers ${CMAKE_CURRENT_LIST_DIR}/deb/postinst
+       ${CMAKE_CURRENT_LIST_DIR}/deb/postrm DESTINATION ${CMAKE_BINARY_DIR}/deb/${component})
+endforeach()
 
 set(_access "It reaches the board firmware's ZOKA service through the BIOS32 Service\nDirectory over /dev/mem, and needs root. With ORNSYS_BACKEND=virtual and\nthe package libornsim1 it uses a virtual board instead.")
 set(_about "Board services for x86 embedded PCs: board and CPU identity, the board\nconfiguration block, non-volatile memories, I2C buses, the watchdog,\nbacklight and contrast, temperature and voltage sensors, system and\nbattery state, and direct port I/O.\n${_access}")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME libornsys2)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/lib/triggers;${CMAKE_BINARY_DIR}/deb/lib/shlibs")
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/lib/triggers;${CMAKE_BINARY_DIR}/deb/lib/shlibs;${CMAKE_BINARY_DIR}/deb/lib/postinst;${CMAKE_BINARY_DIR}/deb/lib/postrm")
 set(CPACK_COMPONENT_LIB_DESCRIPTION "board services library for x86 embedded PCs\n${_about}")
 set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
@@ -64,7 +67,7 @@ set(CPACK_COMPONENT_TOOL_DESCRIPTION "board services for x86 embedded PCs - test
 set(_sim "The virtual board is a simulated ZOKA firmware for development and tests\nwithout a board: board files describe it, faults can be injected, every\ncall can be traced, and a state file keeps its memories. The library uses\nit only when ORNSYS_BACKEND=virtual asks for it.")
 set(CPACK_DEBIAN_SIM_PACKAGE_NAME libornsim1)
 set(CPACK_DEBIAN_SIM_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/sim/triggers;${CMAKE_BINARY_DIR}/deb/sim/shlibs")
+set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/sim/triggers;${CMAKE_BINARY_DIR}/deb/sim/shlibs;${CMAKE_BINARY_DIR}/deb/sim/postinst;${CMAKE_BINARY_DIR}/deb/sim/postrm")
 set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_SIM_PACKAGE_ENHANCES "libornsys2")
 set(CPACK_COMPONENT_SIM_DESCRIPTION "virtual board for the ornsys board services library\n${_sim}\n.\nThis package holds the virtual board's library and its default board.")
