@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// firmware-image.h - the firmware image of the emulated build: physical
+// firmware-image.h - the firmware image of the image backend: physical
 // memory from address 0, with a BIOS32 directory and a ZOKA service in the
 // window. Tests make images of their own from these pieces.
 #pragma once
