@@ -92,8 +92,8 @@ struct Memory::StateHeader {
     char magic[8];
     uint64_t fingerprint;
     uint64_t length;
-    uint64_t inside;  // the identity of the process inside the firmware; 0: none
-    BYTE reserved[32];
+    uint32_t insidePid;
+    BYTE reserved[36];
     board_lock::Area lock;
 };
 static_assert(sizeof(Memory::StateHeader) == 128 && offsetof(Memory::StateHeader, lock) == 64);
@@ -274,12 +274,12 @@ void Memory::UnlockCalls() {
 // A real board's firmware serves one caller at a time; two processes inside
 // it at once (a library that does not take the board's lock) abort, so
 // that the fault cannot go unseen. A process that died inside leaves its
-// identity behind, and the next one takes over.
+// number behind, and the next one takes over.
 void Memory::Enter() const {
     if (shared_ == nullptr) return;
-    std::atomic_ref<uint64_t> inside(shared_->inside);
-    const uint64_t self = board_lock::Identity();
-    uint64_t other = 0;
+    std::atomic_ref<uint32_t> inside(shared_->insidePid);
+    const uint32_t self = board_lock::ProcessId();
+    uint32_t other = 0;
     while (!inside.compare_exchange_strong(other, self)) {
         if (other == self) return;
         if (board_lock::Alive(other)) {
@@ -291,8 +291,8 @@ void Memory::Enter() const {
 
 void Memory::Leave() const {
     if (shared_ == nullptr) return;
-    uint64_t self = board_lock::Identity();
-    std::atomic_ref<uint64_t>(shared_->inside).compare_exchange_strong(self, 0);
+    uint32_t self = board_lock::ProcessId();
+    std::atomic_ref<uint32_t>(shared_->insidePid).compare_exchange_strong(self, 0);
 }
 
 Memory::~Memory() {
