@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// internal.h - what the library's sources share: process-wide state, the
-// firmware locator and call gate, far pointers and the standard call sequence.
+// internal.h - what the library's sources share: process-wide state, far
+// pointers, the lock and the standard call sequence.
 #pragma once
 
 #include <semaphore.h>
