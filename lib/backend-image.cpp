@@ -106,13 +106,8 @@ int WriteToMemoryFile(const std::vector<BYTE>& image) {
 namespace {
 
 int OpenImage() {
-    gSim = orn::LoadVirtualBoard();
-    if (gSim == nullptr) return -1;
-    gBoard = gSim->start();
-    if (gBoard == nullptr) {
-        orn::DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
-        return -1;
-    }
+    gBoard = orn::StartVirtualBoard(gSim);
+    if (gBoard == nullptr) return -1;
     const char* path = secure_getenv("ORN_FIRMWARE_IMAGE");
     int fd = path != nullptr && *path != '\0'
                  ? open(path, O_RDWR | O_CLOEXEC)

@@ -44,13 +44,8 @@ void ReleaseFar(void*, void* buffer, DWORD) {
 }
 
 int Open() {
-    gSim = orn::LoadVirtualBoard();
-    if (gSim == nullptr) return 0;
-    gInstance = gSim->start();
-    if (gInstance == nullptr) {
-        orn::DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
-        return 0;
-    }
+    gInstance = orn::StartVirtualBoard(gSim);
+    if (gInstance == nullptr) return 0;
     if (!gSim->hasZoka(gInstance)) {
         orn::DebugStep("virtual board", 0, "its directory answers that ZOKA is absent ([firmware] zoka = absent)");
         gSim->stop(gInstance);

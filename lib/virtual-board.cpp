@@ -76,4 +76,13 @@ const VirtualBoard* LoadVirtualBoard() {
     return gLoaded;
 }
 
+VirtualBoard::Instance* StartVirtualBoard(const VirtualBoard*& board) {
+    board = LoadVirtualBoard();
+    if (board == nullptr) return nullptr;
+    VirtualBoard::Instance* instance = board->start();
+    if (instance == nullptr)
+        DebugStep("starting the virtual board", 0, "the board cannot be used (see the ornsim: line above)");
+    return instance;
+}
+
 }  // namespace orn

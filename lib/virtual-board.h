@@ -36,4 +36,8 @@ struct VirtualBoard {
 // loaded. Safe to call from any thread.
 const VirtualBoard* LoadVirtualBoard();
 
+// Loads the board (into `board`) and starts an instance from its board
+// file; nullptr, after a DebugStep line, when either fails.
+VirtualBoard::Instance* StartVirtualBoard(const VirtualBoard*& board);
+
 }  // namespace orn
