@@ -49,6 +49,9 @@ extern "C" {
 #define ORN_DLL_OEM_ADDRESS_TYPE 0x8106
 #define ORN_DLL_OEM_ADDRESS_FLAGS 0x8107
 #define ORN_DLL_OEM_DATA_FLAGS 0x8108
+/* Added for the board service (ornsysd): the caller's role does not allow
+   the call. */
+#define ORN_DLL_ACCESS_DENIED 0x8109
 
 /* Library state, versions and errors */
 ORNAPI BOOL OrnOpen(void);

@@ -37,6 +37,8 @@ int RaiseIopl() { return iopl(3); }
 
 const FirmwareSource kDevMem = {OpenDevMem, close, RaiseIopl};
 
+DWORD PortPrivilege() { return RaiseIopl() == 0 ? ORN_SUCCESS : ORN_BIOS_DATA_ACCESS; }
+
 // The board's lock lives in a System V shared memory segment of this key
 // ("ORNS"): it needs no mounted file system, so it serves in an initramfs
 // too. The first process creates it (zero-filled: a free lock); every
@@ -103,6 +105,6 @@ void OutPort(int width, WORD port, DWORD value) {
 }  // namespace
 
 const orn::Backend orn::kBoardBackend = {
-    "board", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, RaiseIopl,
+    "board", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, PortPrivilege,
     LockCalls, UnlockCalls,
 };

@@ -136,7 +136,7 @@ int Open() { return InitZokaBios(kImage); }
 // The virtual board's ports, as the virtual backend serves them.
 DWORD InPort(int width, WORD port) { return orn::kVirtualBackend.portIn(width, port); }
 void OutPort(int width, WORD port, DWORD value) { orn::kVirtualBackend.portOut(width, port, value); }
-int RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
+DWORD RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
 // The board behind the image is the virtual board: its lock.
 bool LockCalls() { return gSim->lock(gBoard) == 1; }
 void UnlockCalls() { gSim->unlock(gBoard); }

@@ -72,9 +72,9 @@ void OutPort(int width, WORD port, DWORD value) {
     if (const orn::VirtualBoard* sim = orn::LoadVirtualBoard()) sim->portOut(width, port, value);
 }
 
-int RaiseIopl() {
+DWORD RaiseIopl() {
     const orn::VirtualBoard* sim = orn::LoadVirtualBoard();
-    return sim && sim->iopl() ? 0 : -1;
+    return sim && sim->iopl() ? ORN_SUCCESS : ORN_BIOS_DATA_ACCESS;
 }
 
 bool LockCalls() { return gSim->lock(gInstance) == 1; }

@@ -5,6 +5,10 @@
 // service call, far pointers and the I/O ports.
 #include "backend.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +24,7 @@ namespace {
 constexpr const Backend* kBackends[] = {
     &kBoardBackend,
     &kVirtualBackend,
+    &kServiceBackend,
 #if defined(ORNSYS_IMAGE_BACKEND)
     &kImageBackend,
 #endif
@@ -63,9 +68,32 @@ Lock::~Lock() {
     sem_post(&hSem);
 }
 
+namespace {
+
+// Both are the real board: a process that may not open /dev/mem reaches it
+// through the service when the service is there. Never the virtual board.
+const Backend* DefaultBackend() {
+    int fd = open("/dev/mem", O_RDWR | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return &kBoardBackend;
+    }
+    const int error = errno;
+    struct stat socketStat;
+    if ((error != EACCES && error != EPERM && error != ENOENT) || stat(ServiceSocketPath(), &socketStat) != 0 ||
+        !S_ISSOCK(socketStat.st_mode))
+        return &kBoardBackend;
+    if (Debugging())
+        fprintf(stderr, "ornsys: OrnOpen: opening /dev/mem failed: %s; using the board service at %s\n",
+                strerror(error), ServiceSocketPath());
+    return &kServiceBackend;
+}
+
+}  // namespace
+
 const Backend* ChooseBackend() {
     const char* wanted = Environment("ORNSYS_BACKEND");
-    if (wanted == nullptr || *wanted == '\0') return &kBoardBackend;
+    if (wanted == nullptr || *wanted == '\0') return DefaultBackend();
     for (const Backend* b : kBackends)
         if (std::string_view(b->name) == wanted) return b;
     if (Debugging()) {
@@ -155,7 +183,7 @@ void PortOut(int width, WORD port, DWORD value) {
     if (const orn::Backend* backend = PortBackend()) backend->portOut(width, port, value);
 }
 
-int RaiseIoPrivilege() {
+DWORD RaiseIoPrivilege() {
     const orn::Backend* backend = PortBackend();
-    return backend ? backend->raiseIoPrivilege() : -1;
+    return backend ? backend->raiseIoPrivilege() : ORN_BIOS_DATA_ACCESS;
 }

@@ -27,7 +27,8 @@ struct Backend {
     void (*releaseFar)(void* low, void* buffer, DWORD size);
     DWORD (*portIn)(int width, WORD port);
     void (*portOut)(int width, WORD port, DWORD value);
-    int (*raiseIoPrivilege)();  // 0 or -1, like iopl(3)
+    // 0 when this thread may use the ports, else the status to report.
+    DWORD (*raiseIoPrivilege)();
     // The board's lock around each firmware call (or byte loop), shared by
     // every process that calls this board: taken after the library's own
     // semaphore, released before it. True when the holder before this
@@ -38,14 +39,20 @@ struct Backend {
 
 extern const Backend kBoardBackend;    // backend-board.cpp
 extern const Backend kVirtualBackend;  // backend-virtual.cpp
+extern const Backend kServiceBackend;  // backend-service.cpp
 #if defined(ORNSYS_IMAGE_BACKEND)
 extern const Backend kImageBackend;  // backend-image.cpp
 #endif
 
 // The backend the environment asks for (ORNSYS_BACKEND, read only by a
-// process without raised privilege; board by default); nullptr for a name
-// that is not one, after a DebugStep line listing the names.
+// process without raised privilege); nullptr for a name that is not one,
+// after a DebugStep line listing the names. Without the variable: the
+// board, or the board service when this process may not open /dev/mem and
+// the service's socket is there.
 const Backend* ChooseBackend();
+
+// Where the service backend connects (ORNSYS_SERVICE_SOCKET or the default).
+const char* ServiceSocketPath();
 
 // The backend of the open library, nullptr while closed.
 const Backend* OpenBackend();

@@ -72,7 +72,7 @@ DWORD CallZOKAFunction(DWORD function, void* block);
 // library's, else the one the environment chooses.
 DWORD PortIn(int width, WORD port);
 void PortOut(int width, WORD port, DWORD value);
-int RaiseIoPrivilege();  // 0 on success, like iopl(3)
+DWORD RaiseIoPrivilege();  // 0, or the status that refuses port access
 
 // ---- the standard call sequence ----
 namespace orn {

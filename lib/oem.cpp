@@ -23,7 +23,7 @@ int Width(WORD dataFlags) {
 
 BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value) {
     dwLastErrorCode = ORN_SUCCESS;
-    if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
+    if (const DWORD refused = RaiseIoPrivilege()) return orn::Fail(refused);
     WORD port = Port(address, addressFlags);
     const int width = Width(dataFlags);
     if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
@@ -33,7 +33,7 @@ BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value)
 
 BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value) {
     dwLastErrorCode = ORN_SUCCESS;
-    if (RaiseIoPrivilege() != 0) return orn::Fail(ORN_BIOS_DATA_ACCESS);
+    if (const DWORD refused = RaiseIoPrivilege()) return orn::Fail(refused);
     WORD port = Port(address, addressFlags);
     const int width = Width(dataFlags);
     if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);

@@ -118,54 +118,62 @@ static_assert(sizeof(IndexedRecordBlock<BATTERYSTATE>) == 24);
 static_assert(sizeof(PassThruBlock) == 10 && offsetof(PassThruBlock, buffer) == 4);
 
 
+// Who may call a function through the board service. Each role includes
+// the ones before it; root is Admin.
+enum class Role : BYTE { None = 0, Read = 1, Watchdog = 2, Admin = 3 };
+
+// Which way the bytes of a block's far-pointer buffer go in a call.
+enum class BufferFlow : BYTE { NoBuffer, ToFirmware, FromFirmware, BothWays };
+
 // Every function of the service, in one table: its number, its name (the
-// library function's, without "Orn") and the length of its parameter block
-// in bytes (0: none; kConfigBlock: the board's configuration block, of the
-// size function 0x04 reports).
+// library function's, without "Orn"), the length of its parameter block in
+// bytes (0: none; kConfigBlock: the board's configuration block, of the
+// size function 0x04 reports), the role the board service asks of a caller
+// and which way its far-pointer buffer goes.
 constexpr long kConfigBlock = -2;
-#define ZOKA_FUNCTIONS(X)                                        \
-    X(0x01, GetBoardInfo, sizeof(BOARDINFO))                     \
-    X(0x03, GetCPUInfo, sizeof(CPUINFO))                         \
-    X(0x04, GetBoardCfgSize, sizeof(DWORD))                      \
-    X(0x05, GetBoardCfg, kConfigBlock)                           \
-    X(0x06, SetBoardCfg, kConfigBlock)                           \
-    X(0x11, GetNVRamCount, sizeof(DWORD))                        \
-    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock))                \
-    X(0x13, ReadNVRam, sizeof(NVRamByteBlock))                   \
-    X(0x14, WriteNVRam, sizeof(NVRamByteBlock))                  \
-    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock))          \
-    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock))              \
-    X(0x17, NVDeviceRaw, sizeof(NVRawBlock))                     \
-    X(0x21, I2CRead8, sizeof(I2CByteBlock))                      \
-    X(0x22, I2CWrite8, sizeof(I2CByteBlock))                     \
-    X(0x23, I2CRead16, sizeof(I2CWordBlock))                     \
-    X(0x24, I2CWrite16, sizeof(I2CWordBlock))                    \
-    X(0x25, GetI2CBusCount, sizeof(DWORD))                       \
-    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock))               \
-    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock))              \
-    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock))             \
-    X(0x31, WDConfig, sizeof(WDConfigBlock))                     \
-    X(0x32, WDGetStatus, sizeof(BYTE))                           \
-    X(0x33, WDTrigger, 0)                                        \
-    X(0x41, BacklightCtrl, sizeof(DisplayBlock))                 \
-    X(0x42, GetBacklightValue, sizeof(DisplayBlock))             \
-    X(0x43, SetBacklightValue, sizeof(DisplayBlock))             \
-    X(0x44, GetContrastValue, sizeof(DisplayBlock))              \
-    X(0x45, SetContrastValue, sizeof(DisplayBlock))              \
-    X(0x51, GetThermSensorCount, sizeof(DWORD))                  \
-    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock))         \
-    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock))       \
-    X(0x54, GetVoltSensorCount, sizeof(DWORD))                   \
-    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock))          \
-    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock))        \
-    X(0x61, GetSystemState, sizeof(SYSTEMSTATE))                 \
-    X(0x62, GetBatteryCount, sizeof(DWORD))                      \
-    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock))            \
-    X(0x64, GetBatteryState, sizeof(BatteryStateBlock))          \
-    X(0x71, OEMPassThru, sizeof(PassThruBlock))
+#define ZOKA_FUNCTIONS(X)                                                      \
+    X(0x01, GetBoardInfo, sizeof(BOARDINFO), Read, NoBuffer)                   \
+    X(0x03, GetCPUInfo, sizeof(CPUINFO), Read, NoBuffer)                       \
+    X(0x04, GetBoardCfgSize, sizeof(DWORD), Read, NoBuffer)                    \
+    X(0x05, GetBoardCfg, kConfigBlock, Read, NoBuffer)                         \
+    X(0x06, SetBoardCfg, kConfigBlock, Admin, NoBuffer)                        \
+    X(0x11, GetNVRamCount, sizeof(DWORD), Read, NoBuffer)                      \
+    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock), Read, NoBuffer)              \
+    X(0x13, ReadNVRam, sizeof(NVRamByteBlock), Read, NoBuffer)                 \
+    X(0x14, WriteNVRam, sizeof(NVRamByteBlock), Admin, NoBuffer)               \
+    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock), Read, NoBuffer)        \
+    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock), Read, NoBuffer)            \
+    X(0x17, NVDeviceRaw, sizeof(NVRawBlock), Admin, NoBuffer)                  \
+    X(0x21, I2CRead8, sizeof(I2CByteBlock), Admin, NoBuffer)                   \
+    X(0x22, I2CWrite8, sizeof(I2CByteBlock), Admin, NoBuffer)                  \
+    X(0x23, I2CRead16, sizeof(I2CWordBlock), Admin, NoBuffer)                  \
+    X(0x24, I2CWrite16, sizeof(I2CWordBlock), Admin, NoBuffer)                 \
+    X(0x25, GetI2CBusCount, sizeof(DWORD), Admin, NoBuffer)                    \
+    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock), Admin, NoBuffer)            \
+    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock), Admin, FromFirmware)       \
+    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock), Admin, ToFirmware)        \
+    X(0x31, WDConfig, sizeof(WDConfigBlock), Watchdog, NoBuffer)               \
+    X(0x32, WDGetStatus, sizeof(BYTE), Read, NoBuffer)                         \
+    X(0x33, WDTrigger, 0, Watchdog, NoBuffer)                                  \
+    X(0x41, BacklightCtrl, sizeof(DisplayBlock), Admin, NoBuffer)              \
+    X(0x42, GetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer)          \
+    X(0x43, SetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer)          \
+    X(0x44, GetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer)           \
+    X(0x45, SetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer)           \
+    X(0x51, GetThermSensorCount, sizeof(DWORD), Read, NoBuffer)                \
+    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock), Read, NoBuffer)       \
+    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock), Read, NoBuffer)     \
+    X(0x54, GetVoltSensorCount, sizeof(DWORD), Read, NoBuffer)                 \
+    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock), Read, NoBuffer)        \
+    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock), Read, NoBuffer)      \
+    X(0x61, GetSystemState, sizeof(SYSTEMSTATE), Read, NoBuffer)               \
+    X(0x62, GetBatteryCount, sizeof(DWORD), Read, NoBuffer)                    \
+    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock), Read, NoBuffer)          \
+    X(0x64, GetBatteryState, sizeof(BatteryStateBlock), Read, NoBuffer)        \
+    X(0x71, OEMPassThru, sizeof(PassThruBlock), Admin, BothWays)    
 
 enum Function : DWORD {
-#define ZOKA_ENUM(number, name, length) name = number,
+#define ZOKA_ENUM(number, name, length, role, flow) name = number,
     ZOKA_FUNCTIONS(ZOKA_ENUM)
 #undef ZOKA_ENUM
 };
@@ -174,9 +182,11 @@ struct FunctionEntry {
     DWORD number;
     const char* name;
     long length;
+    Role role;
+    BufferFlow flow;
 };
 constexpr FunctionEntry kFunctions[] = {
-#define ZOKA_ENTRY(number, name, length) {number, #name, long(length)},
+#define ZOKA_ENTRY(number, name, length, role, flow) {number, #name, long(length), Role::role, BufferFlow::flow},
     ZOKA_FUNCTIONS(ZOKA_ENTRY)
 #undef ZOKA_ENTRY
 };
@@ -205,6 +215,13 @@ constexpr long FarPointerAt(DWORD function) {
     }
 }
 
+constexpr bool FarPointersAgreeWithFlows() {
+    for (const FunctionEntry& e : kFunctions)
+        if ((FarPointerAt(e.number) >= 0) != (e.flow != BufferFlow::NoBuffer)) return false;
+    return true;
+}
+static_assert(FarPointersAgreeWithFlows());
+
 // Every status the library knows, with its message, in the order of the
 // library's table: the firmware's ("BIOS:") and the library's ("DLL:").
 #define ZOKA_STATUSES(X)                                                         \
@@ -230,13 +247,16 @@ constexpr long FarPointerAt(DWORD function) {
     X(ORN_DLL_OEM_ADDRESS_FLAGS, "DLL: OEMRead/Write, invalid AddressFlags")     \
     X(ORN_DLL_OEM_DATA_FLAGS, "DLL: OEMRead/Write, invalid DataFlags")
 
+// Beside them, the statuses this library adds for its board service.
+#define ZOKA_SERVICE_STATUSES(X) X(ORN_DLL_ACCESS_DENIED, "DLL: access denied by the board service")
+
 struct StatusEntry {
     DWORD code;
     const char* message;
 };
 constexpr StatusEntry kStatuses[] = {
 #define ZOKA_STATUS(code, message) {code, message},
-    ZOKA_STATUSES(ZOKA_STATUS)
+    ZOKA_STATUSES(ZOKA_STATUS) ZOKA_SERVICE_STATUSES(ZOKA_STATUS)
 #undef ZOKA_STATUS
 };
 

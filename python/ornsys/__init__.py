@@ -19,10 +19,10 @@ from typing import Optional
 
 from . import _errors
 from . import _records as records
-from ._errors import NoAcknowledge, NotOpen, NotPresent, NotSupported, OrnError, OutOfRange, PartialTransfer
+from ._errors import AccessDenied, NoAcknowledge, NotOpen, NotPresent, NotSupported, OrnError, OutOfRange, PartialTransfer
 from ._lib import lib
 
-__all__ = ["Board", "OrnError", "NotOpen", "NotSupported", "NotPresent", "OutOfRange", "NoAcknowledge", "PartialTransfer",
+__all__ = ["Board", "OrnError", "AccessDenied", "NotOpen", "NotSupported", "NotPresent", "OutOfRange", "NoAcknowledge", "PartialTransfer",
            "port_read", "port_write", "dll_version", "BATTERY_UNKNOWN"]
 
 BATTERY_UNKNOWN = 0xFFFFFFFF

@@ -29,6 +29,11 @@ class NoAcknowledge(OrnError):
     """0x8022: no I2C device answered."""
 
 
+class AccessDenied(OrnError):
+    """0x8109: the board service refused the call: this user's groups do not
+    give the role it needs (ornsysd(8))."""
+
+
 class NotOpen(OrnError):
     """The library is not open: use `with ornsys.Board() as board:`."""
 
@@ -43,7 +48,7 @@ class PartialTransfer(OrnError):
 
 
 _CLASSES = {0x8000: NotSupported, 0x8041: NotPresent, 0x8051: OutOfRange, 0x8033: OutOfRange,
-            0x8022: NoAcknowledge}
+            0x8022: NoAcknowledge, 0x8109: AccessDenied}
 
 
 def last_error(lib):

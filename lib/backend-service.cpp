@@ -1,0 +1,267 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// The service backend: the board is ornsysd's, reached over a Unix socket.
+// Each firmware call goes to the service as the function number, its block
+// and the bytes of its far-pointer buffer; the library's own logic (checks,
+// last error, partial transfers) stays on this side. A far pointer is a
+// token naming a buffer of this process for the length of one call.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <mutex>
+
+#include "backend.h"
+#include "board-lock.h"
+#include "internal.h"
+#include "service-wire.h"
+
+namespace {
+
+// One exchange at a time on the connection: firmware calls come under the
+// library's semaphore, port accesses under nothing.
+std::mutex gMutex;
+int gFd = -1;
+uint32_t gOwner = 0;  // the process that connected: a forked child connects anew
+DWORD gPortStatus = ORN_BIOS_DATA_ACCESS;
+bool gPortStatusKnown = false;
+
+const char* SocketPath() {
+    const char* path = secure_getenv("ORNSYS_SERVICE_SOCKET");
+    return path != nullptr && *path != '\0' ? path : wire::kDefaultSocket;
+}
+
+void Disconnect() {
+    if (gFd >= 0) close(gFd);
+    gFd = -1;
+    gPortStatusKnown = false;
+}
+
+bool SendAll(const void* data, size_t length) {
+    const char* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        ssize_t sent = send(gFd, bytes, length, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        bytes += sent;
+        length -= size_t(sent);
+    }
+    return true;
+}
+
+bool ReceiveAll(void* data, size_t length) {
+    char* bytes = static_cast<char*>(data);
+    while (length > 0) {
+        ssize_t got = recv(gFd, bytes, length, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        bytes += got;
+        length -= size_t(got);
+    }
+    return true;
+}
+
+// Connects and checks the greeting; 0 or the errno of the failed step
+// (EPROTO: the peer does not speak this protocol).
+int Connect() {
+    Disconnect();
+    const char* path = SocketPath();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (strlen(path) >= sizeof(address.sun_path)) return ENAMETOOLONG;
+    strcpy(address.sun_path, path);
+    gFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (gFd < 0) return errno;
+    if (connect(gFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        int error = errno;
+        Disconnect();
+        return error;
+    }
+    wire::Greeting greeting;
+    if (!ReceiveAll(&greeting, sizeof(greeting)) || memcmp(greeting.magic, wire::kMagic, sizeof(wire::kMagic)) != 0 ||
+        greeting.version != wire::kVersion) {
+        Disconnect();
+        return EPROTO;
+    }
+    gOwner = board_lock::ProcessId();
+    return 0;
+}
+
+bool Connected() { return gFd >= 0 && gOwner == board_lock::ProcessId(); }
+
+// One request and its reply, with the mutex held. A request that cannot be
+// sent was never received: it goes again on a new connection (the service
+// may have restarted). A reply that does not come fails the call, since the
+// service may have carried it out.
+bool Exchange(const wire::RequestHeader& request, const void* block, const void* buffer, wire::ReplyHeader& reply) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!Connected() && Connect() != 0) return false;
+        const size_t bufferIn = request.kind == wire::kCall &&
+                                        wire::BufferGoesIn(zoka::FindFunction(request.function)->flow)
+                                    ? request.bufferLength
+                                    : 0;
+        if (SendAll(&request, sizeof(request)) && SendAll(block, request.blockLength) &&
+            SendAll(buffer, bufferIn))
+            break;
+        Disconnect();
+        if (attempt == 1) return false;
+    }
+    if (ReceiveAll(&reply, sizeof(reply))) return true;
+    Disconnect();
+    if (orn::Debugging()) fprintf(stderr, "ornsys: service backend: the board service closed the connection\n");
+    return false;
+}
+
+// Buffers named by far pointers of the call in progress; offsets handed out
+// are kFarBase plus the slot number.
+constexpr DWORD kFarBase = 0xFB000000;
+struct FarSlot {
+    void* buffer;
+    DWORD size;
+};
+FarSlot gFarSlots[4] = {};
+
+zoka::FarPointer BindFar(void* buffer, DWORD size, void** low) {
+    *low = nullptr;
+    if (size > wire::kMaxBuffer) return {0, 0};
+    for (DWORD slot = 0; slot < std::size(gFarSlots); ++slot) {
+        if (gFarSlots[slot].buffer == nullptr) {
+            gFarSlots[slot] = {buffer, size};
+            return {CallerDataSelector(), kFarBase + slot};
+        }
+    }
+    return {0, 0};
+}
+
+void ReleaseFar(void*, void* buffer, DWORD) {
+    for (FarSlot& slot : gFarSlots)
+        if (slot.buffer == buffer) slot = {};
+}
+
+// Reads exactly `length` reply bytes into `into`, or discards them when the
+// reply carries none for it.
+bool ReceiveInto(void* into, uint32_t length, uint32_t expected) {
+    if (length == 0) return true;
+    return length == expected && ReceiveAll(into, length);
+}
+
+DWORD CallLocked(DWORD function, void* block);
+
+DWORD ConfigBlockLength(DWORD* length) { return CallLocked(zoka::GetBoardCfgSize, length); }
+
+DWORD CallLocked(DWORD function, void* block) {
+    const zoka::FunctionEntry* entry = zoka::FindFunction(function);
+    if (entry == nullptr) return ORN_BIOS_NOT_SUPPORTED;
+    DWORD blockLength = DWORD(entry->length);
+    if (entry->length == zoka::kConfigBlock) {
+        if (DWORD status = ConfigBlockLength(&blockLength)) return status;
+        if (blockLength > wire::kMaxBlock) return ORN_BIOS_DATA_ACCESS;
+    }
+    FarSlot far{};
+    zoka::FarPointer pointer{};
+    char* pointerBytes = nullptr;
+    if (entry->flow != zoka::BufferFlow::NoBuffer) {
+        pointerBytes = static_cast<char*>(block) + zoka::FarPointerAt(function);
+        memcpy(&pointer, pointerBytes, sizeof(pointer));
+        DWORD slot = pointer.offset - kFarBase;
+        if (slot >= std::size(gFarSlots) || gFarSlots[slot].buffer == nullptr) return ORN_BIOS_DATA_ACCESS;
+        far = gFarSlots[slot];
+    }
+    const wire::RequestHeader request{wire::kCall, function, blockLength, far.size};
+    wire::ReplyHeader reply;
+    if (!Exchange(request, block, far.buffer, reply)) return ORN_DLL_START_FAILED;
+    const uint32_t bufferBack = wire::BufferComesBack(entry->flow) ? far.size : 0;
+    if (!ReceiveInto(block, reply.blockLength, blockLength) || !ReceiveInto(far.buffer, reply.bufferLength, bufferBack)) {
+        Disconnect();
+        return ORN_DLL_START_FAILED;
+    }
+    // The block names this process's buffer, not the service's copy.
+    if (pointerBytes != nullptr) memcpy(pointerBytes, &pointer, sizeof(pointer));
+    return reply.status & 0xFFFF;
+}
+
+DWORD Call(DWORD function, void* block) {
+    std::lock_guard<std::mutex> hold(gMutex);
+    return CallLocked(function, block);
+}
+
+int Open() {
+    std::lock_guard<std::mutex> hold(gMutex);
+    if (int error = Connect()) {
+        static char step[160];
+        snprintf(step, sizeof(step), "connecting to the board service at %s", SocketPath());
+        orn::DebugStep(step, error == EPROTO ? 0 : error,
+                       error == EPROTO ? "the socket's peer does not speak this version of the board service's protocol"
+                                       : "is ornsysd running (systemctl status ornsysd.socket), and may this user "
+                                         "open its socket (group ornsys)?");
+        return 0;
+    }
+    return 1;
+}
+
+int Close() {
+    std::lock_guard<std::mutex> hold(gMutex);
+    Disconnect();
+    return 1;
+}
+
+// A port access through the service; false when it could not be had.
+bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
+    const wire::RequestHeader request{kind, DWORD(width), sizeof(port), 0};
+    wire::ReplyHeader reply;
+    if (!Exchange(request, &port, nullptr, reply)) return false;
+    if (!ReceiveInto(&port, reply.blockLength, sizeof(port)) || reply.bufferLength != 0) {
+        Disconnect();
+        return false;
+    }
+    return reply.status == ORN_SUCCESS;
+}
+
+DWORD InPort(int width, WORD port) {
+    std::lock_guard<std::mutex> hold(gMutex);
+    wire::PortBlock access{port, 0};
+    return PortExchange(wire::kPortIn, width, access) ? access.value : 0xFFFFFFFFu >> (32 - 8 * width);
+}
+
+void OutPort(int width, WORD port, DWORD value) {
+    std::lock_guard<std::mutex> hold(gMutex);
+    wire::PortBlock access{port, value};
+    PortExchange(wire::kPortOut, width, access);
+}
+
+// Asked once per connection: a role does not change while it lasts.
+DWORD PortPrivilege() {
+    std::lock_guard<std::mutex> hold(gMutex);
+    if (gPortStatusKnown && Connected()) return gPortStatus;
+    const wire::RequestHeader request{wire::kPortAccess, 0, 0, 0};
+    wire::ReplyHeader reply;
+    if (!Exchange(request, nullptr, nullptr, reply)) return ORN_DLL_START_FAILED;
+    if (reply.blockLength != 0 || reply.bufferLength != 0) {
+        Disconnect();
+        return ORN_DLL_START_FAILED;
+    }
+    gPortStatus = reply.status & 0xFFFF;
+    gPortStatusKnown = true;
+    return gPortStatus;
+}
+
+// The service takes the board's lock around each call it makes.
+bool NoLock() { return false; }
+void NoUnlock() {}
+
+}  // namespace
+
+namespace orn {
+
+const char* ServiceSocketPath() { return SocketPath(); }
+
+}  // namespace orn
+
+const orn::Backend orn::kServiceBackend = {
+    "service", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, PortPrivilege, NoLock, NoUnlock,
+};

@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+//
+// ornsysd - the board service: holds the board's firmware and carries out
+// the firmware calls and port accesses of programs that may not reach it
+// themselves, as far as the groups of each client allow. One thread serves
+// every connection from one poll loop, so calls reach the firmware one at a
+// time; the library's lock keeps them apart from direct users of the board.
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "ornsyslx.h"
+#include "serve.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A request begun must be finished within this time; an idle connection
+// between requests may stay as long as its program runs.
+constexpr auto kRequestTimeout = std::chrono::seconds(10);
+constexpr size_t kMaxClients = 256;
+// A client that does not read its replies is not read from either.
+constexpr size_t kMaxPendingReply = 1 << 20;
+
+struct RoleGroup {
+    const char* option;
+    const char* name;
+    zoka::Role role;
+    gid_t gid;
+    bool exists;
+};
+
+RoleGroup gGroups[] = {
+    {"--read-group", "ornsys", zoka::Role::Read, 0, false},
+    {"--watchdog-group", "ornsys-watchdog", zoka::Role::Watchdog, 0, false},
+    {"--admin-group", "ornsys-admin", zoka::Role::Admin, 0, false},
+};
+
+struct Client {
+    int fd;
+    pid_t pid;
+    uid_t uid;
+    zoka::Role role;
+    std::vector<uint8_t> in, out;
+    size_t sent = 0;
+    Clock::time_point partialSince{};
+    bool refusedLogged = false;
+};
+
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    fputs("ornsysd: ", stderr);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+    va_end(args);
+}
+
+zoka::Role RoleOf(gid_t gid) {
+    zoka::Role role = zoka::Role::None;
+    for (const RoleGroup& group : gGroups)
+        if (group.exists && group.gid == gid && group.role > role) role = group.role;
+    return role;
+}
+
+// The role of a connected peer: root is admin, anyone else has the highest
+// role of their primary and supplementary groups.
+zoka::Role PeerRole(int fd, Client& client) {
+    ucred credentials{};
+    socklen_t length = sizeof(credentials);
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return zoka::Role::None;
+    client.pid = credentials.pid;
+    client.uid = credentials.uid;
+    if (credentials.uid == 0) return zoka::Role::Admin;
+    zoka::Role role = RoleOf(credentials.gid);
+    gid_t groups[256];
+    length = sizeof(groups);
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERGROUPS, groups, &length) == 0)
+        for (size_t i = 0; i < length / sizeof(gid_t); ++i)
+            if (RoleOf(groups[i]) > role) role = RoleOf(groups[i]);
+    return role;
+}
+
+// systemd's socket activation: the listening socket is descriptor 3.
+int ActivatedSocket() {
+    const char* pid = getenv("LISTEN_PID");
+    const char* fds = getenv("LISTEN_FDS");
+    if (pid == nullptr || fds == nullptr || atol(pid) != long(getpid())) return -1;
+    unsetenv("LISTEN_PID");
+    unsetenv("LISTEN_FDS");
+    unsetenv("LISTEN_FDNAMES");
+    if (atoi(fds) != 1) {
+        Log("expected one socket from the service manager, got %s", fds);
+        return -1;
+    }
+    fcntl(3, F_SETFD, FD_CLOEXEC);
+    return 3;
+}
+
+int ListenOn(const char* path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (strlen(path) >= sizeof(address.sun_path)) {
+        Log("socket path too long: %s", path);
+        return -1;
+    }
+    strcpy(address.sun_path, path);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    struct stat old;
+    if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
+    // Created closed, opened to the read group once it has its owner.
+    const mode_t mask = umask(0177);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    umask(mask);
+    if (!bound || listen(fd, 64) != 0) {
+        Log("cannot listen on %s: %s", path, strerror(errno));
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    if (gGroups[0].exists && chown(path, uid_t(-1), gGroups[0].gid) != 0)
+        Log("cannot give %s to group %s: %s", path, gGroups[0].name, strerror(errno));
+    if (chmod(path, 0660) != 0) Log("cannot open %s to its group: %s", path, strerror(errno));
+    return fd;
+}
+
+void Accept(int listener, std::list<Client>& clients) {
+    int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return;
+    Client client{fd, 0, uid_t(-1), zoka::Role::None, {}, {}};
+    client.role = PeerRole(fd, client);
+    if (clients.size() >= kMaxClients) {
+        Log("client %d (uid %u): more than %zu clients at once; connection closed", int(client.pid),
+            unsigned(client.uid), kMaxClients);
+        close(fd);
+        return;
+    }
+    const wire::Greeting greeting = ornsysd::GreetingFor(client.role);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&greeting);
+    client.out.assign(bytes, bytes + sizeof(greeting));
+    clients.push_back(std::move(client));
+}
+
+// False when the connection is over.
+bool Flush(Client& client) {
+    while (client.sent < client.out.size()) {
+        ssize_t n = send(client.fd, client.out.data() + client.sent, client.out.size() - client.sent,
+                         MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (n <= 0) return false;
+        client.sent += size_t(n);
+    }
+    client.out.clear();
+    client.sent = 0;
+    return true;
+}
+
+bool Drop(Client& client, const std::string& why) {
+    Log("client %d (uid %u): %s; connection closed", int(client.pid), unsigned(client.uid), why.c_str());
+    return false;
+}
+
+// False when the connection is over.
+bool Receive(Client& client) {
+    uint8_t chunk[16384];
+    ssize_t n = recv(client.fd, chunk, sizeof(chunk), MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return true;
+    if (n <= 0) {
+        if (!client.in.empty()) return Drop(client, "request cut short (" + std::to_string(client.in.size()) +
+                                                        " bytes received)");
+        return false;
+    }
+    const bool wasEmpty = client.in.empty();
+    client.in.insert(client.in.end(), chunk, chunk + n);
+    std::string why, refused;
+    const bool ok = ornsysd::ServeInput(client.in, client.out, client.role, why, refused);
+    if (!refused.empty() && !client.refusedLogged) {
+        Log("client %d (uid %u, role %s): %s refused (further refusals on this connection are not logged)",
+            int(client.pid), unsigned(client.uid), ornsysd::RoleName(client.role), refused.c_str());
+        client.refusedLogged = true;
+    }
+    if (!ok) return Drop(client, "malformed request: " + why);
+    if (client.in.empty()) client.partialSince = {};
+    else if (wasEmpty || client.partialSince == Clock::time_point{}) client.partialSince = Clock::now();
+    return Flush(client);
+}
+
+void Usage(FILE* to) {
+    fputs("usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]\n"
+          "Serves the board's firmware to programs in the role groups. Without --socket the socket\n"
+          "comes from the service manager (ornsysd.socket).\n",
+          to);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* socketPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            Usage(stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            printf("ornsysd %d.%d.%d\n", ORNSYS_VERSION_MAJOR, ORNSYS_VERSION_MINOR, ORNSYS_VERSION_PATCH);
+            return 0;
+        }
+        bool known = false;
+        if (i + 1 < argc && option == "--socket") {
+            socketPath = argv[++i];
+            known = true;
+        }
+        for (RoleGroup& group : gGroups) {
+            if (!known && i + 1 < argc && option == group.option) {
+                group.name = argv[++i];
+                known = true;
+            }
+        }
+        if (!known) {
+            fprintf(stderr, "ornsysd: unknown or incomplete option: %s\n", argv[i]);
+            Usage(stderr);
+            return 2;
+        }
+    }
+    for (RoleGroup& roleGroup : gGroups) {
+        char* end = nullptr;
+        const unsigned long number = strtoul(roleGroup.name, &end, 10);
+        if (const group* entry = getgrnam(roleGroup.name)) {
+            roleGroup.gid = entry->gr_gid;
+            roleGroup.exists = true;
+        } else if (*roleGroup.name != '\0' && *end == '\0' && number < 0xFFFFFFFFul) {
+            roleGroup.gid = gid_t(number);  // a group ID without a name
+            roleGroup.exists = true;
+        } else {
+            Log("group %s does not exist: only root has the %s role", roleGroup.name,
+                ornsysd::RoleName(roleGroup.role));
+        }
+    }
+
+    // The service is the board's one user on behalf of others: it never
+    // reaches the board through a service itself.
+    const char* backend = getenv("ORNSYS_BACKEND");
+    if (backend != nullptr && strcmp(backend, "service") == 0) {
+        Log("ORNSYS_BACKEND=service: the board service cannot serve itself");
+        return 1;
+    }
+    if (backend == nullptr || *backend == '\0') setenv("ORNSYS_BACKEND", "board", 1);
+
+    int listener = socketPath ? ListenOn(socketPath) : ActivatedSocket();
+    if (listener < 0) {
+        if (socketPath == nullptr) Log("no socket: start it through ornsysd.socket, or give --socket PATH");
+        return 1;
+    }
+    fcntl(listener, F_SETFL, fcntl(listener, F_GETFL) | O_NONBLOCK);
+
+    if (!OrnOpen()) {
+        DWORD code = 0;
+        char message[64] = "";
+        OrnGetLastError(&code, message, sizeof(message));
+        Log("opening the board failed: 0x%04X %s (ORNSYS_DEBUG=1 tells why)", unsigned(code), message);
+        return 1;
+    }
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    signal(SIGPIPE, SIG_IGN);
+    Log("serving the %s backend to roles %s, %s, %s", getenv("ORNSYS_BACKEND"), gGroups[0].name, gGroups[1].name,
+        gGroups[2].name);
+
+    std::list<Client> clients;
+    std::vector<pollfd> polled;
+    for (;;) {
+        polled.assign({{listener, POLLIN, 0}, {signals, POLLIN, 0}});
+        int timeout = -1;
+        const Clock::time_point now = Clock::now();
+        for (const Client& client : clients) {
+            short events = client.out.size() - client.sent > kMaxPendingReply ? 0 : POLLIN;
+            if (client.sent < client.out.size()) events |= POLLOUT;
+            polled.push_back({client.fd, events, 0});
+            if (client.partialSince != Clock::time_point{}) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                client.partialSince + kRequestTimeout - now).count();
+                left = left < 0 ? 0 : left + 1;
+                if (timeout < 0 || left < timeout) timeout = int(left);
+            }
+        }
+        if (poll(polled.data(), polled.size(), timeout) < 0 && errno != EINTR) {
+            Log("poll: %s", strerror(errno));
+            break;
+        }
+        if (polled[1].revents & POLLIN) break;
+        size_t index = 2;
+        const Clock::time_point after = Clock::now();
+        for (auto it = clients.begin(); it != clients.end(); ++index) {
+            Client& client = *it;
+            const short events = polled[index].revents;
+            bool open = true;
+            if (events & (POLLIN | POLLHUP | POLLERR)) open = Receive(client);
+            if (open && (events & POLLOUT)) open = Flush(client);
+            if (open && client.partialSince != Clock::time_point{} && after - client.partialSince >= kRequestTimeout)
+                open = Drop(client, "request not finished within 10 s");
+            if (open) {
+                ++it;
+            } else {
+                close(client.fd);
+                it = clients.erase(it);
+            }
+        }
+        if (polled[0].revents & POLLIN) Accept(listener, clients);
+    }
+    for (Client& client : clients) close(client.fd);
+    if (socketPath != nullptr) unlink(socketPath);
+    OrnClose();
+    Log("stopped");
+    return 0;
+}

@@ -1,0 +1,260 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
+"""ornsysd on the virtual board, started through systemd-socket-activate,
+with clients that run as user 65534 in chosen groups (setpriv: needs root).
+
+ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder."""
+
+import os
+import pathlib
+import re
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+import pytest
+
+HERE = pathlib.Path(__file__).resolve().parent
+SOURCE = HERE.parents[1]
+BIN = pathlib.Path(os.environ.get("ORNSYS_BIN", SOURCE / "build" / "host" / "bin"))
+
+READ, WATCHDOG, ADMIN = 61001, 61002, 61003
+
+# Who may do what, as the service's users are told it.
+FAMILY_ROLES = {
+    "identity": "read", "cpu": "read", "config-read": "read", "config-write": "admin",
+    "nvram-info": "read", "nvram-read": "read", "nvram-write": "admin", "nvram-device": "read",
+    "nvram-blocks": "read", "flash-erase": "admin", "flash-lock": "admin",
+    "i2c-count": "admin", "i2c-read8": "admin", "i2c-write8": "admin", "i2c-read16": "admin",
+    "i2c-write16": "admin", "i2c-block-read": "admin", "i2c-block-write": "admin",
+    "watchdog-status": "read", "watchdog-configure": "watchdog", "watchdog-trigger": "watchdog",
+    "display-get": "admin", "display-set": "admin",
+    "temperature": "read", "voltage": "read", "system": "read", "battery": "read",
+    "ports": "admin", "pass-through": "admin",
+}
+RANK = {"none": 0, "read": 1, "watchdog": 2, "admin": 3}
+ROLE_GROUPS = {"none": [], "read": [READ], "watchdog": [READ, WATCHDOG], "admin": [READ, ADMIN]}
+
+if os.geteuid() != 0 or shutil.which("setpriv") is None or shutil.which("systemd-socket-activate") is None:
+    pytest.skip("needs root, setpriv and systemd-socket-activate (scripts/install-deps --tests)",
+                allow_module_level=True)
+
+
+class Service:
+    def __init__(self, folder):
+        self.folder = folder
+        self.socket = folder / "ornsysd.sock"
+        self.log = folder / "ornsysd.log"
+        self.process = None
+
+    def start(self):
+        command = ["systemd-socket-activate", "-l", str(self.socket), "-E", "ORNSYS_BACKEND=virtual",
+                   str(BIN / "ornsysd"), "--read-group", str(READ), "--watchdog-group", str(WATCHDOG),
+                   "--admin-group", str(ADMIN)]
+        self.process = subprocess.Popen(command, stderr=open(self.log, "a"))
+        for _ in range(200):
+            if self.socket.exists():
+                # The socket unit's SocketMode: here open to every test user.
+                self.socket.chmod(0o666)
+                return
+            time.sleep(0.01)
+        raise RuntimeError("the socket did not appear")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            self.process.wait(10)
+        # As the socket unit's RemoveOnStop does.
+        self.socket.unlink(missing_ok=True)
+
+    def log_text(self):
+        return self.log.read_text()
+
+    def client_env(self):
+        env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(self.socket),
+                   ORNSYS_LIBRARY=str(BIN / "libornsys.so.2"), PYTHONPATH=str(SOURCE / "python"))
+        env.pop("ORNSIM_STATE", None)
+        return env
+
+    def run(self, role, *arguments, **options):
+        return subprocess.run(as_user(role) + [sys.executable, str(HERE / "client.py"), *arguments],
+                              env=self.client_env(), capture_output=True, text=True, timeout=60, **options)
+
+    def popen(self, role, *arguments):
+        return subprocess.Popen(as_user(role) + [sys.executable, str(HERE / "client.py"), *arguments],
+                                env=self.client_env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def raw(self):
+        connection = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        connection.connect(str(self.socket))
+        magic, version, _role = struct.unpack("=8sII", recv_exactly(connection, 16))
+        assert (magic, version) == (b"ORNSYSD\0", 1)
+        return connection
+
+
+def as_user(role):
+    groups = ROLE_GROUPS[role]
+    return ["setpriv", "--reuid", "65534", "--regid", "65534",
+            *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
+
+
+def recv_exactly(connection, length):
+    data = b""
+    while len(data) < length:
+        chunk = connection.recv(length - len(data))
+        if not chunk:
+            break
+        data += chunk
+    return data
+
+
+@pytest.fixture
+def service():
+    # A folder the clients' user can reach (pytest's own are root's alone).
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="ornsysd-"))
+    folder.chmod(0o755)
+    service = Service(folder)
+    service.start()
+    yield service
+    service.stop()
+    shutil.rmtree(folder)
+
+
+def parse_families(output):
+    return {line.split(" ", 1)[0]: line.split(" ", 1)[1] for line in output.splitlines()}
+
+
+def test_each_role_gets_exactly_its_families(service):
+    direct = subprocess.run([sys.executable, str(HERE / "client.py"), "families", *FAMILY_ROLES],
+                            env=dict(service.client_env(), ORNSYS_BACKEND="virtual"),
+                            capture_output=True, text=True, timeout=60)
+    expected = parse_families(direct.stdout)
+    assert set(expected) == set(FAMILY_ROLES) and not any(v.startswith("0x8109") for v in expected.values())
+    for role in ["none", "read", "watchdog", "admin"]:
+        got = parse_families(service.run(role, "families", *FAMILY_ROLES).stdout)
+        for family, needed in FAMILY_ROLES.items():
+            if RANK[role] >= RANK[needed]:
+                # Admin runs every family in order on a fresh board, as the direct run did.
+                if role == "admin" or needed == "read":
+                    assert got[family] == expected[family], (role, family)
+                else:
+                    assert not got[family].startswith("0x8109"), (role, family, got[family])
+            else:
+                assert got[family] == "0x8109 DLL: access denied by the board service", (role, family)
+    assert "(uid 65534, role read): WriteNVRam refused" in service.log_text() or \
+        "role read): SetBoardCfg refused" in service.log_text()
+
+
+def test_the_tool_prints_the_refusal_like_any_status(service):
+    def tool(role, *arguments):
+        result = subprocess.run(as_user(role) + [str(BIN / "ornsys"), *arguments], env=service.client_env(),
+                                capture_output=True, text=True, errors="replace")
+        return result.stdout, result.stderr, result.returncode
+
+    assert tool("read", "-TEMP", "-g", "0")[2] == 0
+    assert tool("read", "-WD", "-t") == ("ORNSYS ERROR: DLL: access denied by the board service !\n\n",
+                                         "utWDTrigger: triggering watchdog failed!\n", 255)
+    # A byte transfer that stops at its first byte is no error to the tool:
+    # it shows no byte written, and none was.
+    assert tool("read", "-NVR", "-w", "0", "0x60", "0x77") == ("Writing bytes to NVRam #0x0000...\n", "", 0)
+    assert tool("admin", "-NVR", "-r", "0", "0x60", "1")[0] == " 0x060x: 00  .\n"
+
+
+def test_sixteen_clients_at_once_get_right_answers(service):
+    # One connection that starts a request and never finishes it: the
+    # service drops it after 10 s and goes on serving everybody else.
+    stalled = service.raw()
+    stalled.sendall(struct.pack("=II", 1, 0x01))
+    clients = [service.popen("admin", "load", "10", str(i)) for i in range(16)]
+    results = [client.communicate(timeout=90)[0] for client in clients]
+    totals = [tuple(map(int, re.fullmatch(r"calls (\d+) wrong (\d+)\n", r).groups())) for r in results]
+    assert all(calls > 0 and wrong == 0 for calls, wrong in totals), totals
+    stalled.settimeout(5)
+    assert stalled.recv(1) == b""
+    assert "request not finished within 10 s; connection closed" in service.log_text()
+    print("16 clients, 10 s:", sum(c for c, _ in totals), "calls, all answers right")
+
+
+@pytest.mark.parametrize("request_bytes, reason", [
+    (struct.pack("=IIII", 99, 0, 0, 0), "request kind 99"),
+    (struct.pack("=IIII", 1, 0x99, 0, 0), "function 153 does not exist"),
+    (struct.pack("=IIII", 1, 0x01, 5, 0), "GetBoardInfo with a block of 5 bytes"),
+    (struct.pack("=IIII", 1, 0x27, 15, 1 << 20), "I2CReadBlock with a buffer of 1048576 bytes"),
+    (struct.pack("=IIII", 1, 0x05, 1 << 30, 0), "GetBoardCfg with a block of 1073741824 bytes"),
+    (struct.pack("=IIII", 2, 3, 8, 0), "a port access of width 3 and 8 bytes"),
+])
+def test_a_malformed_request_ends_only_its_connection(service, request_bytes, reason):
+    bystander = service.popen("read", "hold")
+    bystander.stdin.write("\n")
+    bystander.stdin.flush()
+    assert bystander.stdout.readline() == "ok ORN-EPC-3510\n"
+    bad = service.raw()
+    bad.sendall(request_bytes)
+    assert bad.recv(16) == b""
+    assert f"malformed request: {reason}; connection closed" in service.log_text()
+    bystander.stdin.write("\n")
+    bystander.stdin.flush()
+    assert bystander.stdout.readline() == "ok ORN-EPC-3510\n"
+    bystander.stdin.close()
+    assert bystander.wait(10) == 0
+
+
+def test_a_client_killed_mid_request_harms_nobody(service):
+    half = service.raw()
+    half.sendall(struct.pack("=IIII", 1, 0x01, 100, 0)[:10])
+    half.close()
+    looping = service.popen("admin", "load", "30", "20")
+    time.sleep(1)
+    looping.kill()
+    looping.wait()
+    result = service.run("read", "families", "identity", "temperature")
+    assert result.stdout == "identity ok ORN-EPC-3510\ntemperature ok 45\n"
+    assert "request cut short (10 bytes received); connection closed" in service.log_text()
+
+
+def test_a_connected_client_survives_a_restart_of_the_service(service):
+    client = service.popen("read", "hold")
+    for _ in range(2):
+        client.stdin.write("\n")
+        client.stdin.flush()
+        assert client.stdout.readline() == "ok ORN-EPC-3510\n"
+        service.stop()
+        service.start()
+    client.stdin.write("\n")
+    client.stdin.flush()
+    assert client.stdout.readline() == "ok ORN-EPC-3510\n"
+    client.stdin.close()
+    assert client.wait(10) == 0
+
+
+def test_a_service_that_is_down_fails_open_with_a_reason(tmp_path):
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(tmp_path / "none.sock"),
+               ORNSYS_DEBUG="1")
+    result = subprocess.run([str(BIN / "ornsys"), "-INFO", "-b"], env=env, capture_output=True, text=True)
+    assert result.returncode == 255
+    assert (f"ornsys: OrnOpen: service backend: connecting to the board service at {tmp_path}/none.sock failed: "
+            "No such file or directory; is ornsysd running") in result.stderr
+
+
+def test_the_units_verify_and_are_hardened(tmp_path):
+    if shutil.which("systemd-analyze") is None:
+        pytest.skip("needs systemd-analyze (scripts/install-deps --tests)")
+    units = pathlib.Path(os.environ.get("ORNSYS_UNITS", BIN.parent / "units"))
+    for name in ["ornsysd.service", "ornsysd.socket"]:
+        text = (units / name).read_text()
+        # The unit as installed, with the program where this build has it.
+        (tmp_path / name).write_text(re.sub(r"ExecStart=\S+", f"ExecStart={BIN / 'ornsysd'}", text))
+    # The manual is checked with the others, not through man(1) here.
+    verify = subprocess.run(["systemd-analyze", "verify", "--man=no", str(tmp_path / "ornsysd.socket"),
+                             str(tmp_path / "ornsysd.service")], capture_output=True, text=True)
+    assert verify.returncode == 0, verify.stderr
+    security = subprocess.run(["systemd-analyze", "security", "--offline=true", str(tmp_path / "ornsysd.service")],
+                              capture_output=True, text=True)
+    score = float(re.search(r"Overall exposure level for ornsysd.service: ([0-9.]+)", security.stdout).group(1))
+    print("ornsysd.service exposure:", score)
+    assert score <= 2.5, security.stdout
