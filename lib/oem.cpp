@@ -69,15 +69,11 @@ ORNAPI BOOL OrnOEMWrite(OEMACCESS* access) {
            OEMDirectOut(access->Address, access->AddressFlags, access->DataFlags, access->DataValue);
 }
 
-// The pass-through's buffer as the firmware's OEM function uses it: the
-// 32-bit value it writes. (Only a 64-bit process's gate needs the size.)
-constexpr DWORD kPassThruBytes = 4;
-
 ORNAPI BOOL OrnOEMPassThru(DWORD value, BYTE* buffer) {
     if (!orn::Enter({buffer})) return FALSE;
     orn::Lock lock;
     if (!lock) return orn::Closed();
-    FarBuffer far(buffer, kPassThruBytes);
+    FarBuffer far(buffer, zoka::kPassThruBytes);
     if (!far.valid()) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     zoka::PassThruBlock block{value, far.get()};
     return orn::Gate(zoka::OEMPassThru, &block);

@@ -215,6 +215,23 @@ constexpr long FarPointerAt(DWORD function) {
     }
 }
 
+// The bytes the firmware reaches through a block's far pointer: an I2C
+// block transfer's count; the pass-through's buffer as the firmware's OEM
+// function uses it, the 32-bit value it writes.
+constexpr DWORD kPassThruBytes = 4;
+inline DWORD FarBufferLength(DWORD function, const void* block) {
+    switch (function) {
+        case I2CReadBlock:
+        case I2CWriteBlock: {
+            DWORD count;
+            __builtin_memcpy(&count, static_cast<const char*>(block) + offsetof(I2CTransferBlock, count), sizeof count);
+            return count;
+        }
+        case OEMPassThru: return kPassThruBytes;
+        default: return 0;
+    }
+}
+
 constexpr bool FarPointersAgreeWithFlows() {
     for (const FunctionEntry& e : kFunctions)
         if ((FarPointerAt(e.number) >= 0) != (e.flow != BufferFlow::NoBuffer)) return false;

@@ -6,6 +6,7 @@
 // works on the service's own copies, sized as the table says.
 #include "serve.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "internal.h"
@@ -153,9 +154,19 @@ bool ServeInput(std::vector<uint8_t>& in, std::vector<uint8_t>& out, zoka::Role 
                 continue;
             }
             std::vector<uint8_t> block(bytes, bytes + request.blockLength);
+            // The firmware moves as many bytes as the block says: exactly
+            // the buffer's.
+            if (entry.flow != zoka::BufferFlow::NoBuffer &&
+                zoka::FarBufferLength(entry.number, block.data()) != request.bufferLength) {
+                why = std::string(entry.name) + " for " +
+                      std::to_string(zoka::FarBufferLength(entry.number, block.data())) + " bytes with a buffer of " +
+                      std::to_string(request.bufferLength);
+                ok = false;
+                break;
+            }
             std::vector<uint8_t> buffer(request.bufferLength);
             if (wire::BufferGoesIn(entry.flow))
-                memcpy(buffer.data(), bytes + request.blockLength, request.bufferLength);
+                std::copy_n(bytes + request.blockLength, request.bufferLength, buffer.begin());
             if (!Call(entry, block, buffer, out, why)) {
                 ok = false;
                 break;
