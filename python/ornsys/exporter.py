@@ -4,29 +4,41 @@
 and watchdog as Prometheus metrics, served on /metrics or written to a file
 for node_exporter's textfile collector.
 
-A family the board does not have is left out; a call that fails counts in
-ornsys_scrape_errors_total{family} and never ends the exporter.
+Metrics are named by Prometheus's conventions: base units (seconds, volts,
+amperes, watts, coulombs, joules) as suffixes, `_total` only on counters.
+A family the board does not have (its count or first call answers "not
+supported" or "not present") is left out; any other failed call counts in
+ornsys_scrape_errors_total{family}, the rest of the family stays, and the
+exporter goes on.
 """
 
 import argparse
+import socket
 import sys
+import threading
 import time
+from wsgiref.simple_server import WSGIRequestHandler, make_server
 
-from prometheus_client import start_http_server, write_to_textfile
+from prometheus_client import make_wsgi_app, write_to_textfile
 from prometheus_client.core import REGISTRY, CollectorRegistry, CounterMetricFamily, GaugeMetricFamily
+from prometheus_client.exposition import ThreadingWSGIServer
 
 import ornsys
 
 FAMILIES = ("board", "temperature", "voltage", "battery", "system", "watchdog")
 _ABSENT = (ornsys.NotSupported, ornsys.NotPresent)
 TEMPERATURE_TYPES = {0: "cpu", 1: "board", 2: "memory", 3: "system"}
+OPERATING_TIME_UNITS = {"hours": 3600, "minutes": 60, "seconds": 1}
+# A connection that has not sent its whole request by then is closed.
+REQUEST_TIMEOUT = 10
 
 
 class BoardCollector:
     """Reads the board at every scrape, through one open library."""
 
-    def __init__(self, board: ornsys.Board):
+    def __init__(self, board: ornsys.Board, operating_time_unit: str = "hours"):
         self.board = board
+        self.operating_time_seconds = OPERATING_TIME_UNITS[operating_time_unit]
         self.errors = {family: 0 for family in FAMILIES}
 
     def collect(self):
@@ -51,11 +63,11 @@ class BoardCollector:
                   "bb_version": info.bb_version, "hw_revision": info.hw_revision}
         board = GaugeMetricFamily("ornsys_board_info", "The board's identity", labels=list(labels))
         board.add_metric(list(labels.values()), 1)
-        boots = CounterMetricFamily("ornsys_boot_count", "Boots of the board, as its firmware counts them")
+        boots = CounterMetricFamily("ornsys_boots", "Boots of the board, as its firmware counts them")
         boots.add_metric([], info.boot_counter)
-        optime = GaugeMetricFamily("ornsys_operating_time",
-                                   "The board's operating time counter (unit as the firmware keeps it)")
-        optime.add_metric([], info.operating_time)
+        optime = GaugeMetricFamily("ornsys_operating_time_seconds",
+                                   "The board's operating time (its counter times --operating-time-unit)")
+        optime.add_metric([], info.operating_time * self.operating_time_seconds)
         return [board, boots, optime]
 
     def _temperature(self):
@@ -68,8 +80,9 @@ class BoardCollector:
         return [gauge]
 
     def _read(self, family, read):
-        """One sensor's value, or None (counted) when its call fails: the
-        other sensors of the family stay."""
+        """One item's reading, or None (counted) when its call fails, even
+        with "not present": the family is there, so the item should be.
+        The other items of the family stay."""
         try:
             return read()
         except ornsys.OrnError:
@@ -77,40 +90,49 @@ class BoardCollector:
             return None
 
     def _voltage(self):
-        # type: the nominal voltage the sensor watches, or "unknown".
-        gauge = GaugeMetricFamily("ornsys_voltage_volts", "Voltage sensors", labels=["sensor", "type"])
+        gauge = GaugeMetricFamily("ornsys_voltage_volts", "Voltage sensors", labels=["sensor"])
+        nominal = GaugeMetricFamily("ornsys_voltage_nominal_volts", "The voltage a sensor watches, where known",
+                                    labels=["sensor"])
         for sensor in self.board.voltages:
-            nominal = "unknown" if sensor.nominal_mv is None else f"{sensor.nominal_mv / 1000:g}V"
+            if sensor.nominal_mv is not None:
+                nominal.add_metric([sensor.name], sensor.nominal_mv / 1000)
             value = self._read("voltage", lambda: sensor.value)
             if value is not None:
-                gauge.add_metric([sensor.name, nominal], value / 1000)
-        return [gauge]
+                gauge.add_metric([sensor.name], value / 1000)
+        return [gauge, nominal]
 
     def _battery(self):
-        names = {
-            "remaining": GaugeMetricFamily("ornsys_battery_remaining_capacity", "Remaining capacity, in unit",
-                                           labels=["battery", "unit"]),
-            "full": GaugeMetricFamily("ornsys_battery_full_charge_capacity", "Capacity at the last full charge",
-                                      labels=["battery", "unit"]),
-            "rate": GaugeMetricFamily("ornsys_battery_rate", "Present charge or discharge rate, in unit",
-                                      labels=["battery", "unit"]),
-            "volts": GaugeMetricFamily("ornsys_battery_voltage_volts", "Present voltage", labels=["battery"]),
-            "status": GaugeMetricFamily("ornsys_battery_status", "The battery's status word", labels=["battery"]),
+        # A battery counts charge (mAh, mA) or energy (mWh, mW), as its
+        # information says: each kind has metrics of its own base unit.
+        # 1 mAh = 3.6 C, 1 mWh = 3.6 J.
+        gauge = lambda name, text: GaugeMetricFamily(name, text, labels=["battery"])  # noqa: E731
+        metrics = {
+            ("remaining", True): gauge("ornsys_battery_remaining_charge_coulombs", "Remaining charge"),
+            ("remaining", False): gauge("ornsys_battery_remaining_energy_joules", "Remaining energy"),
+            ("full", True): gauge("ornsys_battery_full_charge_coulombs", "Charge at the last full charge"),
+            ("full", False): gauge("ornsys_battery_full_energy_joules", "Energy at the last full charge"),
+            ("rate", True): gauge("ornsys_battery_current_amperes", "Present charge or discharge current"),
+            ("rate", False): gauge("ornsys_battery_power_watts", "Present charge or discharge power"),
+            ("volts", None): gauge("ornsys_battery_voltage_volts", "Present voltage"),
+            ("status", None): gauge("ornsys_battery_status", "The battery's status word"),
         }
+        known = lambda value: value != ornsys.BATTERY_UNKNOWN  # noqa: E731
         for battery in self.board.batteries:
-            info, state, index = battery.info, battery.state, str(battery.index)
-            capacity, rate = ("mAh", "mA") if info.unit_mah else ("mWh", "mW")
-            known = lambda value: value != ornsys.BATTERY_UNKNOWN  # noqa: E731
-            if known(state.remaining):
-                names["remaining"].add_metric([index, capacity], state.remaining)
-            if known(info.full_charge_capacity):
-                names["full"].add_metric([index, capacity], info.full_charge_capacity)
-            if known(state.rate):
-                names["rate"].add_metric([index, rate], state.rate)
+            index = [str(battery.index)]
+            info = self._read("battery", lambda: battery.info)
+            state = self._read("battery", lambda: battery.state)
+            if info is not None and known(info.full_charge_capacity):
+                metrics["full", info.unit_mah].add_metric(index, info.full_charge_capacity * 3.6)
+            if state is None:
+                continue
+            if info is not None and known(state.remaining):
+                metrics["remaining", info.unit_mah].add_metric(index, state.remaining * 3.6)
+            if info is not None and known(state.rate):
+                metrics["rate", info.unit_mah].add_metric(index, state.rate / 1000)
             if known(state.voltage_mv):
-                names["volts"].add_metric([index], state.voltage_mv / 1000)
-            names["status"].add_metric([index], state.status)
-        return list(names.values())
+                metrics["volts", None].add_metric(index, state.voltage_mv / 1000)
+            metrics["status", None].add_metric(index, state.status)
+        return list(metrics.values())
 
     def _system(self):
         state = self.board.system
@@ -130,20 +152,49 @@ class BoardCollector:
         return [gauge]
 
 
+class _Handler(WSGIRequestHandler):
+    """Closes a connection that sends nothing, or half a request, for
+    REQUEST_TIMEOUT seconds; logs nothing."""
+
+    timeout = REQUEST_TIMEOUT
+
+    def log_message(self, format, *args):
+        pass
+
+
+def serve(registry, port, address=None):
+    """Serves /metrics in threads of its own; returns the server. Without an
+    address: every address, IPv6 and IPv4 where the system has IPv6."""
+    candidates = [address] if address else ["::", "0.0.0.0"]
+    for index, host in enumerate(candidates):
+        class Server(ThreadingWSGIServer):
+            address_family = socket.AF_INET6 if ":" in host else socket.AF_INET
+        try:
+            server = make_server(host, port, make_wsgi_app(registry), Server, handler_class=_Handler)
+            break
+        except OSError:
+            if index == len(candidates) - 1:
+                raise
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="ornsys-exporter", description=__doc__.splitlines()[0])
     parser.add_argument("--port", type=int, default=9177, help="port of /metrics (default 9177)")
-    parser.add_argument("--address", default="", help="address to listen on (default: all)")
+    parser.add_argument("--address", help="address to listen on (default: all, IPv6 and IPv4)")
     parser.add_argument("--textfile", help="write the metrics to this file (atomically) instead of serving them")
     parser.add_argument("--interval", type=float, default=0,
                         help="with --textfile: rewrite it every this many seconds (default: once)")
+    parser.add_argument("--operating-time-unit", choices=sorted(OPERATING_TIME_UNITS), default="hours",
+                        help="what one step of the board's operating time counter is (default: hours)")
     options = parser.parse_args(argv)
     try:
         board = ornsys.Board().open()
     except ornsys.OrnError as error:
         print(f"ornsys-exporter: the board cannot be opened: {error}", file=sys.stderr)
         return 1
-    collector = BoardCollector(board)
+    collector = BoardCollector(board, options.operating_time_unit)
     try:
         if options.textfile:
             registry = CollectorRegistry()
@@ -154,7 +205,11 @@ def main(argv=None):
                     return 0
                 time.sleep(options.interval)
         REGISTRY.register(collector)
-        start_http_server(options.port, addr=options.address)
+        try:
+            serve(REGISTRY, options.port, options.address)
+        except OSError as error:
+            print(f"ornsys-exporter: cannot listen on port {options.port}: {error}", file=sys.stderr)
+            return 1
         while True:
             time.sleep(3600)
     except KeyboardInterrupt:

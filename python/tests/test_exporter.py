@@ -32,15 +32,23 @@ def test_metrics_of_a_known_board(board):
     s = scrape(exporter.BoardCollector(board))
     assert value(s, "ornsys_board_info", platform="PY-BOARD", serial="SN-42", bios_version="BIOS 1.2",
                  bb_version="BB 9", hw_revision="R3") == 1
-    assert value(s, "ornsys_boot_count_total") == 17
-    assert value(s, "ornsys_operating_time") == 1234
+    assert value(s, "ornsys_boots_total") == 17
+    assert value(s, "ornsys_operating_time_seconds") == 1234 * 3600
     assert value(s, "ornsys_temperature_celsius", sensor="CPU", type="cpu") == 51
     assert value(s, "ornsys_temperature_celsius", sensor="Board", type="board") == -3
-    assert value(s, "ornsys_voltage_volts", sensor="3V3", type="3.3V") == pytest.approx(3.29)
-    assert value(s, "ornsys_voltage_volts", sensor="VBAT", type="unknown") == pytest.approx(2.95)
-    assert value(s, "ornsys_battery_remaining_capacity", battery="0", unit="mAh") == 3000
-    assert value(s, "ornsys_battery_rate", battery="0", unit="mA") == 250
+    assert value(s, "ornsys_voltage_volts", sensor="3V3") == pytest.approx(3.29)
+    assert value(s, "ornsys_voltage_nominal_volts", sensor="3V3") == pytest.approx(3.3)
+    assert value(s, "ornsys_voltage_volts", sensor="VBAT") == pytest.approx(2.95)
+    assert value(s, "ornsys_voltage_nominal_volts", sensor="VBAT") is None  # not known
+    assert value(s, "ornsys_battery_remaining_charge_coulombs", battery="0") == pytest.approx(3000 * 3.6)
+    assert value(s, "ornsys_battery_full_charge_coulombs", battery="0") == pytest.approx(3900 * 3.6)
+    assert value(s, "ornsys_battery_current_amperes", battery="0") == pytest.approx(0.25)
     assert value(s, "ornsys_battery_voltage_volts", battery="0") is None  # the battery does not say
+    # Prometheus's conventions: a unit is a name's suffix, never a label.
+    assert not any(n.endswith("_total") and not n.startswith(("ornsys_boots", "ornsys_scrape_errors"))
+                   for n, _ in s)
+    assert not any(k in ("unit", "type") and n.startswith(("ornsys_voltage", "ornsys_battery"))
+                   for n, labels in s for k, _ in labels)
     assert (value(s, "ornsys_system_docked"), value(s, "ornsys_system_ac_connected")) == (1, 0)
     assert value(s, "ornsys_watchdog_last_reset_cause") == 1
     assert all(value(s, "ornsys_scrape_errors_total", family=f) == 0 for f in exporter.FAMILIES)
@@ -55,7 +63,16 @@ def test_a_failing_sensor_counts_and_the_rest_stays(board_file):
     assert value(s, "ornsys_scrape_errors_total", family="temperature") == 2
     assert value(s, "ornsys_temperature_celsius", sensor="CPU", type="cpu") == 51
     assert value(s, "ornsys_temperature_celsius", sensor="Board", type="board") is None
-    assert value(s, "ornsys_voltage_volts", sensor="3V3", type="3.3V") == pytest.approx(3.29)
+    assert value(s, "ornsys_voltage_volts", sensor="3V3") == pytest.approx(3.29)
+
+
+@pytest.mark.parametrize("function, status", [(0x63, 0x8012), (0x64, 0x8041)])
+def test_a_failing_battery_read_counts(board_file, function, status):
+    board_file(f"[fault]\nfunction = {function:#x}\nstatus = {status:#x}")
+    with ornsys.Board() as board:
+        s = scrape(exporter.BoardCollector(board))
+    assert value(s, "ornsys_scrape_errors_total", family="battery") == 1
+    assert value(s, "ornsys_temperature_celsius", sensor="CPU", type="cpu") == 51
 
 
 def test_absent_families_are_left_out(board_file):
@@ -74,3 +91,27 @@ def test_textfile_is_written_whole(board_file, tmp_path):
     text = target.read_text()
     assert 'ornsys_temperature_celsius{sensor="CPU",type="cpu"} 51.0' in text
     assert [p.name for p in tmp_path.iterdir() if p.name.startswith("ornsys.prom")] == ["ornsys.prom"]
+
+
+def test_it_serves_with_no_options_and_drops_half_sent_requests(board_file, monkeypatch):
+    """The defaults: every address, port 9177."""
+    import socket
+    import threading
+    import urllib.request
+    board_file()
+    monkeypatch.setattr(exporter._Handler, "timeout", 1)
+    monkeypatch.setattr(exporter, "REGISTRY", CollectorRegistry())
+    monkeypatch.setattr(exporter.time, "sleep", lambda _: threading.Event().wait())
+    threading.Thread(target=exporter.main, args=([],), daemon=True).start()
+    for _ in range(100):
+        try:
+            with urllib.request.urlopen("http://127.0.0.1:9177/metrics", timeout=5) as answer:
+                text = answer.read().decode()
+            break
+        except OSError:
+            threading.Event().wait(0.05)
+    assert 'ornsys_temperature_celsius{sensor="CPU",type="cpu"} 51.0' in text
+    half = socket.create_connection(("127.0.0.1", 9177))
+    half.sendall(b"GET /metr")
+    half.settimeout(5)
+    assert half.recv(100) == b""  # closed by the server after its timeout
