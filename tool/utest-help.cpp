@@ -224,7 +224,9 @@ void utVersion() {
     // process with raised privilege is not told), else the board's firmware.
     const char* backend = secure_getenv("ORNSYS_BACKEND");
     if (backend != nullptr && *backend != '\0') printf("firmware access: %s backend (ORNSYS_BACKEND)\n\n", backend);
-    else printf("firmware access: board backend (the default)\n\n");
+    else
+        printf("firmware access: board backend (the default; the board service for a user who may not open "
+               "/dev/mem)\n\n");
 }
 
 void utUsage() {
