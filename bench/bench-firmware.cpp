@@ -3,8 +3,15 @@
 // The floor of every request: a firmware call into the virtual board, a
 // board start, and library calls that wrap them.
 #include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <climits>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "board-lock.h"
 #include "ornsim.h"
@@ -90,6 +97,84 @@ void LibraryReadWholeFlash(benchmark::State& state) {
     OrnClose();
 }
 BENCHMARK(LibraryReadWholeFlash)->Unit(benchmark::kMillisecond);
+
+// The board service on the virtual board, started from beside this program
+// for the benchmarks below, and the library opened through it.
+class Service {
+public:
+    Service() {
+        char self[PATH_MAX] = {};
+        if (readlink("/proc/self/exe", self, sizeof self - 1) < 0) return;
+        std::string program = std::string(self).substr(0, std::string(self).rfind('/')) + "/ornsysd";
+        socket_ = "/tmp/ornsys-bench-" + std::to_string(getpid()) + ".sock";
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("ORNSYS_BACKEND", "virtual", 1);
+            unsetenv("ORNSIM_STATE");
+            execl(program.c_str(), program.c_str(), "--socket", socket_.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 200 && access(socket_.c_str(), F_OK) != 0; ++i) usleep(10000);
+        setenv("ORNSYS_BACKEND", "service", 1);
+        setenv("ORNSYS_SERVICE_SOCKET", socket_.c_str(), 1);
+    }
+    ~Service() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        unsetenv("ORNSYS_SERVICE_SOCKET");
+    }
+    bool Open() { return pid_ > 0 && OrnOpen(); }
+
+private:
+    pid_t pid_ = -1;
+    std::string socket_;
+};
+
+// One sensor value through the service: a whole round trip.
+void ServiceSensorValue(benchmark::State& state) {
+    Service service;
+    if (!service.Open()) state.SkipWithError("no board service");
+    SDWORD value;
+    for (auto _ : state) benchmark::DoNotOptimize(OrnGetThermSensorValue(1, &value));
+    OrnClose();
+}
+BENCHMARK(ServiceSensorValue)->Unit(benchmark::kMicrosecond);
+
+// Eight client processes calling at once for a second: the calls per second
+// the service serves in all.
+void ServiceEightClients(benchmark::State& state) {
+    Service service;
+    constexpr int kClients = 8;
+    for (auto _ : state) {
+        int results[2];
+        if (pipe(results) != 0) state.SkipWithError("pipe");
+        std::vector<pid_t> clients;
+        for (int i = 0; i < kClients; ++i) {
+            const pid_t client = fork();
+            if (client > 0) clients.push_back(client);
+            if (client == 0) {
+                long calls = 0;
+                SDWORD value;
+                if (OrnOpen()) {
+                    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+                    while (std::chrono::steady_clock::now() < end)
+                        calls += OrnGetThermSensorValue(1, &value) ? 1 : 0;
+                    OrnClose();
+                }
+                _exit(write(results[1], &calls, sizeof calls) == sizeof calls ? 0 : 1);
+            }
+        }
+        close(results[1]);
+        long total = 0, calls;
+        while (read(results[0], &calls, sizeof calls) == sizeof calls) total += calls;
+        close(results[0]);
+        for (pid_t client : clients) waitpid(client, nullptr, 0);
+        state.counters["calls_per_second"] = double(total);
+    }
+}
+BENCHMARK(ServiceEightClients)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
