@@ -13,8 +13,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/reboot.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <time.h>
 #include <pthread.h>
@@ -29,7 +31,12 @@ static int failures;
  * init runs as the 64-bit case runner ("init64 cases"). */
 static const char* tool = "/ornsys";
 static const char* example = "/board-info";
+static const char* service = "/ornsysd";
 static const char* suffix = "";
+
+/* The group a reader of the board service is in (uid 65534 with it). */
+#define READ_GROUP 100
+static int reader_groups;
 
 static void verdict(const char* name, int pass, const char* why, ...) {
     char text[512] = "";
@@ -57,7 +64,9 @@ static pid_t start(int uid, char* const argv[], char* const envp[], int* out) {
         dup2(pipefd[1], 1);
         dup2(pipefd[1], 2);
         close(pipefd[0]);
-        if (uid >= 0 && (setgid(uid) != 0 || setuid(uid) != 0)) _exit(126);
+        gid_t read_group = READ_GROUP;
+        if (uid >= 0 && (setgroups(reader_groups, &read_group) != 0 || setgid(uid) != 0 || setuid(uid) != 0))
+            _exit(126);
         execve(argv[0], argv, envp);
         _exit(127);
     }
@@ -275,6 +284,104 @@ static void cost(void) {
     printf("ORNSYS-SYSTEM: cost%s OrnGetBoardInfo %.0f ns\n", suffix, ns);
 }
 
+/* A reader's process: many board reads through the service, each checked. */
+static int reads_through_the_service(char* why, size_t size) {
+    gid_t read_group = READ_GROUP;
+    if (setgroups(1, &read_group) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+        snprintf(why, size, "cannot become a reader: %s", strerror(errno));
+        return 0;
+    }
+    if (!OrnOpen()) {
+        snprintf(why, size, "OrnOpen failed");
+        return 0;
+    }
+    int wrong = 0;
+    for (int i = 0; i < 300; ++i) {
+        BOARDINFO info;
+        wrong += !OrnGetBoardInfo(&info) || strncmp((char*)info.HWPlatform, "ORN-QEMU-ROM", 12) != 0;
+    }
+    OrnClose();
+    snprintf(why, size, "%d of 300 reads wrong", wrong);
+    return wrong == 0;
+}
+
+/* ornsysd as root on the real firmware; clients as user 65534 in its read
+ * group, which cannot open /dev/mem and so use the service by default. */
+static void service_cases(void) {
+    mkdir("/run", 0755);
+    mkdir("/run/ornsys", 0755);
+    int log = open("/ornsysd.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t daemon = fork();
+    if (daemon == 0) {
+        dup2(log, 2);
+        char* argv[] = {(char*)service, "--socket", "/run/ornsys/ornsysd.sock", "--read-group", "100", NULL};
+        execve(argv[0], argv, no_env);
+        _exit(127);
+    }
+    close(log);
+    for (int i = 0; i < 200 && access("/run/ornsys/ornsysd.sock", F_OK) != 0; ++i) usleep(10000);
+    reader_groups = 1;
+    struct run r;
+    char* info[] = {(char*)tool, "-INFO", "-b", NULL};
+    run(&r, 65534, info, debug_env);
+    verdict("rom-service-info", r.status == 0 && strstr(r.out, "HW platform:       ORN-QEMU-ROM") &&
+                strstr(r.out, "opening /dev/mem failed: Permission denied; using the board service"),
+            "exit %d: %s", r.status, r.out);
+    char* temp[] = {(char*)tool, "-TEMP", "-a", NULL};
+    run(&r, 65534, temp, no_env);
+    verdict("rom-service-temp", r.status == 0 && strstr(r.out, "T-Sensor 0x00:"), "exit %d: %s", r.status, r.out);
+
+    /* A reader's write reaches nothing: the byte stays, the service logs
+     * the refusal; a watchdog trigger shows the status. */
+    char* before[] = {(char*)tool, "-NVR", "-r", "0", "0x60", "1", NULL};
+    struct run old, now;
+    run(&old, -1, before, no_env);
+    char* write[] = {(char*)tool, "-NVR", "-w", "0", "0x60", "0xA5", NULL};
+    run(&r, 65534, write, no_env);
+    run(&now, -1, before, no_env);
+    char logged[4096] = "";
+    int fd = open("/ornsysd.log", O_RDONLY);
+    ssize_t n = fd >= 0 ? read(fd, logged, sizeof logged - 1) : -1;
+    logged[n > 0 ? n : 0] = '\0';
+    if (fd >= 0) close(fd);
+    char* texts[] = {logged, old.out, now.out};
+    for (size_t t = 0; t < 3; ++t)
+        for (char* c = texts[t]; *c != '\0'; ++c)
+            if (*c == '\n') *c = '|';
+    verdict("rom-service-write-refused",
+            old.status == 1 && strcmp(old.out, now.out) == 0 && strstr(logged, "role read): WriteNVRam refused"),
+            "before [%.20s], after [%.20s], write exit %d, log %s", old.out, now.out, r.status, logged);
+    char* trigger[] = {(char*)tool, "-WD", "-t", NULL};
+    run(&r, 65534, trigger, no_env);
+    verdict("rom-service-status", r.status == 255 && strstr(r.out, "DLL: access denied by the board service"),
+            "exit %d: %s", r.status, r.out);
+    reader_groups = 0;
+
+    /* Two readers at once. */
+    pid_t readers[2];
+    for (int i = 0; i < 2; ++i) {
+        readers[i] = fork();
+        if (readers[i] == 0) {
+            char why[256] = "";
+            int ok = reads_through_the_service(why, sizeof why);
+            if (!ok) printf("ORNSYS-SYSTEM: reader %d: %s\n", i, why);
+            fflush(stdout);
+            _exit(ok ? 0 : 1);
+        }
+    }
+    int good = 0;
+    for (int i = 0; i < 2; ++i) {
+        int status;
+        waitpid(readers[i], &status, 0);
+        good += WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    verdict("rom-service-two-clients", good == 2, "%d of 2 readers right", good);
+    kill(daemon, SIGTERM);
+    int status;
+    waitpid(daemon, &status, 0);
+    verdict("rom-service-stops", WIFEXITED(status) && WEXITSTATUS(status) == 0, "status %#x", status);
+}
+
 static void rom_cases(void) {
     char* info[] = {(char*)tool, "-INFO", "-b", NULL};
     tool_case("rom-info", info, 0, "HW platform:       ORN-QEMU-ROM");
@@ -298,6 +405,7 @@ static void rom_cases(void) {
     } else {
         verdict("rom-dev-noexec", 0, "cannot remount /dev: %s", strerror(errno));
     }
+    service_cases();
     cost();
 }
 
@@ -467,6 +575,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && strcmp(argv[1], "cases") == 0) {  /* the 64-bit case runner */
         tool = "/ornsys64";
         example = "/board-info64";
+        service = "/ornsysd64";
         suffix = "-64bit";
         rom_cases();
         fflush(stdout);
