@@ -3,7 +3,8 @@
 """ornsysd on the virtual board, started through systemd-socket-activate,
 with clients that run as user 65534 in chosen groups (setpriv: needs root).
 
-ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder."""
+ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder;
+ORNSYS_SERVICE_FIGURES a file that gets the measured figures, a line each."""
 
 import os
 import pathlib
@@ -97,6 +98,31 @@ class Service:
         return connection
 
 
+def report(line):
+    print(line)
+    figures = os.environ.get("ORNSYS_SERVICE_FIGURES")
+    if figures:
+        with open(figures, "a") as out:
+            out.write(line + "\n")
+
+
+class HeldClient:
+    """A client that keeps one library open and reads the board's identity
+    at each ask()."""
+
+    def __init__(self, service, role):
+        self.process = service.popen(role, "hold")
+
+    def ask(self):
+        self.process.stdin.write("\n")
+        self.process.stdin.flush()
+        return self.process.stdout.readline()
+
+    def end(self):
+        self.process.stdin.close()
+        return self.process.wait(10)
+
+
 def as_user(role):
     groups = ROLE_GROUPS[role]
     return ["setpriv", "--reuid", "65534", "--regid", "65534",
@@ -177,7 +203,7 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     stalled.settimeout(5)
     assert stalled.recv(1) == b""
     assert "request not finished within 10 s; connection closed" in service.log_text()
-    print("16 clients, 10 s:", sum(c for c, _ in totals), "calls, all answers right")
+    report(f"ornsysd: 16 clients for 10 s: {sum(c for c, _ in totals)} calls, all answers right")
 
 
 @pytest.mark.parametrize("request_bytes, reason", [
@@ -189,19 +215,14 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     (struct.pack("=IIII", 2, 3, 8, 0), "a port access of width 3 and 8 bytes"),
 ])
 def test_a_malformed_request_ends_only_its_connection(service, request_bytes, reason):
-    bystander = service.popen("read", "hold")
-    bystander.stdin.write("\n")
-    bystander.stdin.flush()
-    assert bystander.stdout.readline() == "ok ORN-EPC-3510\n"
+    bystander = HeldClient(service, "read")
+    assert bystander.ask() == "ok ORN-EPC-3510\n"
     bad = service.raw()
     bad.sendall(request_bytes)
     assert bad.recv(16) == b""
     assert f"malformed request: {reason}; connection closed" in service.log_text()
-    bystander.stdin.write("\n")
-    bystander.stdin.flush()
-    assert bystander.stdout.readline() == "ok ORN-EPC-3510\n"
-    bystander.stdin.close()
-    assert bystander.wait(10) == 0
+    assert bystander.ask() == "ok ORN-EPC-3510\n"
+    assert bystander.end() == 0
 
 
 def test_a_client_killed_mid_request_harms_nobody(service):
@@ -218,18 +239,13 @@ def test_a_client_killed_mid_request_harms_nobody(service):
 
 
 def test_a_connected_client_survives_a_restart_of_the_service(service):
-    client = service.popen("read", "hold")
+    client = HeldClient(service, "read")
     for _ in range(2):
-        client.stdin.write("\n")
-        client.stdin.flush()
-        assert client.stdout.readline() == "ok ORN-EPC-3510\n"
+        assert client.ask() == "ok ORN-EPC-3510\n"
         service.stop()
         service.start()
-    client.stdin.write("\n")
-    client.stdin.flush()
-    assert client.stdout.readline() == "ok ORN-EPC-3510\n"
-    client.stdin.close()
-    assert client.wait(10) == 0
+    assert client.ask() == "ok ORN-EPC-3510\n"
+    assert client.end() == 0
 
 
 def test_a_service_that_is_down_fails_open_with_a_reason(tmp_path):
@@ -256,5 +272,5 @@ def test_the_units_verify_and_are_hardened(tmp_path):
     security = subprocess.run(["systemd-analyze", "security", "--offline=true", str(tmp_path / "ornsysd.service")],
                               capture_output=True, text=True)
     score = float(re.search(r"Overall exposure level for ornsysd.service: ([0-9.]+)", security.stdout).group(1))
-    print("ornsysd.service exposure:", score)
+    report(f"ornsysd.service: systemd-analyze security exposure {score}")
     assert score <= 2.5, security.stdout
