@@ -71,43 +71,36 @@ long BodyLength(const wire::RequestHeader& request, std::string& why) {
     }
 }
 
-// One firmware call on the service's copies of the block and buffer.
+// The firmware call itself, with the lock held; the status.
+DWORD CallLocked(const zoka::FunctionEntry& entry, std::vector<uint8_t>& block, std::vector<uint8_t>& buffer,
+                 uint32_t bufferLength) {
+    if (entry.flow == zoka::BufferFlow::NoBuffer) return CallZOKAFunction(entry.number, block.data());
+    FarBuffer far(buffer.data(), bufferLength);
+    if (!far.valid()) return ORN_BIOS_DATA_ACCESS;
+    const zoka::FarPointer pointer = far.get();
+    memcpy(block.data() + zoka::FarPointerAt(entry.number), &pointer, sizeof(pointer));
+    return CallZOKAFunction(entry.number, block.data());
+}
+
+// One firmware call on the service's copies of the block and buffer, its
+// reply queued. False for a configuration block of another size than the
+// board's: the firmware would fill or read the board's size.
 bool Call(const zoka::FunctionEntry& entry, std::vector<uint8_t>& block, std::vector<uint8_t>& buffer,
-          std::vector<uint8_t>& out, std::string& why) {
-    DWORD status;
+          uint32_t bufferLength, std::vector<uint8_t>& out, std::string& why) {
+    DWORD status = ORN_DLL_START_FAILED;
     {
         orn::Lock lock;
-        if (!lock) {
-            status = ORN_DLL_START_FAILED;
-        } else {
-            status = ORN_SUCCESS;
-            if (entry.length == zoka::kConfigBlock) {
-                // The firmware fills as many bytes as the board's block has.
-                DWORD size = 0;
-                status = CallZOKAFunction(zoka::GetBoardCfgSize, &size);
-                if (status == ORN_SUCCESS && size != block.size()) {
-                    why = std::string(entry.name) + " with a block of " + std::to_string(block.size()) +
-                          " bytes; the board's has " + std::to_string(size);
-                    return false;
-                }
-            }
-            if (status == ORN_SUCCESS) {
-                if (entry.flow == zoka::BufferFlow::NoBuffer) {
-                    status = CallZOKAFunction(entry.number, block.data());
-                } else {
-                    FarBuffer far(buffer.data(), DWORD(buffer.size()));
-                    if (!far.valid()) {
-                        status = ORN_BIOS_DATA_ACCESS;
-                    } else {
-                        const zoka::FarPointer pointer = far.get();
-                        memcpy(block.data() + zoka::FarPointerAt(entry.number), &pointer, sizeof(pointer));
-                        status = CallZOKAFunction(entry.number, block.data());
-                    }
-                }
-            }
+        DWORD size = DWORD(block.size());
+        if (lock) status = entry.length == zoka::kConfigBlock ? CallZOKAFunction(zoka::GetBoardCfgSize, &size)
+                                                               : ORN_SUCCESS;
+        if (status == ORN_SUCCESS && size != block.size()) {
+            why = std::string(entry.name) + " with a block of " + std::to_string(block.size()) +
+                  " bytes; the board's has " + std::to_string(size);
+            return false;
         }
+        if (status == ORN_SUCCESS) status = CallLocked(entry, block, buffer, bufferLength);
     }
-    if (!wire::BufferComesBack(entry.flow)) buffer.clear();
+    buffer.resize(wire::BufferComesBack(entry.flow) ? bufferLength : 0);
     Reply(out, status, block, buffer);
     return true;
 }
@@ -164,10 +157,11 @@ bool ServeInput(std::vector<uint8_t>& in, std::vector<uint8_t>& out, zoka::Role 
                 ok = false;
                 break;
             }
-            std::vector<uint8_t> buffer(request.bufferLength);
+            // Never empty: the firmware gets a real address even for 0 bytes.
+            std::vector<uint8_t> buffer(std::max<uint32_t>(request.bufferLength, 1));
             if (wire::BufferGoesIn(entry.flow))
                 std::copy_n(bytes + request.blockLength, request.bufferLength, buffer.begin());
-            if (!Call(entry, block, buffer, out, why)) {
+            if (!Call(entry, block, buffer, request.bufferLength, out, why)) {
                 ok = false;
                 break;
             }
