@@ -238,12 +238,19 @@ def test_a_client_killed_mid_request_harms_nobody(service):
     assert "request cut short (10 bytes received); connection closed" in service.log_text()
 
 
-def test_a_connected_client_survives_a_restart_of_the_service(service):
+def test_a_connected_client_outlives_the_service(service):
+    """A call while the service is gone fails cleanly; once it is back the
+    next call connects again, and after a restart the first call goes
+    through at once."""
     client = HeldClient(service, "read")
+    assert client.ask() == "ok ORN-EPC-3510\n"
+    service.stop()
+    assert client.ask() == "0x8100\n"
     for _ in range(2):
+        service.start()
         assert client.ask() == "ok ORN-EPC-3510\n"
         service.stop()
-        service.start()
+    service.start()
     assert client.ask() == "ok ORN-EPC-3510\n"
     assert client.end() == 0
 
