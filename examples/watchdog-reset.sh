@@ -20,9 +20,26 @@ start_keeper() {  # a 30 s watchdog, triggered every 100 ms
   # one has looked, and an earlier keeper's "armed" must not answer.
   starts=$((starts + 1))
   out="$work/keeper.$starts"
-  "$keeper_program" --timeout 30 --period 100 >"$out" &
+  "$keeper_program" --timeout 30 --period 100 >"$out" 2>&1 &
   keeper=$!
-  while ! grep -q armed "$out" 2>/dev/null; do sleep 0.1; done
+  tries=0
+  while ! grep -q armed "$out" 2>/dev/null; do
+    kill -0 "$keeper" 2>/dev/null || { echo "FAIL: the keeper ended unarmed: $(cat "$out")"; exit 1; }
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || { echo "FAIL: the keeper did not arm within 10 s"; exit 1; }
+    sleep 0.1
+  done
+}
+# Waits up to 10 s for the keeper to end; fails the test if it does not.
+wait_keeper() {
+  tries=0
+  while kill -0 "$keeper" 2>/dev/null; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || { echo "FAIL: the keeper did not end within 10 s"; exit 1; }
+    sleep 0.1
+  done
+  wait "$keeper" 2>/dev/null || true
+  keeper=
 }
 
 before=$(boots)
@@ -32,13 +49,13 @@ sleep 0.5                                 # the keeper triggers meanwhile
 "$ctl" advance 25s
 [ "$(boots)" = "$before" ] || { echo "FAIL: reset while fed"; exit 1; }
 
-kill -TERM "$keeper"; wait "$keeper"; keeper=
+kill -TERM "$keeper"; wait_keeper
 grep -q disarmed "$out" || { echo "FAIL: SIGTERM did not disarm"; exit 1; }
 "$ctl" advance 1h
 [ "$(boots)" = "$before" ] || { echo "FAIL: reset after a clean stop"; exit 1; }
 
 start_keeper
-kill -KILL "$keeper"; wait "$keeper" 2>/dev/null || true; keeper=
+kill -KILL "$keeper"; wait_keeper
 "$ctl" advance 31s                        # nobody triggers any more
 after=$(boots)
 status=$("$ornsys" -WD -s)
