@@ -287,6 +287,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signals < 0) {
+        Log("signalfd: %s", strerror(errno));
+        OrnClose();
+        return 1;
+    }
     signal(SIGPIPE, SIG_IGN);
     Log("serving the %s backend to roles %s, %s, %s", getenv("ORNSYS_BACKEND"), gGroups[0].name, gGroups[1].name,
         gGroups[2].name);
