@@ -195,7 +195,7 @@ DWORD CallLocked(DWORD function, void* block) {
         far = gFarSlots[slot];
     }
     const wire::RequestHeader request{wire::kCall, function, blockLength, far.size};
-    wire::ReplyHeader reply;
+    wire::ReplyHeader reply{};
     if (!Exchange(request, block, far.buffer, reply)) return ORN_DLL_START_FAILED;
     const uint32_t bufferBack = wire::BufferComesBack(entry->flow) ? far.size : 0;
     if (!ReceiveInto(block, reply.blockLength, blockLength) || !ReceiveInto(far.buffer, reply.bufferLength, bufferBack)) {
@@ -235,7 +235,7 @@ int Close() {
 // A port access through the service; false when it could not be had.
 bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
     const wire::RequestHeader request{kind, DWORD(width), sizeof(port), 0};
-    wire::ReplyHeader reply;
+    wire::ReplyHeader reply{};
     if (!Exchange(request, &port, nullptr, reply)) return false;
     if (!ReceiveInto(&port, reply.blockLength, sizeof(port)) || reply.bufferLength != 0) {
         Disconnect();
@@ -261,7 +261,7 @@ DWORD PortPrivilege() {
     std::lock_guard<std::mutex> hold(gMutex);
     if (gPortStatusKnown && Connected()) return gPortStatus;
     const wire::RequestHeader request{wire::kPortAccess, 0, 0, 0};
-    wire::ReplyHeader reply;
+    wire::ReplyHeader reply{};
     if (!Exchange(request, nullptr, nullptr, reply)) return ORN_DLL_START_FAILED;
     if (reply.blockLength != 0 || reply.bufferLength != 0) {
         Disconnect();

@@ -12,6 +12,12 @@ work=$(mktemp -d)
 trap 'kill $service 2>/dev/null; wait $service 2>/dev/null; rm -rf "$work"' EXIT
 unset ORNSIM_TRACE ORNSIM_BOARD
 
+failed=0
+$emulator "$ornsysd" --help | grep -q "^usage: ornsysd \[--socket PATH\]" || { echo "FAIL: ornsysd --help"; failed=1; }
+$emulator "$ornsysd" --version | grep -qx "ornsysd [0-9]*\.[0-9]*\.[0-9]*" || { echo "FAIL: ornsysd --version"; failed=1; }
+$emulator "$ornsysd" --bogus 2>/dev/null
+[ $? = 2 ] || { echo "FAIL: ornsysd --bogus does not exit 2"; failed=1; }
+
 ORNSYS_BACKEND=$backend ORNSIM_STATE=$work/service.state $emulator "$ornsysd" --socket "$work/sock" \
   2>"$work/service.log" &
 service=$!
@@ -24,7 +30,6 @@ printf '%s\n' "-INFO -b" "-INFO -c" "-INFO -gc" "-NVR -t" "-NVR -r 1 0 16" "-NVR
   "-VGA -sb 5" "-VGA -gb" "-VGA -sc 70" "-VGA -gc" "-TEMP -a" "-TEMP -q 1" "-VOLT -a" "-SYS" \
   "-BATT -c" "-BATT -i 0" "-BATT -g 0" "-NVR -r 9 0 1" >"$work/commands"
 
-failed=0
 while read -r command; do
   # shellcheck disable=SC2086
   ORNSYS_BACKEND=$backend ORNSIM_STATE=$work/direct.state $emulator "$ornsys" $command \
