@@ -56,6 +56,7 @@ TEST(BoardFile, ValuesQuotesAndDefaults) {
                           "[nvram]\ntype = 3\nsize = 64\n"
                           "[i2c-bus]\nid = 11\nname = \"12345678\"\n"
                           "[i2c-device]\nbus = 11\naddress = 0xA0\n"
+                          "[i2c-device]\nbus = 11\naddress = 0xA2\nsize = 65536\n"
                           "[volt-sensor]\nnominal = unknown\nvalue = -0x10\n"
                           "[battery]\nrate = unknown\n",
                           b, error))
@@ -70,6 +71,7 @@ TEST(BoardFile, ValuesQuotesAndDefaults) {
     EXPECT_EQ(memcmp(b.buses[0].name, "12345678", 8), 0);  // fills the field, no terminator
     EXPECT_EQ(b.buses[0].maxBlock, 32u);
     EXPECT_EQ(b.devices[0].size, 256u);
+    EXPECT_EQ(b.devices[1].size, 65536u);  // the largest a device may be
     EXPECT_EQ(b.volts[0].nominal, VSENSOR_NOMINAL_UNKNOWN);
     EXPECT_EQ(b.volts[0].value, -16);
     EXPECT_EQ(b.batteries[0].state.CurrentRate, 0xFFFFFFFFu);
@@ -141,6 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadBoard{"[board]\nserial = \"a\\q\"\n", "2: bad escape in quoted text"},
         BadBoard{"[board]\nserial = \"a\" b\n", "2: text after closing quote"},
         BadBoard{"[board]\nmanufactured = 1.2.2020 10:00\n", "2: date must be DD.MM.YYYY HH:MM"},
+        BadBoard{"[board]\nmanufactured = x1.02.2020 10:00\n", "2: date must be DD.MM.YYYY HH:MM"},
         BadBoard{"[board]\nconfig-size = 0x100001\n", "2: config-size above 1 MiB"},
         BadBoard{"[board]\nconfig-size = 2\nconfig = 01 02\nconfig = 03\n", "4: config longer than config-size"},
         BadBoard{"[nvram]\ntype = 0\nsize = 2\ndata = 1 2\n", "4: bad byte '1' (two hexadecimal digits)"},
@@ -176,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadBoard{"[system]\niopl = maybe\n", "2: expected allow or deny"},
         BadBoard{"[firmware]\nzoka = gone\n", "2: expected present or absent"},
         BadBoard{"[ports]\n0x10000 = 1\n", "2: value 0x10000 out of range"},
+        BadBoard{"[ports]\nzz = 1\n", "2: bad number 'zz'"},
         BadBoard{"[fault]\nstatus = 1\n", "1: [fault] needs a function"},
         BadBoard{"[fault]\nfunction = 1\n", "1: [fault] needs either status or count"},
         BadBoard{"[fault]\nfunction = 1\nstatus = 0\n", "3: status must not be 0"},

@@ -265,3 +265,14 @@ $ -VGA -sc 5
 @ call 0x45 0005 -> 0x8000 0005
 @ close
 = 255
+
+# a value of 0 is printed like any other
+board: bare.board
++ [display]
++ brightness = 0
+$ -VGA -gb
+| 0x00
+@ open
+@ call 0x42 0000 -> 0x0000 0000
+@ close
+= 0
