@@ -179,7 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadBoard{"[system]\niopl = maybe\n", "2: expected allow or deny"},
         BadBoard{"[firmware]\nzoka = gone\n", "2: expected present or absent"},
         BadBoard{"[ports]\n0x10000 = 1\n", "2: value 0x10000 out of range"},
-        BadBoard{"[ports]\nzz = 1\n", "2: bad number 'zz'"},
         BadBoard{"[fault]\nstatus = 1\n", "1: [fault] needs a function"},
         BadBoard{"[fault]\nfunction = 1\n", "1: [fault] needs either status or count"},
         BadBoard{"[fault]\nfunction = 1\nstatus = 0\n", "3: status must not be 0"},
