@@ -334,6 +334,12 @@ TEST(TraceDecoder, LinesInWords) {
         {"call 0x99 ? -> 0x8000 ?", "call 0x99 (unknown function) ? -> 0x8000 BIOS: function not supported ?"},
         {"call 0x11 0400 -> 0x0000 04", "call 0x11 GetNVRamCount 0400 -> 0x0000 BIOS: SUCCESS 04"},  // too short
         {"call 0x11 00000000 -> 0x0", "call 0x11 00000000 -> 0x0"},  // cut by a kill
+        {"call 0x71 785634122b00000000fa -> 0x0000 785634122b00000000fa",
+         "call 0x71 OEMPassThru {value=0x12345678, buffer=002b:fa000000} -> 0x0000 BIOS: SUCCESS "
+         "{value=0x12345678, buffer=002b:fa000000}"},
+        {"call 0x26 01000000180000000100000000000000200000005c227f4100000000 -> 0x8000 ?",  // text escapes
+         "call 0x26 QueryI2CBus {index=1, I2CBusInfoSize=24, I2CBusID=1, I2CBusFlags=0x00000000, I2CMaxBlockSize=32, "
+         "I2CBusString=\"\\x5c\\x22\\x7fA\"} -> 0x8000 BIOS: function not supported ?"},
         {"inb 0x002e -> 0x87", "inb 0x002e -> 0x87"},
         {"reset watchdog", "reset watchdog"},
     };
