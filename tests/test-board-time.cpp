@@ -92,6 +92,11 @@ TEST_F(BoardTime, UnfedWatchdogResetsTheBoardOnceItsDeadlinePasses) {
     ASSERT_EQ(Ctl({"power-on"}).status, 0);
     EXPECT_EQ(WatchdogStatus(), 0);
     EXPECT_EQ(Info().BootCounter, boots + 2);
+    // A power-on also stops an armed watchdog.
+    ASSERT_TRUE(OrnWDConfig(10, 60, 1));
+    ASSERT_EQ(Ctl({"power-on"}).status, 0);
+    Advance("1h");
+    EXPECT_EQ(Info().BootCounter, boots + 3);
 }
 
 TEST_F(BoardTime, FedWatchdogNeverResets) {
