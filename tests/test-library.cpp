@@ -168,6 +168,17 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ornsim: " + std::string(getenv("ORNSIM_BOARD")) + ":2: unknown section [nosuchsection]\n");
     EXPECT_EQ(LastError(), 0x8100u);
+
+    // With ORNSYS_DEBUG=1 a good open says which backend started, and no more.
+    UseBoard("[board]\nplatform = GOOD\n", false);
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(OrnOpen());
+    const std::string said = testing::internal::GetCapturedStderr();
+    unsetenv("ORNSYS_DEBUG");
+    EXPECT_NE(said.find("backend: firmware started\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("failed"), std::string::npos) << said;
+    EXPECT_TRUE(OrnClose());
 }
 
 TEST_F(Library, OpeningAnOpenLibraryChangesNothing) {
