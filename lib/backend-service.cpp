@@ -119,13 +119,11 @@ bool Connected() { return gFd >= 0 && gOwner == board_lock::ProcessId(); }
 // sent was never received: it goes again on a new connection (the service
 // may have restarted). A reply that does not come fails the call, since the
 // service may have carried it out.
-bool Exchange(const wire::RequestHeader& request, const void* block, const void* buffer, wire::ReplyHeader& reply) {
+// `bufferIn`: how many bytes of `buffer` go with the request.
+bool Exchange(const wire::RequestHeader& request, const void* block, const void* buffer, size_t bufferIn,
+              wire::ReplyHeader& reply) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!Connected() && Connect() != 0) return false;
-        const size_t bufferIn = request.kind == wire::kCall &&
-                                        wire::BufferGoesIn(zoka::FindFunction(request.function)->flow)
-                                    ? request.bufferLength
-                                    : 0;
         iovec parts[] = {{const_cast<wire::RequestHeader*>(&request), sizeof(request)},
                          {const_cast<void*>(block), request.blockLength},
                          {const_cast<void*>(buffer), bufferIn}};
@@ -196,7 +194,8 @@ DWORD CallLocked(DWORD function, void* block) {
     }
     const wire::RequestHeader request{wire::kCall, function, blockLength, far.size};
     wire::ReplyHeader reply{};
-    if (!Exchange(request, block, far.buffer, reply)) return ORN_DLL_START_FAILED;
+    const size_t bufferIn = wire::BufferGoesIn(entry->flow) ? far.size : 0;
+    if (!Exchange(request, block, far.buffer, bufferIn, reply)) return ORN_DLL_START_FAILED;
     const uint32_t bufferBack = wire::BufferComesBack(entry->flow) ? far.size : 0;
     if (!ReceiveInto(block, reply.blockLength, blockLength) || !ReceiveInto(far.buffer, reply.bufferLength, bufferBack)) {
         Disconnect();
@@ -236,7 +235,7 @@ int Close() {
 bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
     const wire::RequestHeader request{kind, DWORD(width), sizeof(port), 0};
     wire::ReplyHeader reply{};
-    if (!Exchange(request, &port, nullptr, reply)) return false;
+    if (!Exchange(request, &port, nullptr, 0, reply)) return false;
     if (!ReceiveInto(&port, reply.blockLength, sizeof(port)) || reply.bufferLength != 0) {
         Disconnect();
         return false;
@@ -262,7 +261,7 @@ DWORD PortPrivilege() {
     if (gPortStatusKnown && Connected()) return gPortStatus;
     const wire::RequestHeader request{wire::kPortAccess, 0, 0, 0};
     wire::ReplyHeader reply{};
-    if (!Exchange(request, nullptr, nullptr, reply)) return ORN_DLL_START_FAILED;
+    if (!Exchange(request, nullptr, nullptr, 0, reply)) return ORN_DLL_START_FAILED;
     if (reply.blockLength != 0 || reply.bufferLength != 0) {
         Disconnect();
         return ORN_DLL_START_FAILED;

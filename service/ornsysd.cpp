@@ -189,7 +189,6 @@ bool Receive(Client& client) {
                                                         " bytes received)");
         return false;
     }
-    const bool wasEmpty = client.in.empty();
     client.in.insert(client.in.end(), chunk, chunk + n);
     std::string why, refused;
     const bool ok = ornsysd::ServeInput(client.in, client.out, client.role, why, refused);
@@ -200,7 +199,7 @@ bool Receive(Client& client) {
     }
     if (!ok) return Drop(client, "malformed request: " + why);
     if (client.in.empty()) client.partialSince = {};
-    else if (wasEmpty || client.partialSince == Clock::time_point{}) client.partialSince = Clock::now();
+    else if (client.partialSince == Clock::time_point{}) client.partialSince = Clock::now();
     return Flush(client);
 }
 
