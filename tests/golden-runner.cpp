@@ -145,6 +145,33 @@ struct Case {
     std::vector<std::string> show;
 };
 
+// Walks a golden file's input lines: each goes to `line` (output lines are
+// skipped), and each command to `command` with the case built for it.
+template <typename Line, typename Command>
+void ForEachCommand(const std::string& text, Line line, Command command) {
+    std::istringstream in(text);
+    Case c;
+    bool state = false, literal = false;
+    for (std::string l; std::getline(in, l);) {
+        if (IsOutputLine(l)) continue;
+        line(l);
+        if (StartsWith(l, "board: ")) c.board = l.substr(7);
+        else if (StartsWith(l, "+ ")) c.boardLines.push_back(l.substr(2));
+        else if (StartsWith(l, "show: ")) c.show.push_back(l.substr(6));
+        else if (StartsWith(l, "state: ")) state = l.substr(7) == "on";
+        else if (StartsWith(l, "literal: ")) literal = l.substr(9) == "on";
+        else if (StartsWith(l, "file: ")) {
+            auto words = Split(l.substr(6));
+            std::string bytes;
+            for (size_t i = 1; i < words.size(); ++i) bytes += char(strtoul(words[i].c_str(), nullptr, 16));
+            if (!words.empty()) c.files.emplace_back(words[0], bytes);
+        } else if (l == "$" || StartsWith(l, "$ ")) {
+            command(c, Split(l.substr(1)), state, literal);
+            c = Case{};
+        }
+    }
+}
+
 class Runner {
 public:
     Runner(const Options& o, const std::string& work) : o_(o), work_(work) {}
@@ -205,8 +232,8 @@ public:
         for (const auto& [text, label] : usage_) {
             if (!literal && !text.empty() && stdoutText == text) stdoutText = label + '\n';
         }
-        AppendStream(result, '|', stdoutText);
-        AppendStream(result, '!', ReadFile(err));
+        AppendStream(result, '|', InWork(stdoutText));
+        AppendStream(result, '!', InWork(ReadFile(err)));
         AppendStream(result, '@', NormalizeTrace(ReadFile(trace)));
         for (const auto& name : c.show) {
             bool exists;
@@ -225,6 +252,12 @@ private:
     std::string Stdout(const Case& c, const std::vector<std::string>& args) {
         Run(c, args, false, true);
         return WithoutFirmwareLine(ReadFile(work_ + "/stdout"));
+    }
+
+    // The work folder's name differs from run to run: "<work>" stands for it.
+    std::string InWork(std::string text) const {
+        for (size_t at = 0; (at = text.find(work_, at)) != std::string::npos;) text.replace(at, work_.size(), "<work>");
+        return text;
     }
 
     // The version's second line names the backend, which differs between
@@ -320,40 +353,25 @@ std::vector<unsigned> CalledFunctions(const std::string& trace) {
     return functions;
 }
 
-std::string Unhex(const std::vector<std::string>& words, size_t from);
-
 // Every command of the golden files that reaches the firmware and succeeds
 // on a board without fault rules, once per category, option and board.
 std::vector<SweepCommand> SweepCommands(const std::vector<std::string>& files) {
     std::vector<SweepCommand> commands;
     std::vector<std::string> seen;
     for (const auto& file : files) {
-        std::istringstream in(ReadFile(file));
-        Case c;
-        bool clean = true;
-        std::string line, expectedExit;
-        std::vector<std::pair<Case, std::vector<std::string>>> pending;
-        for (; std::getline(in, line);) {
-            if (StartsWith(line, "board: ")) c.board = line.substr(7);
-            else if (StartsWith(line, "+ ")) {
-                c.boardLines.push_back(line.substr(2));
-                if (line.find("[fault]") != std::string::npos) clean = false;
-            } else if (StartsWith(line, "file: ")) {
-                auto words = Split(line.substr(6));
-                if (!words.empty()) c.files.emplace_back(words[0], Unhex(words, 1));
-            } else if (line == "$" || StartsWith(line, "$ ")) {
-                auto args = Split(line.substr(1));
-                std::string key = c.board + (args.size() > 1 ? " " + args[0] + " " + args[1] : "");
-                for (auto& ch : key) ch = char(tolower(ch));
-                if (clean && args.size() > 1 && c.board != "absent.board" &&
-                    std::find(seen.begin(), seen.end(), key) == seen.end()) {
-                    seen.push_back(key);
-                    commands.push_back({c, args});
-                }
-                c = Case{};
-                clean = true;
-            }
-        }
+        ForEachCommand(ReadFile(file), [](const std::string&) {},
+                       [&](const Case& c, const std::vector<std::string>& args, bool, bool) {
+                           std::string key = c.board + (args.size() > 1 ? " " + args[0] + " " + args[1] : "");
+                           for (auto& ch : key) ch = char(tolower(ch));
+                           bool faulted = std::any_of(c.boardLines.begin(), c.boardLines.end(), [](auto& l) {
+                               return l.find("[fault]") != std::string::npos;
+                           });
+                           if (faulted || args.size() < 2 || c.board == "absent.board" ||
+                               std::find(seen.begin(), seen.end(), key) != seen.end())
+                               return;
+                           seen.push_back(key);
+                           commands.push_back({c, args});
+                       });
     }
     return commands;
 }
@@ -408,36 +426,15 @@ void SweepCommand(Runner& runner, const std::string& work, const SweepCommand& c
     }
 }
 
-std::string Unhex(const std::vector<std::string>& words, size_t from) {
-    std::string bytes;
-    for (size_t i = from; i < words.size(); ++i) bytes += char(strtoul(words[i].c_str(), nullptr, 16));
-    return bytes;
-}
-
 // Produces the golden file as the tool behaves now.
 std::string Regenerate(const Options& o, const std::string& text, const std::string& work) {
     Runner runner(o, work);
     runner.LearnUsage();
-    std::istringstream in(text);
     std::string out;
-    Case c;
-    bool state = false, literal = false;
-    for (std::string line; std::getline(in, line);) {
-        if (IsOutputLine(line)) continue;
-        out += line + '\n';
-        if (StartsWith(line, "board: ")) c.board = line.substr(7);
-        else if (StartsWith(line, "+ ")) c.boardLines.push_back(line.substr(2));
-        else if (StartsWith(line, "show: ")) c.show.push_back(line.substr(6));
-        else if (StartsWith(line, "state: ")) state = line.substr(7) == "on";
-        else if (StartsWith(line, "literal: ")) literal = line.substr(9) == "on";
-        else if (StartsWith(line, "file: ")) {
-            auto words = Split(line.substr(6));
-            if (!words.empty()) c.files.emplace_back(words[0], Unhex(words, 1));
-        } else if (line == "$" || StartsWith(line, "$ ")) {
-            out += runner.Run(c, Split(line.substr(1)), state, literal);
-            c = Case{};
-        }
-    }
+    ForEachCommand(text, [&](const std::string& line) { out += line + '\n'; },
+                   [&](const Case& c, const std::vector<std::string>& args, bool state, bool literal) {
+                       out += runner.Run(c, args, state, literal);
+                   });
     return out;
 }
 
