@@ -6,6 +6,7 @@
 // and the bytes of its far-pointer buffer; the library's own logic (checks,
 // last error, partial transfers) stays on this side. A far pointer is a
 // token naming a buffer of this process for the length of one call.
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <sys/un.h>
@@ -255,10 +256,17 @@ void OutPort(int width, WORD port, DWORD value) {
     PortExchange(wire::kPortOut, width, access);
 }
 
+// Whether the service has closed this connection (it stopped, or restarted
+// and may now answer otherwise).
+bool PeerGone() {
+    pollfd peer{gFd, POLLRDHUP, 0};
+    return poll(&peer, 1, 0) == 1 && (peer.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
 // Asked once per connection: a role does not change while it lasts.
 DWORD PortPrivilege() {
     std::lock_guard<std::mutex> hold(gMutex);
-    if (gPortStatusKnown && Connected()) return gPortStatus;
+    if (gPortStatusKnown && Connected() && !PeerGone()) return gPortStatus;
     const wire::RequestHeader request{wire::kPortAccess, 0, 0, 0};
     wire::ReplyHeader reply{};
     if (!Exchange(request, nullptr, nullptr, 0, reply)) return ORN_DLL_START_FAILED;

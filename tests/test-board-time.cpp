@@ -197,7 +197,8 @@ TEST_F(BoardTime, ListsStepPerReadAndRampsFollowTheClock) {
     UseBoard(
         "[temp-sensor]\nname = List\nvalues = 45, 50, 55\n"
         "[temp-sensor]\nname = Ramp\nramp = 40 .. 90 over 60m\n"
-        "[battery]\nremaining = 100, 90\n");
+        "[battery]\nremaining = 100, 90\n"
+        "[temp-sensor]\nname = Later\nvalues = 1, 2\nvalue = 60\n");
     ASSERT_TRUE(OrnOpen());
     std::vector<SDWORD> list;
     for (int i = 0; i < 5; ++i) list.push_back(Temperature(2));
@@ -207,6 +208,7 @@ TEST_F(BoardTime, ListsStepPerReadAndRampsFollowTheClock) {
     EXPECT_EQ(Temperature(3), 65);
     Advance("2h");
     EXPECT_EQ(Temperature(3), 90);
+    EXPECT_EQ(std::vector<SDWORD>({Temperature(4), Temperature(4)}), std::vector<SDWORD>({60, 60}));  // the last key holds
     BATTERYSTATE state{};
     state.BatteryStateSize = sizeof state;
     ASSERT_TRUE(OrnGetBatteryState(1, &state));

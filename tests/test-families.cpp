@@ -43,9 +43,9 @@ TEST_F(Families, NVRamIndexAboveNineIsRefusedWithoutACall) {
     EXPECT_EQ(Calls().size(), 1u);
 }
 
-TEST_F(Families, NVRamReadOfLengthZeroRefreshesAndMovesNothing) {
+TEST_F(Families, NVRamReadOfLengthZeroOrARefusedIndexMovesNothing) {
     Open();
-    BYTE buffer[1];
+    BYTE buffer[4];
     DWORD count = 77;
     EXPECT_TRUE(OrnReadNVRam(1, 0, 0, buffer, &count));
     EXPECT_EQ(count, 0u);
@@ -56,12 +56,8 @@ TEST_F(Families, NVRamReadOfLengthZeroRefreshesAndMovesNothing) {
     for (int i = 1; i < 5; ++i) EXPECT_EQ(calls[i].substr(0, 12), "call 0x12 0" + std::to_string(i - 1)) << calls[i];
     EXPECT_EQ(dwNVRamCount, 4u);
     EXPECT_EQ(rgtNVRamInfo[1].NVRamSize, 0x200u);
-}
-
-TEST_F(Families, NVRamRefusedIndexGivesTrueWithCountZero) {
-    Open();
-    BYTE buffer[4];
-    DWORD count = 9;
+    // An index the firmware refuses: TRUE, nothing moved, its status kept.
+    count = 9;
     EXPECT_TRUE(OrnReadNVRam(7, 0, 4, buffer, &count));
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(LastError(), 0x8033u);
@@ -132,13 +128,6 @@ TEST_F(Families, I2CReadsPresetTheirDataAndKeepTheCallersOnFailure) {
     auto calls = Calls();
     EXPECT_EQ(calls[0], "call 0x21 00500100cc01 -> 0x0000 005001001001");
     EXPECT_EQ(calls[2], "call 0x23 07500000cccc01 -> 0x8021 07500000cccc01");
-}
-
-TEST_F(Families, I2CWritesBeforeOpenBuildNothing) {
-    EXPECT_FALSE(OrnI2CWrite8(1, 0x57, 0, 1, 1));
-    EXPECT_FALSE(OrnI2CWrite16(1, 0x57, 0, 1, 1));
-    EXPECT_EQ(LastError(), 0u);
-    EXPECT_TRUE(Trace().empty());
 }
 
 TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
@@ -297,10 +286,20 @@ TEST_F(Families, OEMReadsChooseWidthAndPort) {
     }
 }
 
+// Ports need no open library; a port the board file does not name reads
+// 0xFF until written, and wider accesses span the ports after it.
 TEST_F(Families, OEMWritesAndRefusals) {
+    OEMACCESS board{OEM_ACCESS_PORT, 0x2E, 0, 0, 1, 0}, other{OEM_ACCESS_PORT, 0x301, 0, 0, 1, 0};
+    EXPECT_TRUE(OrnOEMRead(&board));
+    EXPECT_EQ(board.DataValue, 0x87u);
+    EXPECT_TRUE(OrnOEMRead(&other));
+    EXPECT_EQ(other.DataValue, 0xFFu);
     Open();
     OEMACCESS access{OEM_ACCESS_PORT, 0x300, 0, 0, 4, 0x11223344};
     EXPECT_TRUE(OrnOEMWrite(&access));
+    other.DataFlags = 2;
+    EXPECT_TRUE(OrnOEMRead(&other));
+    EXPECT_EQ(other.DataValue, 0x2233u);
     access.DataFlags = 0;
     EXPECT_FALSE(OrnOEMWrite(&access));
     EXPECT_EQ(LastError(), 0x8108u);
@@ -314,7 +313,8 @@ TEST_F(Families, OEMWritesAndRefusals) {
     EXPECT_EQ(LastError(), 0x8106u);
     EXPECT_FALSE(OrnOEMRead(nullptr));
     EXPECT_EQ(LastError(), 0x8103u);
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", "outl 0x0300 0x11223344", "iopl allow", "iopl allow"}));
+    EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", "outl 0x0300 0x11223344", "iopl allow",
+                                                 "inw 0x0301 -> 0x2233", "iopl allow", "iopl allow"}));
 }
 
 TEST_F(Families, OEMWithoutIoPrivilegeTouchesNoPort) {
@@ -323,12 +323,6 @@ TEST_F(Families, OEMWithoutIoPrivilegeTouchesNoPort) {
     EXPECT_FALSE(OrnOEMWrite(&access));
     EXPECT_EQ(LastError(), 0x8012u);
     EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl deny"}));
-}
-
-TEST_F(Families, OEMReadWorksWithoutAnOpenLibrary) {
-    OEMACCESS access{OEM_ACCESS_PORT, 0x2E, 0, 0, 1, 0};
-    EXPECT_TRUE(OrnOEMRead(&access));
-    EXPECT_EQ(access.DataValue, 0x87u);
 }
 
 TEST_F(Families, PassThruWritesTheValueIntoTheBuffer) {

@@ -104,10 +104,8 @@ TEST_F(VirtualBoard, FaultRulesMatchFunctionIndexAndCall) {
 // rule fires on it.
 TEST_F(VirtualBoard, SeveralCallRulesOnOneFunctionEachFireOnTheirOwnCall) {
     UseBoard(
-        "[fault]\nfunction = 0x11\ncall = 1\nstatus = 0x8011\n"
-        "[fault]\nfunction = 0x11\ncall = 2\nstatus = 0x8012\n"
-        "[fault]\nfunction = 0x11\ncall = 3\nstatus = 0x8041\n"
-        "[fault]\nfunction = 0x11\ncall = 5\nstatus = 0x8051\n");
+        "[fault]\nfunction = 0x11\ncall = 1\nstatus = 0x8011\n[fault]\nfunction = 0x11\ncall = 2\nstatus = 0x8012\n"
+        "[fault]\nfunction = 0x11\ncall = 3\nstatus = 0x8041\n[fault]\nfunction = 0x11\ncall = 5\nstatus = 0x8051\n");
     Direct board;
     DWORD count = 0;
     std::vector<int> statuses;
@@ -125,25 +123,6 @@ TEST_F(VirtualBoard, TraceLines) {
     EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "call 0x11 00000000 -> 0x0000 04000000",
                                                  "call 0x33 null -> 0x0000 null", "call 0x99 ? -> 0x8000 ?",
                                                  "call 0x11 null -> 0x8051 null"}));
-}
-
-TEST_F(VirtualBoard, PortsAndIoPrivilege) {
-    ASSERT_TRUE(OrnOpen());  // ports go to the running instance
-    ClearTrace();
-    auto in = [](DWORD port, WORD width) {
-        OEMACCESS access{OEM_ACCESS_PORT, port, 0, 0, width, 0};
-        EXPECT_TRUE(OrnOEMRead(&access));
-        return access.DataValue;
-    };
-    EXPECT_EQ(in(0x2E, OEM_DATA_BYTE), 0x87u);  // from the board
-    EXPECT_EQ(in(0x300, OEM_DATA_BYTE), 0xFFu);  // any other port
-    OEMACCESS out{OEM_ACCESS_PORT, 0x300, 0, 0, OEM_DATA_DWORD, 0x11223344};
-    EXPECT_TRUE(OrnOEMWrite(&out));
-    EXPECT_EQ(in(0x301, OEM_DATA_WORD), 0x2233u);
-    EXPECT_EQ(in(0x300, OEM_DATA_DWORD), 0x11223344u);
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", "inb 0x002e -> 0x87", "iopl allow", "inb 0x0300 -> 0xff",
-                                                 "iopl allow", "outl 0x0300 0x11223344", "iopl allow",
-                                                 "inw 0x0301 -> 0x2233", "iopl allow", "inl 0x0300 -> 0x11223344"}));
 }
 
 // A resolver that calls the firmware again from inside a call.

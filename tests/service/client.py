@@ -4,7 +4,7 @@
 
   client.py families NAME...   one line per family: "NAME ok VALUE" or "NAME 0xCODE"
   client.py load SECONDS ID    calls in a loop, each answer checked; prints "calls N wrong M"
-  client.py hold               opens, answers a line per line read on standard input
+  client.py hold               opens, answers each line read on standard input
 """
 
 import sys
@@ -85,13 +85,19 @@ def load(seconds, ident):
     print("calls", calls, "wrong", wrong)
 
 
+def _answer(call):
+    try:
+        return f"ok {call()}"
+    except ornsys.OrnError as error:
+        return f"0x{error.code:04x}"
+
+
 def hold():
+    """Answers each line of words (identity, port; none: identity) in order."""
     with ornsys.Board() as board:
-        for _ in sys.stdin:
-            try:
-                print("ok", board.info.platform, flush=True)
-            except ornsys.OrnError as error:
-                print(f"0x{error.code:04x}", flush=True)
+        asks = {"identity": lambda: board.info.platform, "port": lambda: hex(ornsys.port_read(0x2E))}
+        for line in sys.stdin:
+            print(*(_answer(asks[word]) for word in line.split() or ["identity"]), flush=True)
 
 
 if __name__ == "__main__":

@@ -53,10 +53,11 @@ class Service:
         self.log = folder / "ornsysd.log"
         self.process = None
 
-    def start(self):
+    def start(self, admin_group=ADMIN, trace=False):
         command = ["systemd-socket-activate", "-l", str(self.socket), "-E", "ORNSYS_BACKEND=virtual",
+                   *(["-E", f"ORNSIM_TRACE={self.folder / 'trace'}"] if trace else []),
                    str(BIN / "ornsysd"), "--read-group", str(READ), "--watchdog-group", str(WATCHDOG),
-                   "--admin-group", str(ADMIN)]
+                   "--admin-group", str(admin_group)]
         self.process = subprocess.Popen(command, stderr=open(self.log, "a"))
         for _ in range(200):
             if self.socket.exists():
@@ -113,8 +114,8 @@ class HeldClient:
     def __init__(self, service, role):
         self.process = service.popen(role, "hold")
 
-    def ask(self):
-        self.process.stdin.write("\n")
+    def ask(self, words=""):
+        self.process.stdin.write(words + "\n")
         self.process.stdin.flush()
         return self.process.stdout.readline()
 
@@ -254,6 +255,26 @@ def test_a_connected_client_outlives_the_service(service):
     service.start()
     assert client.ask() == "ok ORN-EPC-3510\n"
     assert client.end() == 0
+
+
+def test_the_port_question_goes_to_each_new_connection_and_touches_no_port(service):
+    """A client keeps the ports only while the service it asked lasts: one
+    that comes back with another policy is asked again, port first or not."""
+    def restart(admin_group):
+        service.stop()
+        service.start(admin_group=admin_group, trace=True)
+
+    restart(ADMIN)
+    client = HeldClient(service, "admin")
+    assert client.ask("identity port") == "ok ORN-EPC-3510 ok 0x87\n"
+    restart(ADMIN + 10)
+    assert client.ask("identity port") == "ok ORN-EPC-3510 0x8109\n"
+    restart(ADMIN)
+    assert client.ask("port identity") == "ok 0x87 ok ORN-EPC-3510\n"
+    assert client.end() == 0
+    ports = [line for line in (service.folder / "trace").read_text().splitlines() if not line.startswith("call ")]
+    assert ports == ["open", "iopl allow", "iopl allow", "inb 0x002e -> 0x87", "close", "open", "close", "open",
+                     "iopl allow", "iopl allow", "inb 0x002e -> 0x87"]
 
 
 def test_a_service_that_is_down_fails_open_with_a_reason(tmp_path):
