@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -127,11 +128,6 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
-// The usage texts the tool prints on its usage exits, each with the line
-// that stands for it in the golden files. Learnt from the tool itself; the
-// texts in full are checked where the golden file asks for them literally.
-using UsageTexts = std::vector<std::pair<std::string, std::string>>;
-
 struct RunOutcome {
     std::string out, err, trace;
     bool signal = false;
@@ -172,18 +168,26 @@ void ForEachCommand(const std::string& text, Line line, Command command) {
     }
 }
 
+// Replaces every `from` in `text`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    return text;
+}
+
 class Runner {
 public:
     Runner(const Options& o, const std::string& work) : o_(o), work_(work) {}
 
-    // Learns the usage exits: no words, and "-help" after each category.
+    // The usage texts the tool prints on its usage exits (no words, and
+    // "-help" after each category), each with the line that stands for it
+    // in the golden files; in full where a golden file asks for them literally.
     void LearnUsage() {
-        static const char* const kCategories[] = {"-INFO", "-NVR",  "-I2C", "-WD",   "-VGA",
-                                                  "-TEMP", "-VOLT", "-SYS", "-BATT", "-OEM"};
-        Case none;
-        usage_.emplace_back(Stdout(none, {}), "<usage>");
-        for (const char* category : kCategories)
-            usage_.emplace_back(Stdout(none, {category, "-help"}), std::string("<usage and ") + (category + 1) + " help>");
+        Run({}, {}, false, true);
+        usage_.emplace_back(last_.out, "<usage>");
+        for (const char* category : {"-INFO", "-NVR", "-I2C", "-WD", "-VGA", "-TEMP", "-VOLT", "-SYS", "-BATT", "-OEM"}) {
+            Run({}, {category, "-help"}, false, true);
+            usage_.emplace_back(last_.out, std::string("<usage and ") + (category + 1) + " help>");
+        }
     }
 
     std::string Run(const Case& c, const std::vector<std::string>& args, bool state, bool literal) {
@@ -191,22 +195,17 @@ public:
         if (!c.board.empty() || !c.boardLines.empty()) {
             std::string text = ReadFile(c.board.empty() ? o_.defaultBoard : o_.boards + "/" + c.board);
             for (const auto& l : c.boardLines) text += l + '\n';
-            boardPath = work_ + "/case.board";
-            WriteFile(boardPath, text);
+            WriteFile(boardPath = work_ + "/case.board", text);
         }
         for (const auto& [name, bytes] : c.files) WriteFile(work_ + "/" + name, bytes);
-        std::string trace = work_ + "/trace", out = work_ + "/stdout", err = work_ + "/stderr";
+        const std::string trace = work_ + "/trace", out = work_ + "/stdout", err = work_ + "/stderr";
         unlink(trace.c_str());
-
         pid_t pid = fork();
         if (pid == 0) {
             if (chdir(work_.c_str()) != 0) _exit(127);
-            int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int fe = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int fi = open("/dev/null", O_RDONLY);
-            dup2(fi, 0);
-            dup2(fo, 1);
-            dup2(fe, 2);
+            dup2(open("/dev/null", O_RDONLY), 0);
+            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
             if (boardPath.empty()) unsetenv("ORNSIM_BOARD");
             else setenv("ORNSIM_BOARD", boardPath.c_str(), 1);
             setenv("ORNSIM_TRACE", trace.c_str(), 1);
@@ -224,57 +223,35 @@ public:
         }
         int status = 0;
         waitpid(pid, &status, 0);
-        last_ = RunOutcome{ReadFile(out), ReadFile(err), ReadFile(trace), WIFSIGNALED(status),
+        // The version's second line names the backend, which differs between
+        // the builds that run the same files; the work folder differs from
+        // run to run.
+        std::string stdoutText = ReadFile(out);
+        if (size_t at = stdoutText.find("\nfirmware access: "); at != std::string::npos)
+            stdoutText.replace(at + 1, stdoutText.find('\n', at + 1) - at - 1, "<firmware access>");
+        last_ = RunOutcome{stdoutText, ReadFile(err), ReadFile(trace), WIFSIGNALED(status),
                            WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status)};
-
-        std::string result;
-        std::string stdoutText = WithoutFirmwareLine(ReadFile(out));
-        for (const auto& [text, label] : usage_) {
+        for (const auto& [text, label] : usage_)
             if (!literal && !text.empty() && stdoutText == text) stdoutText = label + '\n';
-        }
-        AppendStream(result, '|', InWork(stdoutText));
-        AppendStream(result, '!', InWork(ReadFile(err)));
-        AppendStream(result, '@', NormalizeTrace(ReadFile(trace)));
+        std::string result;
+        AppendStream(result, '|', Replaced(stdoutText, work_, "<work>"));
+        AppendStream(result, '!', Replaced(last_.err, work_, "<work>"));
+        AppendStream(result, '@', NormalizeTrace(last_.trace));
         for (const auto& name : c.show) {
             bool exists;
             std::string data = ReadFile(work_ + "/" + name, &exists);
             result += "% " + name + ": " + (exists ? Hex(data) : "missing") + '\n';
         }
-        if (WIFEXITED(status)) result += "= " + std::to_string(WEXITSTATUS(status)) + '\n';
-        else result += "= signal " + std::to_string(WTERMSIG(status)) + '\n';
-        return result;
+        return result + "= " + (last_.signal ? "signal " : "") + std::to_string(last_.exit) + '\n';
     }
 
     // The last run's streams, trace and ending, as they came.
-    RunOutcome Outcome() const { return last_; }
+    const RunOutcome& Outcome() const { return last_; }
 
 private:
-    std::string Stdout(const Case& c, const std::vector<std::string>& args) {
-        Run(c, args, false, true);
-        return WithoutFirmwareLine(ReadFile(work_ + "/stdout"));
-    }
-
-    // The work folder's name differs from run to run: "<work>" stands for it.
-    std::string InWork(std::string text) const {
-        for (size_t at = 0; (at = text.find(work_, at)) != std::string::npos;) text.replace(at, work_.size(), "<work>");
-        return text;
-    }
-
-    // The version's second line names the backend, which differs between
-    // the builds that run the same files.
-    static std::string WithoutFirmwareLine(std::string text) {
-        static const std::string kLine = "firmware access: ";
-        for (size_t at = 0; (at = text.find(kLine, at)) != std::string::npos;) {
-            size_t end = text.find('\n', at);
-            if (at == 0 || text[at - 1] == '\n') text.replace(at, end - at, "<firmware access>");
-            ++at;
-        }
-        return text;
-    }
-
     const Options& o_;
     std::string work_;
-    UsageTexts usage_;
+    std::vector<std::pair<std::string, std::string>> usage_;
     RunOutcome last_;
 };
 
@@ -438,21 +415,6 @@ std::string Regenerate(const Options& o, const std::string& text, const std::str
     return out;
 }
 
-void PrintDiff(const std::string& expected, const std::string& actual) {
-    std::istringstream e(expected), a(actual);
-    std::string le, la;
-    int line = 0, shown = 0;
-    while (shown < 20) {
-        bool he = bool(std::getline(e, le)), ha = bool(std::getline(a, la));
-        ++line;
-        if (!he && !ha) break;
-        if (he && ha && le == la) continue;
-        std::cerr << "line " << line << ":\n  expected: " << (he ? le : "<end>") << "\n  actual:   "
-                  << (ha ? la : "<end>") << '\n';
-        ++shown;
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -491,8 +453,7 @@ int main(int argc, char** argv) {
             SweepCommand(runner, work, commands[i], result);
             ++mine;
         }
-        std::string cleanup = std::string("rm -rf ") + work;
-        if (system(cleanup.c_str()) != 0) std::cerr << "could not remove " << work << '\n';
+        std::filesystem::remove_all(work);
         printf("fault sweep: %zu commands, %d faulted runs\n", mine, result.runs);
         printf("%d passed, %d failed\n", result.runs - result.failures, result.failures);
         return result.failures ? 1 : 0;
@@ -501,21 +462,18 @@ int main(int argc, char** argv) {
     for (const auto& file : o.files) {
         char work[] = "/tmp/ornsys-golden-XXXXXX";
         if (mkdtemp(work) == nullptr) return 2;
-        std::string expected = ReadFile(file);
-        std::string actual = Regenerate(o, expected, work);
-        std::string cleanup = std::string("rm -rf ") + work;
-        if (system(cleanup.c_str()) != 0) std::cerr << "could not remove " << work << '\n';
-        if (actual == expected) {
-            ++passed;
-        } else if (o.update) {
+        const std::string expected = ReadFile(file), actual = Regenerate(o, expected, work);
+        if (actual != expected && o.update) {
             WriteFile(file, actual);
             std::cerr << "updated " << file << '\n';
-            ++passed;
-        } else {
+        } else if (actual != expected) {
             std::cerr << "FAIL " << file << '\n';
-            PrintDiff(expected, actual);
+            WriteFile(std::string(work) + "/actual", actual);
+            if (system(("diff -u " + file + " " + work + "/actual | head -60 >&2").c_str()) != 0) return 2;
             ++failed;
         }
+        passed += actual == expected || o.update;
+        std::filesystem::remove_all(work);
     }
     printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
