@@ -3,6 +3,7 @@
 // The BIOS32 directory scan over an in-memory firmware window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -45,33 +46,28 @@ protected:
     BYTE* saved_ = nullptr;
 };
 
-TEST_F(Locator, EmptyWindowHasNoDirectory) { EXPECT_EQ(FoundEntry(), 0u); }
-
-TEST_F(Locator, NullBufferIsNotFound) {
-    Header(0x100, 0xE1234);
-    EXPECT_EQ(SearchForBIOS32(nullptr), 0);
-}
-
-TEST_F(Locator, SignatureOffTheSixteenByteGridIsNotFound) {
-    Header(0x108, 0xE1234);
-    EXPECT_EQ(FoundEntry(), 0u);
-}
-
-TEST_F(Locator, HeaderInTheLastSixteenBytesIsFound) {
-    Header(kWindowLength - 16, 0xFFF00);
-    EXPECT_EQ(FoundEntry(), 0xFFF00u);
-}
-
-TEST_F(Locator, LowerOfTwoValidHeadersWins) {
-    Header(0x2000, 0xE2000);
-    Header(0x1000, 0xE1000);
-    EXPECT_EQ(FoundEntry(), 0xE1000u);
-}
-
-TEST_F(Locator, BadChecksumIsSkippedForALaterGoodOne) {
-    Header(0x1000, 0xE1000, 1, false);
-    Header(0x3000, 0xE3000);
-    EXPECT_EQ(FoundEntry(), 0xE3000u);
+// Headers (window offset, entry, good checksum) and the entry found.
+TEST_F(Locator, TheLowestHeaderWithARightChecksumOnTheSixteenByteGridWins) {
+    struct Placed {
+        DWORD at, entry;
+        bool goodSum;
+    };
+    const struct {
+        std::vector<Placed> headers;
+        DWORD found;
+    } cases[] = {
+        {{}, 0},
+        {{{0x108, 0xE1234, true}}, 0},  // off the grid
+        {{{kWindowLength - 16, 0xFFF00, true}}, 0xFFF00},
+        {{{0x2000, 0xE2000, true}, {0x1000, 0xE1000, true}}, 0xE1000},
+        {{{0x1000, 0xE1000, false}, {0x3000, 0xE3000, true}}, 0xE3000},
+    };
+    for (const auto& c : cases) {
+        std::fill(window_.begin(), window_.end(), 0);
+        for (const Placed& h : c.headers) Header(h.at, h.entry, 1, h.goodSum);
+        EXPECT_EQ(FoundEntry(), c.found) << c.headers.size() << " headers";
+    }
+    EXPECT_EQ(SearchForBIOS32(nullptr), 0);  // a window with a good header, no buffer
 }
 
 TEST_F(Locator, ChecksumLengths) {
