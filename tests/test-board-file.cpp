@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// The board-file parser: the default board, values, and one error line
-// with the file and line of the first fault.
+// The board-file parser: the default board, values, contents files and the
+// limits. (Refused boards are tool cases; damaged ones are the fuzzer's.)
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "board.h"
@@ -118,44 +117,6 @@ TEST(BoardFile, LimitsNameTheLineOfTheFault) {
         std::string error;
         EXPECT_FALSE(ParseText(text, b, error));
         EXPECT_EQ(error, std::string("ornsim: t.board:") + line);
-    }
-}
-
-// Every prefix of the default board either parses or fails with one line:
-// truncated input never crashes the parser or reads past its end.
-TEST(BoardFile, EveryPrefixOfTheDefaultBoardEndsCleanly) {
-    std::string text = ornsim_board::kDefaultBoard;
-    for (size_t n = 0; n <= text.size(); n += 7) {
-        Board b;
-        std::string error;
-        if (!ParseText(text.substr(0, n), b, error)) {
-            EXPECT_EQ(error.rfind("ornsim: t.board:", 0), 0u);
-        }
-    }
-}
-
-// Random damage to the default board: each mutant parses or fails with
-// one line; under AddressSanitizer nothing reads or writes out of bounds.
-TEST(BoardFile, MutantsOfTheDefaultBoardEndCleanly) {
-    const std::string original = ornsim_board::kDefaultBoard;
-    const char pieces[] = {'"', '\\', '[', ']', '=', '#', '\n', ' ', 'x', '0', '-', '\0', '\xff'};
-    std::mt19937 random(2026);
-    for (int round = 0; round < 2000; ++round) {
-        std::string text = original;
-        for (int edits = 1 + random() % 4; edits > 0; --edits) {
-            size_t at = random() % text.size();
-            switch (random() % 3) {
-                case 0: text[at] = pieces[random() % sizeof pieces]; break;
-                case 1: text.insert(at, 1, pieces[random() % sizeof pieces]); break;
-                default: text.erase(at, 1 + random() % 8); break;
-            }
-        }
-        Board b;
-        std::string error;
-        if (!ParseText(text, b, error)) {
-            ASSERT_EQ(error.rfind("ornsim: t.board:", 0), 0u) << error;
-            ASSERT_EQ(error.find('\n'), std::string::npos);
-        }
     }
 }
 
