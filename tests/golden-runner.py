@@ -9,7 +9,9 @@ A golden file is a list of cases. Input lines:
   # ...                  comment
   board: NAME            board file from the boards folder (else the default)
   + LINE                 a line appended to the board file (e.g. a [fault] rule)
+  program: NAME          run this program of the tool's folder instead of the tool
   file: NAME HEX ...     create a file in the work folder before the run
+  text: NAME TEXT        ... or add a line of text to it
   show: NAME             show the file's bytes after the run
   state: on|off          keep the board's memories in a state file from here on
   literal: on|off        show usage texts in full (else they stand as one line)
@@ -83,7 +85,7 @@ def normalize_trace(trace):
 
 class Case:
     def __init__(self):
-        self.board, self.board_lines, self.files, self.show = "", [], [], []
+        self.board, self.program, self.board_lines, self.files, self.show = "", "", [], [], []
 
 
 def commands(text, on_line=lambda line: None):
@@ -100,6 +102,11 @@ def commands(text, on_line=lambda line: None):
             case.board_lines.append(line[2:])
         elif line.startswith("show: "):
             case.show.append(line[6:])
+        elif line.startswith("program: "):
+            case.program = line[9:]
+        elif line.startswith("text: "):
+            name, _, text = line[6:].partition(" ")
+            case.files.append((name, dict(case.files).get(name, "") + text + "\n"))
         elif line.startswith("state: "):
             state = line[7:] == "on"
         elif line.startswith("literal: "):
@@ -141,7 +148,8 @@ class Runner:
             write(os.path.join(self.work, name), data)
         if os.path.exists(env["ORNSIM_TRACE"]):
             os.unlink(env["ORNSIM_TRACE"])
-        done = subprocess.run(self.o.emulator + [self.o.tool] + [w.encode("latin-1") for w in words], cwd=self.work, env=env,
+        program = os.path.join(os.path.dirname(self.o.tool), case.program) if case.program else self.o.tool
+        done = subprocess.run(self.o.emulator + [program] + [w.encode("latin-1") for w in words], cwd=self.work, env=env,
                               stdin=subprocess.DEVNULL, capture_output=True)
         # The version's second line names the backend, which differs between
         # the builds that run the same files.
@@ -217,7 +225,7 @@ def sweep_commands(files):
     for file in files:
         for case, words, _, _ in commands(read(file)):
             key = " ".join([case.board] + words[:2]).lower()
-            if len(words) < 2 or case.board == "absent.board" or key in seen or \
+            if len(words) < 2 or case.board == "absent.board" or case.program or key in seen or \
                     any("[fault]" in line for line in case.board_lines):
                 continue
             seen.add(key)

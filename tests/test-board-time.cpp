@@ -244,39 +244,6 @@ TEST_F(BoardTime, ValuesSetFromOutsideAreSeenByARunningProgram) {
     EXPECT_NE(show.out.find("battery 0 charge: 150 (set)\n"), std::string::npos) << show.out;
 }
 
-TEST_F(BoardTime, CtlRefusesBadInputWithOneLine) {
-    struct Case {
-        std::vector<std::string> words;
-        int status;
-        const char* error;
-    };
-    const Case cases[] = {
-        {{"advance", "90"}, 2, "ornsim-ctl: bad duration '90' (e.g. 90s; at most 876600h)\n"},
-        {{"advance", "999999999h"}, 2, "ornsim-ctl: bad duration '999999999h' (e.g. 90s; at most 876600h)\n"},
-        {{"advance", "876600h"}, 0, ""},
-        {{"advance", "1ms"}, 2, "ornsim-ctl: advance: the board's clock would pass 100 years (876600h)\n"},
-        {{"advance"}, 2, "ornsim-ctl: advance needs one duration, e.g. advance 90s\n"},
-        {{"set", "temp", "7", "1"}, 2, "ornsim-ctl: no temp sensor '7' on this board\n"},
-        {{"set", "temp", "0", "hot"}, 2, "ornsim-ctl: bad value 'hot' (-2147483648 to 2147483647)\n"},
-        {{"set", "temp", "0", "3000000000"}, 2, "ornsim-ctl: bad value '3000000000' (-2147483648 to 2147483647)\n"},
-        {{"set", "battery", "0", "charge", "-1"}, 2, "ornsim-ctl: bad value '-1' (0 to 4294967295)\n"},
-        {{"set", "battery", "0", "colour", "1"}, 2, "ornsim-ctl: a battery's charge, state, rate or voltage is set\n"},
-        {{"set", "fan", "0", "1"}, 2, "ornsim-ctl: cannot set 'fan': temp, volt, battery or system\n"},
-        {{"reboot"}, 2, "ornsim-ctl: unknown command 'reboot' (advance, power-on, show, set)\n"},
-    };
-    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
-    for (const Case& c : cases) {
-        auto result = Ctl(c.words);
-        EXPECT_EQ(result.status, c.status) << c.words[0];
-        EXPECT_EQ(result.err, c.error);
-        EXPECT_EQ(result.out, "");
-    }
-    unsetenv("ORNSIM_STATE");
-    auto result = Ctl({"show"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "ornsim-ctl: ORNSIM_STATE is not set: a board is steered through its state file\n");
-}
-
 // A program reads while ornsim-ctl changes the value under it: every read
 // is one of the values set, never anything torn.
 TEST_F(BoardTime, CtlAndARunningProgramAtOnce) {

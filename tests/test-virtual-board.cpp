@@ -288,33 +288,6 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
 
 namespace {
 
-TEST(TraceDecoder, LinesInWords) {
-    struct Case {
-        const char* line;
-        const char* words;
-    } cases[] = {
-        {"call 0x13 020000000000000000 -> 0x0000 02000000000000004a",
-         "call 0x13 ReadNVRam {index=2, offset=0x00000000, data=0x00} -> 0x0000 BIOS: SUCCESS "
-         "{index=2, offset=0x00000000, data=0x4a}"},
-        {"call 0x53 0100000000000000 -> 0x8041 0100000000000000",
-         "call 0x53 GetThermSensorValue {index=1, celsius=0} -> 0x8041 BIOS: hardware not present "
-         "{index=1, celsius=0}"},
-        {"call 0x33 null -> 0x1234 null", "call 0x33 WDTrigger null -> 0x1234 invalid error code!! null"},
-        {"call 0x99 ? -> 0x8000 ?", "call 0x99 (unknown function) ? -> 0x8000 BIOS: function not supported ?"},
-        {"call 0x11 0400 -> 0x0000 04", "call 0x11 GetNVRamCount 0400 -> 0x0000 BIOS: SUCCESS 04"},  // too short
-        {"call 0x11 00000000 -> 0x0", "call 0x11 00000000 -> 0x0"},  // cut by a kill
-        {"call 0x71 785634122b00000000fa -> 0x0000 785634122b00000000fa",
-         "call 0x71 OEMPassThru {value=0x12345678, buffer=002b:fa000000} -> 0x0000 BIOS: SUCCESS "
-         "{value=0x12345678, buffer=002b:fa000000}"},
-        {"call 0x26 01000000180000000100000000000000200000005c227f4100000000 -> 0x8000 ?",  // text escapes
-         "call 0x26 QueryI2CBus {index=1, I2CBusInfoSize=24, I2CBusID=1, I2CBusFlags=0x00000000, I2CMaxBlockSize=32, "
-         "I2CBusString=\"\\x5c\\x22\\x7fA\"} -> 0x8000 BIOS: function not supported ?"},
-        {"inb 0x002e -> 0x87", "inb 0x002e -> 0x87"},
-        {"reset watchdog", "reset watchdog"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ornsim_impl::DecodeTraceLine(c.line), c.words);
-}
-
 // Every function the virtual board serves has a name and fields that fit
 // its block.
 TEST_F(VirtualBoard, TraceDecoderKnowsEveryFunctionOfTheBoard) {
