@@ -9,6 +9,7 @@ ORNSYS_SERVICE_FIGURES a file that gets the measured figures, a line each."""
 import os
 import pathlib
 import re
+import select
 import shutil
 import signal
 import socket
@@ -85,7 +86,7 @@ class Service:
 
     def run(self, role, *arguments, **options):
         return subprocess.run(as_user(role) + [sys.executable, str(HERE / "client.py"), *arguments],
-                              env=self.client_env(), capture_output=True, text=True, timeout=60, **options)
+                              env=self.client_env(), capture_output=True, text=True, timeout=20, **options)
 
     def popen(self, role, *arguments):
         return subprocess.Popen(as_user(role) + [sys.executable, str(HERE / "client.py"), *arguments],
@@ -93,6 +94,7 @@ class Service:
 
     def raw(self):
         connection = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        connection.settimeout(15)  # a service that neither answers nor closes fails the test
         connection.connect(str(self.socket))
         magic, version, _role = struct.unpack("=8sII", recv_exactly(connection, 16))
         assert (magic, version) == (b"ORNSYSD\0", 1)
@@ -117,6 +119,8 @@ class HeldClient:
     def ask(self, words=""):
         self.process.stdin.write(words + "\n")
         self.process.stdin.flush()
+        # A client that hangs fails the test at once, not at its time limit.
+        assert select.select([self.process.stdout], [], [], 10)[0], f"no answer to '{words}' within 10 s"
         return self.process.stdout.readline()
 
     def end(self):
