@@ -17,6 +17,8 @@ constexpr DWORD kDirectoryAt = 0xE0010;
 constexpr DWORD kServiceBase = 0xE0100;
 constexpr DWORD kEntryOffset = 0x20;
 
+// Appends a 32-bit value, low byte first, as x86 code holds it.
+void Emit32(std::vector<BYTE>& code, DWORD value);
 // Directory code: answers "ZOKA" with kServiceBase and kEntryOffset, or
 // "not present" to everything.
 std::vector<BYTE> DirectoryCode(bool zokaPresent);

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// The real locator and call gate over crafted firmware images (the image
-// backend of a 32-bit test build).
-#if defined(ORNSYS_IMAGE_BACKEND)
+// The real locator and call gate over crafted firmware images: in a 32-bit
+// test build through the image backend; in a 64-bit build through the board
+// backend and the compatibility-mode gate, in a child process whose mount
+// and IPC namespaces are its own, with the image as its /dev/mem (root only).
+#if defined(ORNSYS_IMAGE_BACKEND) || defined(ORNSYS_BOARD_ON_IMAGE)
 
+#include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,17 +21,33 @@
 #include "bios32.h"
 #include "internal.h"
 
+#if defined(ORNSYS_BOARD_ON_IMAGE)
+// The board backend raises its I/O privilege, which test machines do not
+// grant; the services of these images do no port I/O.
+extern "C" int iopl(int level);
+extern "C" int iopl(int) { return 0; }
+#endif
+
 namespace {
 
 using firmware_image::kServiceBase;
 
+#if defined(ORNSYS_BOARD_ON_IMAGE)
+constexpr const char* kImagePath = "/dev/mem";
+const std::string kOpenFailed = "ornsys: OrnOpen: board backend: ";
+#else
+constexpr const char* kImagePath = nullptr;
+const std::string kOpenFailed = "ornsys: OrnOpen: image backend: ";
+#endif
+
 class Bios32Gate : public BoardTest {
 protected:
-    // Writes an image and names it for the next open.
+    // Writes an image for the next open.
     void UseImage(const std::vector<BYTE>& image) {
-        std::ofstream(Path("firmware.img"), std::ios::binary)
+        const std::string path = kImagePath ? kImagePath : Path("firmware.img");
+        std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-        setenv("ORN_FIRMWARE_IMAGE", Path("firmware.img").c_str(), 1);
+        if (!kImagePath) setenv("ORN_FIRMWARE_IMAGE", path.c_str(), 1);
     }
     void TearDown() override {
         unsetenv("ORN_FIRMWARE_IMAGE");
@@ -34,6 +55,47 @@ protected:
     }
 };
 
+// Where a test's body reaches the gate: this process in a 32-bit image
+// build; in a 64-bit build a child with its own /dev (and so its own
+// /dev/mem) and its own board lock, whose verdict the parent takes when the
+// child's body ends.
+class GateProcess {
+public:
+    GateProcess() {
+#if defined(ORNSYS_BOARD_ON_IMAGE)
+        if ((pid_ = fork()) == 0) {
+            setenv("ORNSYS_BACKEND", "board", 1);
+            if (unshare(CLONE_NEWNS | CLONE_NEWIPC) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+                mount("tmpfs", "/dev", "tmpfs", 0, nullptr))
+                _exit(77);
+            return;
+        }
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        skipped_ = WIFEXITED(status) && WEXITSTATUS(status) == 77;
+        EXPECT_TRUE(skipped_ || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "the gate's process: " << status;
+#endif
+    }
+    ~GateProcess() {
+        if (pid_ == 0) _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    // Whether the body runs here; false in the parent of the child that ran it.
+    bool Here() const { return pid_ <= 0; }
+    bool Skipped() const { return skipped_; }
+
+private:
+    pid_t pid_ = -1;
+    bool skipped_ = false;
+};
+
+// Runs the rest of a test's body where the gate is.
+#define IN_GATE_PROCESS()                                                                  \
+    if (geteuid() != 0 && kImagePath) GTEST_SKIP() << "needs root for a mount namespace"; \
+    GateProcess gate;                                                                      \
+    if (gate.Skipped()) GTEST_SKIP() << "no mount namespace to be had";                    \
+    if (!gate.Here()) return
+
+#if defined(ORNSYS_IMAGE_BACKEND)
 TEST_F(Bios32Gate, DefaultImageReachesTheVirtualBoard) {
     ASSERT_TRUE(OrnOpen());
     DWORD count = 0;
@@ -41,8 +103,10 @@ TEST_F(Bios32Gate, DefaultImageReachesTheVirtualBoard) {
     EXPECT_EQ(count, 4u);
     EXPECT_EQ(ulBiosInterface, DWORD(reinterpret_cast<uintptr_t>(WindowAddress(kServiceBase + 0x20))));
 }
+#endif
 
 TEST_F(Bios32Gate, StatusIsSixteenBitsWhateverTheUpperHalfOfEax) {
+    IN_GATE_PROCESS();
     // mov eax, 0xDEAD8041; retf
     UseImage(firmware_image::Make(true, {0xB8, 0x41, 0x80, 0xAD, 0xDE, 0xCB}));
     ASSERT_TRUE(OrnOpen());
@@ -66,6 +130,7 @@ __attribute__((noinline)) DWORD MixAcrossCalls(int rounds) {
 }
 
 TEST_F(Bios32Gate, ServiceThatClobbersRegistersLeavesTheCallersIntact) {
+    IN_GATE_PROCESS();
     UseImage(firmware_image::Make(true, {
                                             0xBB, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ebx, -1
                                             0xB9, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ecx, -1
@@ -88,6 +153,8 @@ TEST_F(Bios32Gate, ServiceThatClobbersRegistersLeavesTheCallersIntact) {
 }
 
 TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
+    IN_GATE_PROCESS();
+    UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
     EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
     ASSERT_TRUE(OrnOpen());
     BYTE* window = vPtr;
@@ -105,6 +172,7 @@ TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
 // so the copies after the call (and every string instruction of the
 // process) run forwards and stay inside their records.
 TEST_F(Bios32Gate, DirectionFlagIsClearAfterEveryCall) {
+    IN_GATE_PROCESS();
     UseImage(firmware_image::Make(true, {0xFD, 0x31, 0xC0, 0xCB}));  // std; xor eax, eax; retf
     ASSERT_TRUE(OrnOpen());
     struct {
@@ -119,7 +187,11 @@ TEST_F(Bios32Gate, DirectionFlagIsClearAfterEveryCall) {
     EXPECT_TRUE(std::all_of(std::begin(guarded.after), std::end(guarded.after), [](BYTE b) { return b == 0xAA; }));
     CallZOKAFunction(0x11, nullptr);
     DWORD flags;
+#if defined(__x86_64__)
+    __asm__ __volatile__("pushfq\n\tpopq %q0" : "=r"(flags));
+#else
     __asm__ __volatile__("pushfl\n\tpopl %0" : "=r"(flags));
+#endif
     EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
 }
 
@@ -127,24 +199,26 @@ TEST_F(Bios32Gate, DirectionFlagIsClearAfterEveryCall) {
 // without the service: the open fails cleanly, and ORNSYS_DEBUG=1 says which
 // step. (Which header the locator takes is its unit test's.)
 TEST_F(Bios32Gate, EntriesOutsideTheWindowFailTheOpen) {
+    IN_GATE_PROCESS();
     struct Case {
         std::vector<BYTE> image;
         const char* line;
     };
-    auto header = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    const std::vector<BYTE> succeeds = {0x31, 0xC0, 0xCB};  // xor eax, eax; retf (never reached)
+    auto header = firmware_image::Make(true, succeeds);
     auto far = firmware_image::Header(0x00001000, 1);  // a directory below the window
     std::copy(far.begin(), far.end(), header.begin() + firmware_image::kHeaderAt);
-    auto service = firmware_image::Make(true, firmware_image::BridgeEntryCode());
+    auto service = firmware_image::Make(true, succeeds);
     const std::vector<BYTE> answersHigh = {0xBB, 0x00, 0x00, 0xF8, 0xFF,  // mov ebx, 0xFFF80000
                                            0x31, 0xD2, 0x30, 0xC0, 0xCB};  // xor edx, edx; xor al, al; retf
     std::copy(answersHigh.begin(), answersHigh.end(), service.begin() + firmware_image::kDirectoryAt);
     const Case cases[] = {
-        {header, "ornsys: OrnOpen: image backend: BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
-        {service, "ornsys: OrnOpen: image backend: ZOKA service failed: the directory names an entry outside 0xD0000-0xFFFFF\n"},
+        {header, "BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
+        {service, "ZOKA service failed: the directory names an entry outside 0xD0000-0xFFFFF\n"},
         {std::vector<BYTE>(firmware_image::kImageSize, 0),
-         "ornsys: OrnOpen: image backend: BIOS32 directory failed: no \"_32_\" header with a right checksum in 0xD0000-0xFFFFF\n"},
-        {firmware_image::Make(false, firmware_image::BridgeEntryCode()),
-         "ornsys: OrnOpen: image backend: BIOS32 directory failed: the directory does not know the ZOKA service\n"},
+         "BIOS32 directory failed: no \"_32_\" header with a right checksum in 0xD0000-0xFFFFF\n"},
+        {firmware_image::Make(false, succeeds),
+         "BIOS32 directory failed: the directory does not know the ZOKA service\n"},
     };
     for (const Case& c : cases) {
         UseImage(c.image);
@@ -152,7 +226,7 @@ TEST_F(Bios32Gate, EntriesOutsideTheWindowFailTheOpen) {
             if (debug) setenv("ORNSYS_DEBUG", "1", 1);
             testing::internal::CaptureStderr();
             EXPECT_FALSE(OrnOpen());
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), debug ? c.line : "");
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), debug ? kOpenFailed + c.line : "");
             EXPECT_EQ(LastError(), 0x8100u);
             EXPECT_EQ(ulBiosInterface, 0u);
             unsetenv("ORNSYS_DEBUG");
