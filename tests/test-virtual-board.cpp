@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The ornsys authors
 // The virtual board as firmware: natural statuses, fault rules, the trace
 // format, ports, re-entry and the state file.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -183,6 +184,38 @@ TEST_F(VirtualBoard, StateFileKeepsWritesForItsBoardOnly) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(OrnOpen());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), refused);
+}
+
+// Processes on one state file share who holds the board's lock and who is
+// inside its firmware (words 24 and 64 of the file): a holder that died is
+// taken over, and ORNSYS_DEBUG=1 says so; a call while another live process
+// is inside is a fault that ends the process.
+TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    auto put = [this](off_t at, pid_t pid) {
+        const uint32_t word = uint32_t(pid);
+        int fd = open(Path("state").c_str(), O_WRONLY);
+        EXPECT_EQ(pwrite(fd, &word, sizeof word, at), ssize_t(sizeof word));
+        close(fd);
+    };
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    put(64, dead);
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    BOARDINFO info;
+    EXPECT_TRUE(OrnOpen() && OrnGetBoardInfo(&info));
+    const std::string said = testing::internal::GetCapturedStderr();
+    unsetenv("ORNSYS_DEBUG");
+    EXPECT_NE(said.find("a process died inside a firmware call holding the board's lock; this call goes on"),
+              std::string::npos) << said;
+    ASSERT_TRUE(OrnClose());
+    put(24, getppid());
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_DEATH(OrnOpen() && OrnGetBoardInfo(&info), "ornsim: entered by two processes at once");
 }
 
 // What the board cannot use is said in one line, and the firmware counts

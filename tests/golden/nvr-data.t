@@ -689,3 +689,16 @@ $ -NVR -r 0 4096 1
 @ call 0x13 000000000010000000 -> 0x0000 0000000000100000ff
 @ close
 = 1
+
+# A file written to an NVRAM of no bytes: nothing to read from the file.
+board: bare.board
++ [nvram]
++ type = 0
++ size = 0
+file: data.bin 01
+$ -NVR -w 0 -f data.bin
+! utHandleNVR_WriteFile: Error reading data from input file!
+@ open
+@ call 0x11 00000000 -> 0x0000 01000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000000000000000000003000000
+= 246

@@ -331,3 +331,13 @@ $ -VOLT -a
 @ open
 @ close
 = 255
+
+# A sensor index at the count is one too many.
+$ -TEMP -q 2
+| ORNSYS ERROR: BIOS: hardware not present !
+|
+! OrnQueryThermSensor() failed!
+@ open
+@ call 0x52 0200000010000000000000000000000000000000 -> 0x8041 0200000010000000000000000000000000000000
+@ close
+= 255

@@ -13,6 +13,7 @@ text: lines call 0x71 785634122b00000000fa -> 0x0000 785634122b00000000fa
 text: lines call 0x26 01000000180000000100000000000000200000005c227f4100000000 -> 0x8000 ?
 text: lines inb 0x002e -> 0x87
 text: lines reset watchdog
+text: lines call 0x01 00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000 -> 0x0000 4f524e2d4550432d333531300000000056322e31342052303331310000000000424220332e30370000000000000000005265762e204331000000000000000000455043333531302d30303432313700002c010000003e0000070322201405211125200930
 $ lines
 | call 0x13 ReadNVRam {index=2, offset=0x00000000, data=0x00} -> 0x0000 BIOS: SUCCESS {index=2, offset=0x00000000, data=0x4a}
 | call 0x53 GetThermSensorValue {index=1, celsius=0} -> 0x8041 BIOS: hardware not present {index=1, celsius=0}
@@ -24,6 +25,7 @@ $ lines
 | call 0x26 QueryI2CBus {index=1, I2CBusInfoSize=24, I2CBusID=1, I2CBusFlags=0x00000000, I2CMaxBlockSize=32, I2CBusString="\x5c\x22\x7fA"} -> 0x8000 BIOS: function not supported ?
 | inb 0x002e -> 0x87
 | reset watchdog
+| call 0x01 GetBoardInfo {HWPlatform="", SysBIOSVersion="", BBVersion="", HWRevision="", SerialNumber="", BootCounter=0, OperatingTime=0, ManufacturingDate=00.00.0000 00:00, MaintenanceTime=00.00.0000 00:00} -> 0x0000 BIOS: SUCCESS {HWPlatform="ORN-EPC-3510", SysBIOSVersion="V2.14 R0311", BBVersion="BB 3.07", HWRevision="Rev. C1", SerialNumber="EPC3510-004217", BootCounter=300, OperatingTime=15872, ManufacturingDate=07.03.2022 14:05, MaintenanceTime=21.11.2025 09:30}
 = 0
 
 # ornsim-ctl steers a board through its state file and refuses bad input

@@ -225,7 +225,7 @@ def test_a_malformed_request_ends_only_its_connection(service, request_bytes, re
     bad = service.raw()
     bad.sendall(request_bytes)
     assert bad.recv(16) == b""
-    assert re.search(rf"^ornsysd: client \d+ \(uid 0\): malformed request: {re.escape(reason)}; connection closed$",
+    assert re.search(rf"^ornsysd: client {os.getpid()} \(uid 0\): malformed request: {re.escape(reason)}; connection closed$",
                      service.log_text(), re.M)
     assert bystander.ask() == "ok ORN-EPC-3510\n"
     assert bystander.end() == 0
