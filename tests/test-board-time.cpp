@@ -181,17 +181,6 @@ TEST_F(BoardTime, OperatingTimeRunsInItsUnitWithTheCounters) {
     EXPECT_EQ(Info().OperatingTime, start + 121);
 }
 
-TEST_F(BoardTime, StillBoardKeepsItsCountersWhateverTheClock) {
-    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
-    ASSERT_TRUE(OrnOpen());
-    const BOARDINFO before = Info();
-    ASSERT_TRUE(OrnWDConfig(1, 1, 7));  // any command, as ever
-    Advance("100h");
-    const BOARDINFO after = Info();
-    EXPECT_EQ(memcmp(&before, &after, sizeof before), 0);
-    EXPECT_EQ(WatchdogStatus(), 0);
-}
-
 TEST_F(BoardTime, ListsStepPerReadAndRampsFollowTheClock) {
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
     UseBoard(

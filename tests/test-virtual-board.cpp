@@ -66,28 +66,6 @@ TEST_F(VirtualBoard, StatusesForRequestsTheBoardCannotServe) {
     for (auto& c : cases) EXPECT_EQ(board.Call(c.function, c.block.data()), c.status) << c.what;
 }
 
-TEST_F(VirtualBoard, FlashProgramsEraseAndLocks) {
-    Direct board;
-    zoka::NVRamByteBlock write{3, 0x1001, 0x0F};
-    EXPECT_EQ(board.Call(0x14, &write), 0);
-    write.data = 0xF3;
-    EXPECT_EQ(board.Call(0x14, &write), 0);
-    zoka::NVRamByteBlock read{3, 0x1001, 0};
-    EXPECT_EQ(board.Call(0x13, &read), 0);
-    EXPECT_EQ(read.data, 0x03);  // old AND new
-    zoka::NVRawBlock lock{3, 1, 2}, erase{3, 1, 0}, unlock{3, 1, 1};
-    EXPECT_EQ(board.Call(0x17, &lock), 0);
-    EXPECT_EQ(board.Call(0x14, &write), 0x8032);
-    EXPECT_EQ(board.Call(0x17, &erase), 0x8032);
-    EXPECT_EQ(board.Call(0x17, &unlock), 0);
-    EXPECT_EQ(board.Call(0x17, &erase), 0);
-    EXPECT_EQ(board.Call(0x13, &read), 0);
-    EXPECT_EQ(read.data, 0xFF);
-    zoka::NVRamByteBlock other{3, 0x0FFF, 0};  // the block before keeps its bytes
-    EXPECT_EQ(board.Call(0x13, &other), 0);
-    EXPECT_EQ(other.data, 0xFF);
-}
-
 TEST_F(VirtualBoard, FaultRulesMatchFunctionIndexAndCall) {
     UseBoard(
         "[fault]\nfunction = 0x13\nindex = 1\ncall = 2\nstatus = 0x8031\n"
