@@ -215,27 +215,6 @@ static int threads_before_open(char* why, size_t size) {
     return good == 4 && results[4];
 }
 
-/* A firmware call that returns with the direction flag set must not make
- * the library's copies run backwards over the caller's memory. */
-static int direction_flag(char* why, size_t size) {
-    struct {
-        unsigned char before[128];
-        BATTERYINFO info;
-        unsigned char after[128];
-    } guarded;
-    memset(&guarded, 0xAA, sizeof guarded);
-    guarded.info.BatteryInfoSize = sizeof(BATTERYINFO);
-    if (!OrnOpen()) FAIL("OrnOpen failed");
-    int ok = OrnGetBatteryInfo(0, &guarded.info);
-    char copy[64] = "";
-    memcpy(copy + 1, "direction", 10); /* a string instruction after the call */
-    OrnClose();
-    for (size_t i = 0; i < sizeof guarded.before; ++i)
-        if (guarded.before[i] != 0xAA || guarded.after[i] != 0xAA) FAIL("guard byte %zu overwritten", i);
-    if (strcmp(copy + 1, "direction") != 0) FAIL("copy ran backwards");
-    return ok;
-}
-
 /* After the firmware has been entered, no mapping of the process is both
  * writable and executable but the firmware's own window of /dev/mem. */
 static int no_writable_code(char* why, size_t size) {
@@ -351,7 +330,7 @@ static void rom_cases(void) {
         int (*body)(char*, size_t);
     } children[] = {{"rom-nvram-is-the-rtc", nvram_matches_rtc},     {"rom-oem-reads-the-rtc", oem_reads_the_rtc},
                     {"rom-threads-and-a-worker-open", threads_before_open},
-                    {"rom-direction-flag", direction_flag},           {"rom-no-writable-code", no_writable_code}};
+                    {"rom-no-writable-code", no_writable_code}};
     for (size_t i = 0; i < sizeof children / sizeof children[0]; ++i) in_child(children[i].name, children[i].body);
     if (mount("devtmpfs", "/dev", "devtmpfs", MS_REMOUNT | MS_NOEXEC, NULL) == 0) {
         const struct program_case noexec =
