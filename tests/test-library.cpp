@@ -170,9 +170,24 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
               "ornsim: " + std::string(getenv("ORNSIM_BOARD")) + ":2: unknown section [nosuchsection]\n");
     EXPECT_EQ(LastError(), 0x8100u);
 
+    // With ORNSYS_DEBUG=1 a backend that does not exist is named with those that do.
+    const std::string backend = getenv("ORNSYS_BACKEND") ? getenv("ORNSYS_BACKEND") : "";
+    setenv("ORNSYS_BACKEND", "nosuch", 1);
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+#if defined(ORNSYS_IMAGE_BACKEND)
+    const std::string more = ", image";
+#else
+    const std::string more;
+#endif
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ornsys: OrnOpen: ORNSYS_BACKEND=nosuch is not a backend; the backends are board, virtual, service" +
+                  more + "\n");
+    setenv("ORNSYS_BACKEND", backend.c_str(), 1);
+
     // With ORNSYS_DEBUG=1 a good open says which backend started, and no more.
     UseBoard("[board]\nplatform = GOOD\n", false);
-    setenv("ORNSYS_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(OrnOpen());
     const std::string said = testing::internal::GetCapturedStderr();
