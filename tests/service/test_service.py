@@ -17,6 +17,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 import pytest
@@ -288,6 +289,27 @@ def test_a_service_that_is_down_fails_open_with_a_reason(tmp_path):
     assert result.returncode == 255
     assert (f"ornsys: OrnOpen: service backend: connecting to the board service at {tmp_path}/none.sock failed: "
             "No such file or directory; is ornsysd running") in result.stderr
+
+
+def test_a_reply_that_never_comes_fails_the_call(tmp_path):
+    """A service that takes the request and closes without an answer: the
+    call fails with 0x8100 (it may have been carried out)."""
+    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    listener.bind(str(tmp_path / "mute.sock"))
+    listener.listen()
+
+    def mute():
+        connection, _ = listener.accept()
+        connection.sendall(struct.pack("=8sII", b"ORNSYSD\0", 1, 3))
+        connection.recv(4096)
+        connection.close()
+
+    threading.Thread(target=mute, daemon=True).start()
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(tmp_path / "mute.sock"))
+    result = subprocess.run([str(BIN / "ornsys"), "-TEMP", "-g", "0"], env=env, capture_output=True, text=True,
+                            errors="replace", timeout=20)
+    assert (result.returncode, result.stdout) == (
+        255, "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n\n"), result
 
 
 def test_the_units_verify_and_are_hardened(tmp_path):
