@@ -116,6 +116,17 @@ TEST_F(Bios32Gate, StatusIsSixteenBitsWhateverTheUpperHalfOfEax) {
     EXPECT_EQ(CallZOKAFunction(0x01, &info), 0x8041u);
 }
 
+// What the service writes into the block reaches the caller's record.
+TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCaller) {
+    IN_GATE_PROCESS();
+    // mov eax, [esp+12] (the block); mov dword [eax], 0x12345678; xor eax, eax; retf
+    UseImage(firmware_image::Make(true, {0x8B, 0x44, 0x24, 0x0C, 0xC7, 0x00, 0x78, 0x56, 0x34, 0x12, 0x31, 0xC0, 0xCB}));
+    ASSERT_TRUE(OrnOpen());
+    DWORD count = 0;
+    EXPECT_TRUE(OrnGetNVRamCount(&count));
+    EXPECT_EQ(count, 0x12345678u);
+}
+
 // Values kept in callee-saved registers across the call: a service that
 // clobbers every register it may must leave EBX, ESI and EBP to the caller.
 __attribute__((noinline)) DWORD MixAcrossCalls(int rounds) {
