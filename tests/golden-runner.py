@@ -149,8 +149,11 @@ class Runner:
         if os.path.exists(env["ORNSIM_TRACE"]):
             os.unlink(env["ORNSIM_TRACE"])
         program = os.path.join(os.path.dirname(self.o.tool), case.program) if case.program else self.o.tool
-        done = subprocess.run(self.o.emulator + [program] + [w.encode("latin-1") for w in words], cwd=self.work, env=env,
-                              stdin=subprocess.DEVNULL, capture_output=True)
+        try:
+            done = subprocess.run(self.o.emulator + [program] + [w.encode("latin-1") for w in words], cwd=self.work,
+                                  env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
+        except subprocess.TimeoutExpired as hung:  # a command that hangs fails at once, killed
+            done = subprocess.CompletedProcess(hung.cmd, -9, hung.stdout or b"", hung.stderr or b"")
         # The version's second line names the backend, which differs between
         # the builds that run the same files.
         out = re.sub(r"(?<=\n)firmware access: [^\n]*", "<firmware access>", done.stdout.decode("latin-1"), count=1)
