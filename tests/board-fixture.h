@@ -34,6 +34,8 @@ protected:
         unsetenv("ORNSIM_BOARD");
         unsetenv("ORNSIM_STATE");
         setenv("ORNSIM_TRACE", Path("trace").c_str(), 1);
+        const char* backend = getenv("ORNSYS_BACKEND");
+        backend_ = backend ? backend : "";
     }
 
     void TearDown() override {
@@ -41,11 +43,16 @@ protected:
         unsetenv("ORNSIM_BOARD");
         unsetenv("ORNSIM_STATE");
         unsetenv("ORNSIM_TRACE");
+        unsetenv("ORNSYS_DEBUG");  // a test may ask for the library's reasons
+        UseTestBackend();  // or for another backend
         std::string cleanup = "rm -rf " + dir_;
         EXPECT_EQ(system(cleanup.c_str()), 0);
     }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+    // The backend the tests run on, as the test run named it.
+    void UseTestBackend() const { setenv("ORNSYS_BACKEND", backend_.c_str(), 1); }
 
     // The default board with `extra` appended (fault rules, further sections).
     void UseBoard(const std::string& extra, bool fromDefault = true) {
@@ -78,5 +85,5 @@ protected:
     }
 
 private:
-    std::string dir_;
+    std::string dir_, backend_;
 };

@@ -171,7 +171,6 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
     EXPECT_EQ(LastError(), 0x8100u);
 
     // With ORNSYS_DEBUG=1 a backend that does not exist is named with those that do.
-    const std::string backend = getenv("ORNSYS_BACKEND") ? getenv("ORNSYS_BACKEND") : "";
     setenv("ORNSYS_BACKEND", "nosuch", 1);
     setenv("ORNSYS_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
@@ -184,14 +183,13 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ornsys: OrnOpen: ORNSYS_BACKEND=nosuch is not a backend; the backends are board, virtual, service" +
                   more + "\n");
-    setenv("ORNSYS_BACKEND", backend.c_str(), 1);
+    UseTestBackend();
 
     // With ORNSYS_DEBUG=1 a good open says which backend started, and no more.
     UseBoard("[board]\nplatform = GOOD\n", false);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(OrnOpen());
     const std::string said = testing::internal::GetCapturedStderr();
-    unsetenv("ORNSYS_DEBUG");
     EXPECT_NE(said.find("backend: firmware started\n"), std::string::npos) << said;
     EXPECT_EQ(said.find("failed"), std::string::npos) << said;
     EXPECT_TRUE(OrnClose());
@@ -201,14 +199,11 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReached) {
 // are: the open fails and says why.
 TEST_F(Library, BoardBackendWithoutDevMemSaysSo) {
     if (access("/dev/mem", F_OK) == 0) GTEST_SKIP() << "this machine has /dev/mem";
-    const std::string backend = getenv("ORNSYS_BACKEND") ? getenv("ORNSYS_BACKEND") : "";
     setenv("ORNSYS_BACKEND", "board", 1);
     setenv("ORNSYS_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(OrnOpen());
     const std::string said = testing::internal::GetCapturedStderr();
-    unsetenv("ORNSYS_DEBUG");
-    setenv("ORNSYS_BACKEND", backend.c_str(), 1);
     EXPECT_NE(said.find("opening /dev/mem failed: No such file or directory; this system has no /dev/mem\n"),
               std::string::npos) << said;
 }
