@@ -14,6 +14,7 @@ A golden file is a list of cases. Input lines:
   text: NAME TEXT        ... or add a line of text to it
   show: NAME             show the file's bytes after the run
   state: on|off          keep the board's memories in a state file from here on
+                         (each "on" starts a new one)
   literal: on|off        show usage texts in full (else they stand as one line)
   $ ARGS                 run the tool with these words (split at blanks)
 Output lines, written by --update and compared otherwise:
@@ -89,9 +90,9 @@ class Case:
 
 
 def commands(text, on_line=lambda line: None):
-    """Each command of a golden file: (case, words, state, literal); every
-    input line goes to on_line first."""
-    case, state, literal = Case(), False, False
+    """Each command of a golden file: (case, words, state, literal), state the
+    name of its state file or ""; every input line goes to on_line first."""
+    case, state, literal, states = Case(), "", False, 0
     for line in lines_of(text):
         if is_output(line):
             continue
@@ -108,7 +109,8 @@ def commands(text, on_line=lambda line: None):
             name, _, text = line[6:].partition(" ")
             case.files.append((name, dict(case.files).get(name, "") + text + "\n"))
         elif line.startswith("state: "):
-            state = line[7:] == "on"
+            states += line[7:] == "on"
+            state = f"state{states}" if line[7:] == "on" else ""
         elif line.startswith("literal: "):
             literal = line[9:] == "on"
         elif line.startswith("file: "):
@@ -129,7 +131,7 @@ class Runner:
         the golden files; in full where a golden file asks for them literally."""
         self.usage = []
         for words, label in [([], "<usage>")] + [([c, "-help"], f"<usage and {c[1:]} help>") for c in CATEGORIES]:
-            self.run(Case(), words, False, True)
+            self.run(Case(), words, "", True)
             self.usage.append((self.last["out"], label))
 
     def run(self, case, words, state, literal):
@@ -143,7 +145,7 @@ class Runner:
         if self.o.backend:
             env["ORNSYS_BACKEND"] = self.o.backend
         if state:
-            env["ORNSIM_STATE"] = os.path.join(self.work, "state")
+            env["ORNSIM_STATE"] = os.path.join(self.work, state)
         for name, data in case.files:
             write(os.path.join(self.work, name), data)
         if os.path.exists(env["ORNSIM_TRACE"]):
@@ -155,8 +157,9 @@ class Runner:
         except subprocess.TimeoutExpired as hung:  # a command that hangs fails at once, killed
             done = subprocess.CompletedProcess(hung.cmd, -9, hung.stdout or b"", hung.stderr or b"")
         # The version's second line names the backend, which differs between
-        # the builds that run the same files.
+        # the builds that run the same files; the board's clock counts real time.
         out = re.sub(r"(?<=\n)firmware access: [^\n]*", "<firmware access>", done.stdout.decode("latin-1"), count=1)
+        out = re.sub(r"^clock: [0-9.]+ s since", "clock: <time> s since", out, flags=re.M)
         self.last = {"out": out, "err": done.stderr.decode("latin-1"), "trace": read(env["ORNSIM_TRACE"]) or "",
                      "signal": done.returncode < 0, "exit": abs(done.returncode)}
         if not literal:
@@ -248,7 +251,7 @@ def sweep(runner, case, words, failures):
     state = os.path.join(runner.work, "state")
     if os.path.exists(state):
         os.unlink(state)
-    runner.run(case, words, True, True)
+    runner.run(case, words, "state", True)
     clean = runner.last
     if clean["signal"] or clean["exit"] == 255:
         return 0  # not a command that succeeds here
@@ -259,7 +262,7 @@ def sweep(runner, case, words, failures):
             faulty = copy.copy(case)
             faulty.board_lines = case.board_lines + [f"[fault]\nfunction = {function:#04x}\nstatus = {code:#06x}"]
             before = read(state)
-            runner.run(faulty, words, True, True)
+            runner.run(faulty, words, "state", True)
             hit, label = runner.last, f"function {function:#04x} status {code:#06x}: "
             if hit["signal"]:
                 fail(f"{label}ended by signal {hit['exit']}")
@@ -269,7 +272,7 @@ def sweep(runner, case, words, failures):
                 fail(label + why)
             if function in CHANGES_STATE and read(state) != before:
                 fail(label + "a failed write changed the state")
-            runner.run(case, words, True, True)
+            runner.run(case, words, "state", True)
             if runner.last["signal"] or runner.last["exit"] != clean["exit"]:
                 fail(f"{label}the next command ended with {runner.last['exit']} instead of {clean['exit']}")
     return len(called) * len(statuses)

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
 // The virtual board as firmware: natural statuses, fault rules, the trace
-// format, ports, re-entry and the state file.
+// format, ports, re-entry, the state file, and a running program while the
+// board's time and values change. (The board in time as the tool sees it is
+// a golden file's.)
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "board-fixture.h"
 #include "ornsim.h"
@@ -297,6 +301,72 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
 #include "trace-decoder.h"
 
 namespace {
+
+// ornsim-ctl with these words, in this process; its exit status.
+int Ctl(std::vector<std::string> words) {
+    words.insert(words.begin(), "ornsim-ctl");
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return ornsim_impl::Control(int(words.size()), argv.data(), stdout, stderr);
+}
+
+// A process alive at a watchdog's reset ends at its next call, as a
+// restarted board ends every program; the reset is in the state for the
+// next process.
+TEST_F(VirtualBoard, WatchdogResetKillsTheProcessAtItsFirstCallAfterExpiry) {
+    std::ifstream timed(ORNSYS_SOURCE_DIR "/tests/boards/timed.board");
+    UseBoard(std::string(std::istreambuf_iterator<char>(timed), {}) + "kill = yes\n", false);
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    int go[2], ready[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        char byte = 'r';
+        close(ready[0]);
+        if (!OrnOpen() || !OrnWDConfig(1, 1, 1) || write(ready[1], &byte, 1) != 1 || read(go[0], &byte, 1) != 1)
+            _exit(1);
+        BOARDINFO info;
+        OrnGetBoardInfo(&info);
+        _exit(0);  // not reached: the call above ends the process
+    }
+    close(ready[1]);
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);  // the child's watchdog runs
+    ASSERT_EQ(Ctl({"advance", "2s"}), 0);
+    ASSERT_EQ(write(go[1], "x", 1), 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (int fd : {go[0], go[1], ready[0]}) close(fd);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    BYTE watchdog = 0;
+    ASSERT_TRUE(OrnOpen());  // started after the reset: lives on
+    ASSERT_TRUE(OrnWDGetStatus(&watchdog));
+    EXPECT_EQ(watchdog, 1);
+    EXPECT_EQ(Trace("reset"), (std::vector<std::string>{"reset watchdog"}));
+}
+
+// A program reads while ornsim-ctl changes the value under it: every read
+// is one of the values set, never anything torn.
+TEST_F(VirtualBoard, CtlAndARunningProgramAtOnce) {
+    unsetenv("ORNSIM_TRACE");
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::thread reader([&] {
+        while (!done) {
+            SDWORD value = 0;
+            if (!OrnGetThermSensorValue(0, &value) || (value != 45 && value != 1000 && value != -1000)) ++wrong;
+        }
+    });
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(Ctl({"set", "temp", "0", i % 2 ? "1000" : "-1000"}), 0);
+    done = true;
+    reader.join();
+    EXPECT_EQ(wrong, 0);
+}
 
 // Every function the virtual board serves has a name and fields that fit
 // its block.
