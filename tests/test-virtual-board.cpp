@@ -126,48 +126,6 @@ TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
     EXPECT_DEATH(CallThatReenters(), "ornsim: re-entered");
 }
 
-// The state file keeps a board's memories between opens, is made without a
-// temporary left beside it, and is refused (and kept) for another board,
-// also one whose memories start with the same bytes but are laid out
-// differently (a 9-byte NVRAM; an 8-byte flash and its lock byte).
-TEST_F(VirtualBoard, StateFileKeepsWritesForItsBoardOnly) {
-    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
-    ASSERT_TRUE(OrnOpen());
-    EXPECT_EQ(Files(), (std::vector<std::string>{"state", "trace"}));
-    BYTE data[3] = {1, 2, 3}, back[3] = {}, brightness = 0;
-    DWORD count = 0;
-    ASSERT_TRUE(OrnWriteNVRam(1, 0x10, 3, data, &count));
-    ASSERT_TRUE(OrnSetBacklightValue(0x22));
-    ASSERT_TRUE(OrnClose());
-    ASSERT_TRUE(OrnOpen());
-    ASSERT_TRUE(OrnReadNVRam(1, 0x10, 3, back, &count));
-    EXPECT_EQ(memcmp(back, data, 3), 0);
-    ASSERT_TRUE(OrnGetBacklightValue(&brightness));
-    EXPECT_EQ(brightness, 0x22);
-    ASSERT_TRUE(OrnClose());
-    const std::string refused =
-        "ornsim: " + Path("state") + ": state file was made for another board; remove it to start afresh\n";
-    UseBoard("[nvram]\ntype = 0\nsize = 16\n", false);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(OrnOpen());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), refused);
-    EXPECT_EQ(LastError(), 0x8100u);
-    unsetenv("ORNSIM_BOARD");
-    ASSERT_TRUE(OrnOpen());
-    ASSERT_TRUE(OrnReadNVRam(1, 0x10, 3, back, &count));
-    EXPECT_EQ(memcmp(back, data, 3), 0);
-    ASSERT_TRUE(OrnClose());
-
-    unlink(Path("state").c_str());
-    UseBoard("[nvram]\ntype = 0\nsize = 9\n", false);
-    ASSERT_TRUE(OrnOpen());
-    ASSERT_TRUE(OrnClose());
-    UseBoard("[nvram]\ntype = 3\nsize = 8\nblock-size = 8\nfill = 0\n", false);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(OrnOpen());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), refused);
-}
-
 // Processes on one state file share who holds the board's lock and who is
 // inside its firmware (words 24 and 64 of the file): a holder that died is
 // taken over, and ORNSYS_DEBUG=1 says so; a call while another live process
