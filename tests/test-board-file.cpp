@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// The board-file parser: the default board, values, contents files and the
-// limits. (Refused boards are tool cases; damaged ones are the fuzzer's.)
+// The board-file parser: the default board and the limits. (Refused boards
+// and values written every way are tool cases; damaged boards the fuzzer's.)
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fstream>
 #include <string>
 
 #include "board.h"
@@ -13,10 +11,6 @@
 namespace {
 
 using ornsim_board::Board;
-
-bool ParseText(const std::string& text, Board& board, std::string& error) {
-    return ornsim_board::Parse(text, "t.board", "/nonexistent", board, error);
-}
 
 TEST(BoardFile, DefaultBoardLoadsAndExercisesEveryFamily) {
     Board b;
@@ -47,54 +41,6 @@ TEST(BoardFile, DefaultBoardLoadsAndExercisesEveryFamily) {
     EXPECT_TRUE(edid);
 }
 
-TEST(BoardFile, ValuesQuotesAndDefaults) {
-    Board b;
-    std::string error;
-    ASSERT_TRUE(ParseText("# comment\n\n  [board]  \nplatform = \"  two  words \"\nserial = \"q\\\"\\\\\\x41\"\n"
-                          "bootcounter = 0x10\noptime = 010\n"
-                          "[nvram]\ntype = 3\nsize = 64\n"
-                          "[i2c-bus]\nid = 11\nname = \"12345678\"\n"
-                          "[i2c-device]\nbus = 11\naddress = 0xA0\n"
-                          "[i2c-device]\nbus = 11\naddress = 0xA2\nsize = 65536\n"
-                          "[volt-sensor]\nnominal = unknown\nvalue = -0x10\n"
-                          "[battery]\nrate = unknown\n",
-                          b, error))
-        << error;
-    EXPECT_STREQ(b.info.HWPlatform, "  two  words ");
-    EXPECT_STREQ(b.info.SerialNumber, "q\"\\A");
-    EXPECT_EQ(b.info.BootCounter, 16u);
-    EXPECT_EQ(b.info.OperatingTime, 8u);
-    EXPECT_EQ(*b.nvrams[0].blockSize, 8u);  // a flash is 8 blocks by default
-    EXPECT_EQ(*b.nvrams[0].contents.fill, 0xFF);
-    EXPECT_EQ(b.nvrams[0].flags, 3u);
-    EXPECT_EQ(memcmp(b.buses[0].name, "12345678", 8), 0);  // fills the field, no terminator
-    EXPECT_EQ(b.buses[0].maxBlock, 32u);
-    EXPECT_EQ(b.devices[0].size, 256u);
-    EXPECT_EQ(b.devices[1].size, 65536u);  // the largest a device may be
-    EXPECT_EQ(b.volts[0].nominal, VSENSOR_NOMINAL_UNKNOWN);
-    EXPECT_EQ(b.volts[0].value, -16);
-    EXPECT_EQ(b.batteries[0].state.CurrentRate, 0xFFFFFFFFu);
-    EXPECT_EQ(b.cpu.CPUClass, 0x0F);
-    EXPECT_EQ(b.configSize, 256u);
-}
-
-TEST(BoardFile, FileContentsWithTheListOverTheFileAndTheFill) {
-    char dir[] = "/tmp/ornsys-board-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::ofstream(std::string(dir) + "/cmos.bin", std::ios::binary) << "ABCD";
-    Board b;
-    std::string error;
-    ASSERT_TRUE(ornsim_board::Parse("[nvram]\ntype = 0\nsize = 8\nfile = cmos.bin\ndata = 31\nfill = 0x55\n",
-                                    "t.board", dir, b, error))
-        << error;
-    EXPECT_EQ(b.nvrams[0].contents.list, (std::vector<BYTE>{'1', 'B', 'C', 'D'}));
-    EXPECT_EQ(*b.nvrams[0].contents.fill, 0x55);
-    EXPECT_FALSE(ornsim_board::Parse("[nvram]\ntype = 0\nsize = 3\n\nfile = cmos.bin\n", "t.board", dir, b, error));
-    EXPECT_EQ(error, "ornsim: t.board:5: file 'cmos.bin' is longer than its memory");
-    std::string cleanup = std::string("rm -rf ") + dir;
-    EXPECT_EQ(system(cleanup.c_str()), 0);
-}
-
 // Boards too big to write out; the other refused boards are tool cases
 // (golden/board-file.t).
 std::string Repeated(const std::string& section, int times) {
@@ -115,7 +61,7 @@ TEST(BoardFile, LimitsNameTheLineOfTheFault) {
     for (const auto& [text, line] : cases) {
         Board b;
         std::string error;
-        EXPECT_FALSE(ParseText(text, b, error));
+        EXPECT_FALSE(ornsim_board::Parse(text, "t.board", "/nonexistent", b, error));
         EXPECT_EQ(error, std::string("ornsim: t.board:") + line);
     }
 }
