@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 The ornsys authors
 """The exporter scraped by a real Prometheus server: what Prometheus stores
-equals the board file's values, and a failing sensor raises the error
-counter while the other metrics stay."""
+equals the board file's values. (What the exporter says of failing reads is
+test_exporter's.)"""
 
 import json
 import os
@@ -28,16 +28,6 @@ def free_port():
         return s.getsockname()[1]
 
 
-def start_exporter(tmp_path, name, board_text):
-    board = tmp_path / f"{name}.board"
-    board.write_text(board_text)
-    port = free_port()
-    env = dict(os.environ, ORNSIM_BOARD=str(board), PYTHONPATH=str(SOURCE / "python"))
-    process = subprocess.Popen([sys.executable, "-m", "ornsys.exporter", "--port", str(port), "--address",
-                                "127.0.0.1"], env=env, stderr=subprocess.PIPE)
-    return process, port
-
-
 def query(port, expression):
     url = f"http://127.0.0.1:{port}/api/v1/query?" + urllib.parse.urlencode({"query": expression})
     with urllib.request.urlopen(url, timeout=5) as answer:
@@ -58,41 +48,26 @@ def wait_for(port, expression, ready, seconds=40):
     raise AssertionError(f"{expression}: {result}")
 
 
-def test_prometheus_stores_the_board_and_counts_a_failing_sensor(tmp_path):
-    processes = []
+def test_prometheus_stores_the_board(tmp_path):
+    (tmp_path / "known.board").write_text(KNOWN_BOARD)
+    port, web = free_port(), free_port()
+    env = dict(os.environ, ORNSIM_BOARD=str(tmp_path / "known.board"), PYTHONPATH=str(SOURCE / "python"))
+    exporter = subprocess.Popen([sys.executable, "-m", "ornsys.exporter", "--port", str(port), "--address",
+                                 "127.0.0.1"], env=env, stderr=subprocess.PIPE)
+    config = tmp_path / "prometheus.yml"
+    config.write_text("global:\n  scrape_interval: 1s\nscrape_configs:\n  - job_name: board\n"
+                      f"    static_configs:\n      - targets: ['127.0.0.1:{port}']\n")
+    server = subprocess.Popen([PROMETHEUS, f"--config.file={config}", f"--storage.tsdb.path={tmp_path / 'data'}",
+                               f"--web.listen-address=127.0.0.1:{web}"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
     try:
-        good, good_port = start_exporter(tmp_path, "good", KNOWN_BOARD)
-        bad, bad_port = start_exporter(tmp_path, "bad", KNOWN_BOARD + "[fault]\nfunction = 0x53\nindex = 1\n"
-                                       "status = 0x8012\n")
-        processes += [good, bad]
-        config = tmp_path / "prometheus.yml"
-        config.write_text(
-            "global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\n"
-            "scrape_configs:\n"
-            f"  - job_name: good\n    static_configs:\n      - targets: ['127.0.0.1:{good_port}']\n"
-            f"  - job_name: bad\n    static_configs:\n      - targets: ['127.0.0.1:{bad_port}']\n")
-        web = free_port()
-        server = subprocess.Popen([PROMETHEUS, f"--config.file={config}", f"--storage.tsdb.path={tmp_path / 'data'}",
-                                   f"--web.listen-address=127.0.0.1:{web}"], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-        processes.append(server)
-
-        temps = wait_for(web, 'ornsys_temperature_celsius{job="good"}', lambda r: len(r) == 2)
+        temps = wait_for(web, "ornsys_temperature_celsius", lambda r: len(r) == 2)
         assert {r["metric"]["sensor"]: float(r["value"][1]) for r in temps} == {"CPU": 51.0, "Board": -3.0}
-        volts = query(web, 'ornsys_voltage_volts{job="good"}')
+        volts = query(web, "ornsys_voltage_volts")
         assert {r["metric"]["sensor"]: float(r["value"][1]) for r in volts} == {"3V3": 3.29, "VBAT": 2.95}
-
-        errors = wait_for(web, 'ornsys_scrape_errors_total{job="bad",family="temperature"}',
-                          lambda r: r and float(r[0]["value"][1]) >= 3)
-        later = wait_for(web, 'ornsys_scrape_errors_total{job="bad",family="temperature"}',
-                         lambda r: r and float(r[0]["value"][1]) > float(errors[0]["value"][1]))
-        assert float(later[0]["value"][1]) > float(errors[0]["value"][1])
-        bad_temps = query(web, 'ornsys_temperature_celsius{job="bad"}')
-        assert {r["metric"]["sensor"]: float(r["value"][1]) for r in bad_temps} == {"CPU": 51.0}
-        assert len(query(web, 'ornsys_voltage_volts{job="bad"}')) == 2
-        print(f"prometheus: {temps} / errors {later}")
+        assert [float(r["value"][1]) for r in query(web, "ornsys_scrape_errors_total")] == [0.0] * 6
+        print(f"prometheus: {temps}")
     finally:
-        for process in processes:
+        for process in (server, exporter):
             process.terminate()
-        for process in processes:
             process.wait(timeout=10)
