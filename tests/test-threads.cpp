@@ -266,27 +266,3 @@ TEST_F(Processes, SeveralProcessesOnOneStateFileTakeTurns) {
 }
 
 }  // namespace
-
-#include "board-lock.h"
-
-namespace {
-
-// The board's lock outlives a holder that ended without releasing it; a
-// free lock is taken at once.
-TEST(BoardLock, DeadHoldersAreTakenOver) {
-    board_lock::Area area{};
-    EXPECT_EQ(board_lock::Take(area), board_lock::Taken::kFine);
-    board_lock::Release(area);
-    EXPECT_EQ(area.holder, 0u);
-    // A holder that ended: a child, gone and reaped.
-    pid_t child = fork();
-    if (child == 0) _exit(0);
-    int status = 0;
-    waitpid(child, &status, 0);
-    area.holder = uint32_t(child);
-    EXPECT_EQ(board_lock::Take(area), board_lock::Taken::kHolderDied);
-    board_lock::Release(area);
-    EXPECT_EQ(area.holder, 0u);
-}
-
-}  // namespace
