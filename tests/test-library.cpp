@@ -86,18 +86,6 @@ TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(Library, EveryCallSucceedsOnTheDefaultBoardAndLeavesTheSemaphoreFree) {
-    ASSERT_TRUE(OrnOpen());
-    for (const ApiCall& c : AllCalls()) {
-        EXPECT_EQ(c.call(), TRUE) << c.name << " status " << std::hex << LastError();
-        EXPECT_EQ(LastError(), 0u) << c.name;
-        int value = -1;
-        sem_getvalue(&hSem, &value);
-        EXPECT_EQ(value, 1) << c.name;
-    }
-    EXPECT_TRUE(OrnClose());
-}
-
 TEST_F(Library, FirmwareFailuresBecomeTheLastErrorAndReleaseTheLock) {
     // Every function fails with a status of its own through a fault rule.
     std::string faults;

@@ -84,9 +84,4 @@ TEST_F(Locator, ChecksumLengths) {
     EXPECT_EQ(CheckBios32Data(copy), 0);  // longer than the copy: refused
 }
 
-TEST_F(Locator, PhysicalAddressesTranslateIntoTheWindow) {
-    EXPECT_EQ(WindowAddress(0xD0000), window_.data());
-    EXPECT_EQ(WindowAddress(0xFFFF0), window_.data() + 0x2FFF0);
-}
-
 }  // namespace
