@@ -19,31 +19,9 @@ protected:
         ASSERT_TRUE(OrnOpen());
         ClearTrace();
     }
-    static int SemaphoreValue() {
-        int value = -1;
-        sem_getvalue(&hSem, &value);
-        return value;
-    }
 };
 
 // ---- non-volatile memory ----
-
-TEST_F(Families, NVRamIndexAboveNineIsRefusedWithoutACall) {
-    Open();
-    NVRAMINFO info;
-    NVDEVICEINFO device{12, 0, 0, 0};
-    NVBLOCKINFO block{12, 0, 0};
-    EXPECT_FALSE(OrnGetNVRamInfo(10, &info));
-    EXPECT_EQ(LastError(), 0x8051u);
-    EXPECT_FALSE(OrnGetNVDeviceInfo(10, &device));
-    EXPECT_FALSE(OrnQueryNVBlock(10, 0, &block));
-    EXPECT_FALSE(OrnNVDeviceRaw(10, 0, 0));
-    EXPECT_EQ(LastError(), 0x8051u);
-    EXPECT_TRUE(Calls().empty());
-    EXPECT_FALSE(OrnGetNVRamInfo(9, &info));  // index 9 reaches the firmware
-    EXPECT_EQ(LastError(), 0x8033u);
-    EXPECT_EQ(Calls().size(), 1u);
-}
 
 TEST_F(Families, NVRamReadOfLengthZeroOrARefusedIndexMovesNothing) {
     Open();
@@ -63,18 +41,6 @@ TEST_F(Families, NVRamReadOfLengthZeroOrARefusedIndexMovesNothing) {
     EXPECT_TRUE(OrnReadNVRam(7, 0, 4, buffer, &count));
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(LastError(), 0x8033u);
-}
-
-TEST_F(Families, NVRamNullPointersAreFoundAfterTheRefresh) {
-    Open();
-    DWORD count;
-    BYTE buffer[1];
-    EXPECT_FALSE(OrnWriteNVRam(1, 0, 1, nullptr, &count));
-    EXPECT_EQ(LastError(), 0x8103u);
-    EXPECT_EQ(Calls().size(), 5u);
-    EXPECT_FALSE(OrnReadNVRam(1, 0, 1, buffer, nullptr));
-    EXPECT_EQ(LastError(), 0x8103u);
-    EXPECT_EQ(SemaphoreValue(), 1);
 }
 
 TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {

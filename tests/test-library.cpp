@@ -86,34 +86,27 @@ TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(Library, FirmwareFailuresBecomeTheLastErrorAndReleaseTheLock) {
-    // Every function fails with a status of its own through a fault rule.
-    std::string faults;
-    for (DWORD f : {0x01, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x21, 0x22, 0x23, 0x24,
-                    0x25, 0x26, 0x27, 0x28, 0x31, 0x32, 0x33, 0x41, 0x42, 0x45, 0x51, 0x53, 0x55, 0x61,
-                    0x63, 0x64, 0x71})
-        faults += "[fault]\nfunction = " + std::to_string(f) + "\nstatus = " + std::to_string(0x8000 + f) + "\n";
-    UseBoard(faults);
-    ASSERT_TRUE(OrnOpen());
-    for (const ApiCall& c : AllCalls()) {
-        if (c.name == std::string("OrnGetDllVersion") || c.name == std::string("OrnGetVersion")) continue;
-        BOOL result = c.call();
-        DWORD code = LastError();
-        // Read and write report the refresh's failure (0x11) with FALSE.
-        EXPECT_EQ(result, FALSE) << c.name;
-        EXPECT_GT(code, 0x8000u) << c.name;
-        EXPECT_LT(code, 0x8080u) << c.name;
-        int value = -1;
-        sem_getvalue(&hSem, &value);
-        EXPECT_EQ(value, 1) << c.name;
-    }
-}
-
-TEST_F(Library, NullPointersAreRefusedBeforeAnyFirmwareCall) {
+// Null pointers (0x8103) and NVRAM indices above 9 (0x8051) are refused
+// before any firmware call; a read or write finds its null pointers after
+// the NVRAM refresh. The next call proceeds normally.
+TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
     ASSERT_TRUE(OrnOpen());
     ClearTrace();
     DWORD dw = 4;
     BYTE b[4];
+    NVRAMINFO info;
+    NVDEVICEINFO device{12, 0, 0, 0};
+    NVBLOCKINFO block{12, 0, 0};
+    const std::vector<ApiCall> indices = {
+        {"OrnGetNVRamInfo", [&] { return OrnGetNVRamInfo(10, &info); }},
+        {"OrnGetNVDeviceInfo", [&] { return OrnGetNVDeviceInfo(10, &device); }},
+        {"OrnQueryNVBlock", [&] { return OrnQueryNVBlock(10, 0, &block); }},
+        {"OrnNVDeviceRaw", [] { return OrnNVDeviceRaw(10, 0, 0); }},
+    };
+    for (const ApiCall& c : indices) {
+        EXPECT_EQ(c.call(), FALSE) << c.name;
+        EXPECT_EQ(LastError(), 0x8051u) << c.name;
+    }
     const std::vector<ApiCall> nulls = {
         {"OrnGetDllVersion", [] { return OrnGetDllVersion(nullptr); }},
         {"OrnGetVersion", [] { return OrnGetVersion(nullptr); }},
@@ -139,7 +132,16 @@ TEST_F(Library, NullPointersAreRefusedBeforeAnyFirmwareCall) {
         EXPECT_EQ(LastError(), 0x8103u) << c.name;
     }
     EXPECT_TRUE(Calls().empty());
-    // The next call proceeds normally.
+    EXPECT_FALSE(OrnGetNVRamInfo(9, &info));  // index 9 reaches the firmware
+    EXPECT_EQ(LastError(), 0x8033u);
+    EXPECT_FALSE(OrnWriteNVRam(1, 0, 1, nullptr, &dw));
+    EXPECT_EQ(LastError(), 0x8103u);
+    EXPECT_FALSE(OrnReadNVRam(1, 0, 1, b, nullptr));
+    EXPECT_EQ(LastError(), 0x8103u);
+    EXPECT_EQ(Calls().size(), 1u + 2 * 5u);  // each after a refresh: the count, every NVRAM's description
+    int free = -1;
+    sem_getvalue(&hSem, &free);
+    EXPECT_EQ(free, 1);  // the refresh's lock given back
     EXPECT_TRUE(OrnGetNVRamCount(&dw));
     EXPECT_EQ(LastError(), 0u);
 }
