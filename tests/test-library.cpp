@@ -5,76 +5,25 @@
 #include <functional>
 
 #include "board-fixture.h"
+#include "every-call.h"
 #include "internal.h"
 
 namespace {
 
 using Library = BoardTest;
 
-// One representative call of every firmware-backed function family.
+// A call and its name: the tables of calls refused.
 struct ApiCall {
     const char* name;
     std::function<BOOL()> call;
 };
 
-std::vector<ApiCall> AllCalls() {
-    static BOARDINFO board;
-    static CPUINFO cpu;
-    static DWORD dw;
-    static BYTE bytes[16];
-    static WORD w;
-    static NVRAMINFO nv;
-    static NVDEVICEINFO dev;
-    static NVBLOCKINFO blk;
-    static I2CBUSINFO bus;
-    static VSENSORINFO vs;
-    static SDWORD sdw;
-    static SYSTEMSTATE sys;
-    static BATTERYINFO bi;
-    static BATTERYSTATE bs;
-    return {
-        {"OrnGetDllVersion", [] { return OrnGetDllVersion(&dw); }},
-        {"OrnGetVersion", [] { return OrnGetVersion(&w); }},
-        {"OrnGetBoardInfo", [] { return OrnGetBoardInfo(&board); }},
-        {"OrnGetCPUInfo", [] { cpu.CPUInfoSize = 76; return OrnGetCPUInfo(&cpu); }},
-        {"OrnGetBoardCfgSize", [] { return OrnGetBoardCfgSize(&dw); }},
-        {"OrnGetNVRamCount", [] { return OrnGetNVRamCount(&dw); }},
-        {"OrnGetNVRamInfo", [] { return OrnGetNVRamInfo(0, &nv); }},
-        {"OrnReadNVRam", [] { return OrnReadNVRam(0, 0, 1, bytes, &dw); }},
-        {"OrnWriteNVRam", [] { return OrnWriteNVRam(0, 0, 1, bytes, &dw); }},
-        {"OrnGetNVDeviceInfo", [] { dev.NVDeviceInfoSize = 12; return OrnGetNVDeviceInfo(3, &dev); }},
-        {"OrnQueryNVBlock", [] { blk.NVBlockInfoSize = 12; return OrnQueryNVBlock(3, 0, &blk); }},
-        {"OrnNVDeviceRaw", [] { return OrnNVDeviceRaw(3, 0, 1); }},
-        {"OrnI2CRead8", [] { return OrnI2CRead8(0, 0x50, 0, bytes, 1); }},
-        {"OrnI2CWrite8", [] { return OrnI2CWrite8(1, 0x57, 0, 1, 1); }},
-        {"OrnI2CRead16", [] { return OrnI2CRead16(0, 0x50, 0, &w, 1); }},
-        {"OrnI2CWrite16", [] { return OrnI2CWrite16(1, 0x57, 0, 1, 1); }},
-        {"OrnGetI2CBusCount", [] { return OrnGetI2CBusCount(&dw); }},
-        {"OrnQueryI2CBus", [] { bus.I2CBusInfoSize = 24; return OrnQueryI2CBus(0, &bus); }},
-        {"OrnI2CReadBlock", [] { dw = 4; return OrnI2CReadBlock(0, 0x50, 0, bytes, &dw, 1); }},
-        {"OrnI2CWriteBlock", [] { dw = 4; return OrnI2CWriteBlock(1, 0x57, 0, bytes, &dw, 1); }},
-        {"OrnWDConfig", [] { return OrnWDConfig(1, 2, 3); }},
-        {"OrnWDGetStatus", [] { return OrnWDGetStatus(bytes); }},
-        {"OrnWDTrigger", [] { return OrnWDTrigger(); }},
-        {"OrnBacklightCtrl", [] { return OrnBacklightCtrl(1); }},
-        {"OrnGetBacklightValue", [] { return OrnGetBacklightValue(bytes); }},
-        {"OrnSetContrastValue", [] { return OrnSetContrastValue(3); }},
-        {"OrnGetThermSensorCount", [] { return OrnGetThermSensorCount(&dw); }},
-        {"OrnQueryVoltSensor", [] { vs.VSensorInfoSize = 16; return OrnQueryVoltSensor(0, &vs); }},
-        {"OrnGetThermSensorValue", [] { return OrnGetThermSensorValue(0, &sdw); }},
-        {"OrnGetSystemState", [] { sys.SystemStateSize = 12; return OrnGetSystemState(&sys); }},
-        {"OrnGetBatteryInfo", [] { bi.BatteryInfoSize = 84; return OrnGetBatteryInfo(0, &bi); }},
-        {"OrnGetBatteryState", [] { bs.BatteryStateSize = 20; return OrnGetBatteryState(0, &bs); }},
-        {"OrnOEMPassThru", [] { return OrnOEMPassThru(7, bytes); }},
-    };
-}
-
 TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
     EXPECT_EQ(CallZOKAFunction(0x01, nullptr), 0x8000u);
-    for (const ApiCall& c : AllCalls()) {
+    for (const every_call::ApiCall& c : every_call::kCalls) {
         OrnOpen();  // leaves a last error of its own behind
         OrnClose();
-        EXPECT_EQ(c.call(), FALSE) << c.name;
+        EXPECT_EQ(c.call(0), FALSE) << c.name;
         DWORD code = 0xFFFF;
         char message[64];
         EXPECT_EQ(OrnGetLastError(&code, message, sizeof message), TRUE) << c.name;

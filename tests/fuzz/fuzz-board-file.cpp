@@ -4,89 +4,31 @@
 // loaded by the library and answers one call of every API function.
 #include <stdlib.h>
 
-#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "board.h"
-#include "ornsyslx.h"
+#include "every-call.h"
 #include "scratch.h"
 
 namespace {
 
-// A record whose first field, its size, is set as a caller must set it.
-template <typename Record>
-Record Sized() {
-    Record record{};
-    const DWORD size = sizeof record;
-    memcpy(&record, &size, sizeof size);
-    return record;
-}
-
-// One call of every firmware-backed function with arguments a program
-// would pass; the answers themselves are the firmware's business.
+// Every function, on every NVRAM (up to 10), bus (up to 8) and the first
+// four sensors and batteries the board may have.
 void CallEveryFunction() {
-    BOARDINFO board;
-    auto cpu = Sized<CPUINFO>();
-    DWORD count = 0, size = 0;
-    OrnGetBoardInfo(&board);
-    OrnGetCPUInfo(&cpu);
-    if (OrnGetBoardCfgSize(&size) && size <= 0x100000) {
-        std::string config(size, '\0');
-        auto* bytes = reinterpret_cast<BYTE*>(config.data());
-        if (OrnGetBoardCfg(bytes)) OrnSetBoardCfg(bytes);
-    }
-    BYTE data[64] = {};
-    if (OrnGetNVRamCount(&count)) {
-        for (DWORD i = 0; i < count && i < 10; ++i) {
-            NVRAMINFO info;
-            auto device = Sized<NVDEVICEINFO>();
-            auto block = Sized<NVBLOCKINFO>();
-            DWORD moved;
-            OrnGetNVRamInfo(i, &info);
-            OrnReadNVRam(i, 0, sizeof data, data, &moved);
-            OrnWriteNVRam(i, 1, 8, data, &moved);
-            OrnGetNVDeviceInfo(i, &device);
-            OrnQueryNVBlock(i, 0, &block);
-            OrnNVDeviceRaw(i, 0, 1);
+    using every_call::Reach;
+    DWORD nvrams = 0, buses = 0;
+    OrnGetNVRamCount(&nvrams);
+    OrnGetI2CBusCount(&buses);
+    for (const every_call::ApiCall& c : every_call::kCalls) {
+        if (c.reach == Reach::kNothing) c.call(0);
+        for (DWORD i = 0; c.reach == Reach::kNVRam && i < nvrams && i < 10; ++i) c.call(i);
+        for (DWORD i = 0; c.reach == Reach::kIndex && i < 4; ++i) c.call(i);
+        for (DWORD i = 0; c.reach == Reach::kBus && i < buses && i < 8; ++i) {
+            auto bus = every_call::Sized<I2CBUSINFO>();
+            if (OrnQueryI2CBus(i, &bus)) c.call(bus.I2CBusID);
         }
     }
-    if (OrnGetI2CBusCount(&count)) {
-        for (DWORD i = 0; i < count && i < 8; ++i) {
-            auto bus = Sized<I2CBUSINFO>();
-            if (!OrnQueryI2CBus(i, &bus)) continue;
-            WORD word;
-            DWORD moved = sizeof data;
-            OrnI2CRead8(bus.I2CBusID, 0x50, 0, data, 1);
-            OrnI2CRead16(bus.I2CBusID, 0x50, 2, &word, 2);
-            OrnI2CWrite8(bus.I2CBusID, 0x50, 0, 0x5A, 1);
-            OrnI2CReadBlock(bus.I2CBusID, 0x50, 0, data, &moved, 0);
-            moved = sizeof data;
-            OrnI2CWriteBlock(bus.I2CBusID, 0x50, 0, data, &moved, 1);
-        }
-    }
-    OrnWDConfig(1, 2, 3);
-    OrnWDTrigger();
-    OrnWDGetStatus(data);
-    OrnBacklightCtrl(1);
-    OrnGetBacklightValue(data);
-    OrnSetContrastValue(7);
-    SDWORD value;
-    for (DWORD i = 0; i < 4; ++i) {
-        auto temp = Sized<TSENSORINFO>();
-        auto volt = Sized<VSENSORINFO>();
-        OrnQueryThermSensor(i, &temp);
-        OrnGetThermSensorValue(i, &value);
-        OrnQueryVoltSensor(i, &volt);
-        OrnGetVoltSensorValue(i, &value);
-        auto battery = Sized<BATTERYINFO>();
-        auto state = Sized<BATTERYSTATE>();
-        OrnGetBatteryInfo(i, &battery);
-        OrnGetBatteryState(i, &state);
-    }
-    auto system = Sized<SYSTEMSTATE>();
-    OrnGetSystemState(&system);
-    OrnOEMPassThru(0x12345678, data);
 }
 
 }  // namespace
