@@ -11,19 +11,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "board.h"
 #include "ornsyslx.h"
-
-// The virtual board's built-in board, as the source tree has it.
-inline std::string DefaultBoardText() {
-    std::ifstream in(ORNSYS_SOURCE_DIR "/sim/default.board");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class BoardTest : public ::testing::Test {
 protected:
@@ -56,7 +48,7 @@ protected:
 
     // The default board with `extra` appended (fault rules, further sections).
     void UseBoard(const std::string& extra, bool fromDefault = true) {
-        std::ofstream(Path("test.board")) << (fromDefault ? DefaultBoardText() : "") << '\n' << extra;
+        std::ofstream(Path("test.board")) << (fromDefault ? ornsim_board::kDefaultBoard : "") << '\n' << extra;
         setenv("ORNSIM_BOARD", Path("test.board").c_str(), 1);
     }
 

@@ -22,7 +22,7 @@ using Threads = BoardTest;
 ornsim_board::Board DefaultBoard() {
     ornsim_board::Board board;
     std::string error;
-    EXPECT_TRUE(ornsim_board::Parse(DefaultBoardText(), "default.board", ".", board, error)) << error;
+    EXPECT_TRUE(ornsim_board::Parse(ornsim_board::kDefaultBoard, "default.board", ".", board, error)) << error;
     return board;
 }
 
