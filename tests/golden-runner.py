@@ -248,10 +248,11 @@ def sweep(runner, case, words, failures):
     def fail(what):
         failures.append(f"FAIL sweep: {' '.join(words)} (board {case.board or 'default'}): {what}")
 
-    state = os.path.join(runner.work, "state")
+    name = "sweep.state"
+    state = os.path.join(runner.work, name)
     if os.path.exists(state):
         os.unlink(state)
-    runner.run(case, words, "state", True)
+    runner.run(case, words, name, True)
     clean = runner.last
     if clean["signal"] or clean["exit"] == 255:
         return 0  # not a command that succeeds here
@@ -262,7 +263,7 @@ def sweep(runner, case, words, failures):
             faulty = copy.copy(case)
             faulty.board_lines = case.board_lines + [f"[fault]\nfunction = {function:#04x}\nstatus = {code:#06x}"]
             before = read(state)
-            runner.run(faulty, words, "state", True)
+            runner.run(faulty, words, name, True)
             hit, label = runner.last, f"function {function:#04x} status {code:#06x}: "
             if hit["signal"]:
                 fail(f"{label}ended by signal {hit['exit']}")
@@ -272,7 +273,7 @@ def sweep(runner, case, words, failures):
                 fail(label + why)
             if function in CHANGES_STATE and read(state) != before:
                 fail(label + "a failed write changed the state")
-            runner.run(case, words, "state", True)
+            runner.run(case, words, name, True)
             if runner.last["signal"] or runner.last["exit"] != clean["exit"]:
                 fail(f"{label}the next command ended with {runner.last['exit']} instead of {clean['exit']}")
     return len(called) * len(statuses)
