@@ -101,6 +101,7 @@ def test_ports_need_no_open_library(board_file):
     ("function = 0x21\nstatus = 0x8022", lambda b: b.i2c[0].read8(0x50, 0), ornsys.NoAcknowledge, 0x8022),
     ("function = 0x01\nstatus = 0x8012", lambda b: b.info, ornsys.OrnError, 0x8012),
     ("function = 0x64\nstatus = 0x1234", lambda b: b.batteries[0].state, ornsys.OrnError, 0x1234),
+    ("function = 0x71\nstatus = 0x8012", lambda b: b.oem_pass_through(1, 4), ornsys.OrnError, 0x8012),
 ])
 def test_faults_become_exceptions(board_file, rule, call, error, code):
     board_file("[fault]\n" + rule)
