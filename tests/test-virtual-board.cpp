@@ -266,7 +266,7 @@ int Ctl(std::vector<std::string> words) {
 // restarted board ends every program; the reset is in the state for the
 // next process.
 TEST_F(VirtualBoard, WatchdogResetKillsTheProcessAtItsFirstCallAfterExpiry) {
-    std::ifstream timed(ORNSYS_SOURCE_DIR "/tests/boards/timed.board");
+    std::ifstream timed(ORNSYS_TEST_BOARDS "/timed.board");
     UseBoard(std::string(std::istreambuf_iterator<char>(timed), {}) + "kill = yes\n", false);
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
     int go[2], ready[2];
