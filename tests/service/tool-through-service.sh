@@ -30,15 +30,18 @@ printf '%s\n' "-INFO -b" "-INFO -c" "-INFO -gc" "-NVR -t" "-NVR -r 1 0 16" "-NVR
   "-VGA -sb 5" "-VGA -gb" "-VGA -sc 70" "-VGA -gc" "-TEMP -a" "-TEMP -q 1" "-VOLT -a" "-SYS" \
   "-BATT -c" "-BATT -i 0" "-BATT -g 0" "-NVR -r 9 0 1" >"$work/commands"
 
+# A command that hangs is stopped after 10 s (exit 124) and fails at once.
 while read -r command; do
   # shellcheck disable=SC2086
-  ORNSYS_BACKEND=$backend ORNSIM_STATE=$work/direct.state $emulator "$ornsys" $command \
+  ORNSYS_BACKEND=$backend ORNSIM_STATE=$work/direct.state timeout 10 $emulator "$ornsys" $command \
     >"$work/direct.out" 2>&1
   direct=$?
   # shellcheck disable=SC2086
-  ORNSYS_BACKEND=service ORNSYS_SERVICE_SOCKET=$work/sock $emulator "$ornsys" $command >"$work/service.out" 2>&1
+  ORNSYS_BACKEND=service ORNSYS_SERVICE_SOCKET=$work/sock timeout 10 $emulator "$ornsys" $command \
+    >"$work/service.out" 2>&1
   through=$?
-  if [ $direct != $through ] || ! cmp -s "$work/direct.out" "$work/service.out"; then
+  if [ $direct = 124 ] || [ $through = 124 ] || [ $direct != $through ] ||
+    ! cmp -s "$work/direct.out" "$work/service.out"; then
     echo "FAIL: ornsys $command: exit $direct on the board, $through through the service"
     diff "$work/direct.out" "$work/service.out"
     failed=1
