@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "board.h"
 #include "every-call.h"
@@ -20,14 +21,17 @@ void CallEveryFunction() {
     DWORD nvrams = 0, buses = 0;
     OrnGetNVRamCount(&nvrams);
     OrnGetI2CBusCount(&buses);
+    std::vector<DWORD> busIds;
+    for (DWORD i = 0; i < buses && i < 8; ++i) {
+        auto bus = every_call::Sized<I2CBUSINFO>();
+        if (OrnQueryI2CBus(i, &bus)) busIds.push_back(bus.I2CBusID);
+    }
     for (const every_call::ApiCall& c : every_call::kCalls) {
         if (c.reach == Reach::kNothing) c.call(0);
         for (DWORD i = 0; c.reach == Reach::kNVRam && i < nvrams && i < 10; ++i) c.call(i);
         for (DWORD i = 0; c.reach == Reach::kIndex && i < 4; ++i) c.call(i);
-        for (DWORD i = 0; c.reach == Reach::kBus && i < buses && i < 8; ++i) {
-            auto bus = every_call::Sized<I2CBUSINFO>();
-            if (OrnQueryI2CBus(i, &bus)) c.call(bus.I2CBusID);
-        }
+        for (DWORD id : busIds)
+            if (c.reach == Reach::kBus) c.call(id);
     }
 }
 
