@@ -9,6 +9,7 @@ A golden file is a list of cases. Input lines:
   # ...                  comment
   board: NAME            board file from the boards folder (else the default)
   + LINE                 a line appended to the board file (e.g. a [fault] rule)
+  repeat: N              the + lines after it stand N times
   program: NAME          run this program of the tool's folder instead of the tool
   file: NAME HEX ...     create a file in the work folder before the run
   text: NAME TEXT        ... or add a line of text to it
@@ -87,6 +88,7 @@ def normalize_trace(trace):
 class Case:
     def __init__(self):
         self.board, self.program, self.board_lines, self.files, self.show = "", "", [], [], []
+        self.repeat = (1, 0)  # how often the + lines from which one on stand
 
 
 def commands(text, on_line=lambda line: None):
@@ -101,6 +103,8 @@ def commands(text, on_line=lambda line: None):
             case.board = line[7:]
         elif line.startswith("+ "):
             case.board_lines.append(line[2:])
+        elif line.startswith("repeat: "):
+            case.repeat = (int(line[8:]), len(case.board_lines))
         elif line.startswith("show: "):
             case.show.append(line[6:])
         elif line.startswith("program: "):
@@ -117,6 +121,8 @@ def commands(text, on_line=lambda line: None):
             name, *pairs = line[6:].split()
             case.files.append((name, "".join(chr(int(p, 16)) for p in pairs)))
         elif line == "$" or line.startswith("$ "):
+            times, start = case.repeat
+            case.board_lines[start:] = case.board_lines[start:] * times
             yield case, line[1:].split(), state, literal
             case = Case()
 

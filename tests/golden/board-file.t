@@ -587,6 +587,58 @@ $ -INFO -b
 ! utOrnOpen: OrnOpen() failed!
 = 255
 
+# Boards too big: more sections than the board may have, more memory.
+board: empty.board
+repeat: 1025
++ [fault]
++ function = 1
++ status = 1
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/case.board:3073: more than 1024 [fault] sections
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+board: empty.board
++ [i2c-bus]
++ id = 0
+repeat: 1025
++ [i2c-device]
++ bus = 0
++ address = 1
++ size = 1
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/case.board:4099: more than 1024 [i2c-device] sections
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+board: empty.board
+repeat: 17
++ [nvram]
++ type=0
++ size=1
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/case.board:49: more than 16 [nvram] sections
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+board: empty.board
+repeat: 4
++ [nvram]
++ type = 0
++ size = 0x1000000
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/case.board:12: the board's memories come to 67109120 bytes, more than 67108864 (64 MiB)
+! utOrnOpen: OrnOpen() failed!
+= 255
+
 # A board of values written every way a board file may write them (and
 # left to their defaults), as the tool shows them. Its CMOS's contents come
 # from a file, the list over the file and the fill after it.
