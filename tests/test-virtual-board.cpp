@@ -36,69 +36,62 @@ std::vector<BYTE> Block(size_t size, std::vector<BYTE> head) {
     return head;
 }
 
-// (The statuses a tool command can reach are its golden files'.)
-TEST_F(VirtualBoard, StatusesForRequestsTheBoardCannotServe) {
+// Requests no tool command makes (the statuses a tool command can reach are
+// its golden files'), fault rules by function, index and call, and how the
+// trace writes a call: the blocks before and after, null, an unknown
+// function. A failing call changes nothing in its block.
+TEST_F(VirtualBoard, DirectCallsStatusesFaultRulesAndTrace) {
+    UseBoard(
+        "[fault]\nfunction = 0x13\nindex = 1\ncall = 2\nstatus = 0x8031\n"
+        "[fault]\nfunction = 0x13\nindex = 1\nstatus = 0x8033\n"
+        "[fault]\nfunction = 0x11\ncall = 1\nstatus = 0x8011\n[fault]\nfunction = 0x11\ncall = 2\nstatus = 0x8012\n"
+        "[fault]\nfunction = 0x11\ncall = 3\nstatus = 0x8041\n[fault]\nfunction = 0x11\ncall = 5\nstatus = 0x8051\n");
     Direct board;
     ASSERT_NE(board.sim, nullptr);
+    const std::vector<BYTE> none;
     struct Case {
         const char* what;
         DWORD function;
         std::vector<BYTE> block;
         uint16_t status;
+        const char* trace;  // the call's trace line, where it is checked
     } cases[] = {
-        {"unknown function", 0x02, {0, 0, 0, 0}, 0x8000},
-        {"nvram index", 0x12, Block(16, {}), 0},
-        {"nvram index 4", 0x12, Block(16, {4}), 0x8033},
-        {"byte offset at the size", 0x13, {0, 0, 0, 0, 0x72, 0, 0, 0, 0}, 0x8051},
-        {"device query on cmos", 0x15, Block(16, {0, 0, 0, 0, 12}), 0x8011},
-        {"device size field short", 0x15, Block(16, {3, 0, 0, 0, 11}), 0x8051},
-        {"raw command 3", 0x17, {3, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0}, 0x8051},
-        {"raw on cmos", 0x17, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, 0x8011},
-        {"protocol 0x84", 0x21, {0, 0x50, 0, 0, 0, 0x84}, 0x8023},
-        {"fast protocol", 0x21, {0, 0x50, 0, 0, 0, 0x82}, 0},
-        {"cpu size field", 0x03, Block(76, {75}), 0x8051},
-        {"battery size field", 0x64, Block(24, {}), 0x8051},
-        {"system state size", 0x61, {11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0x8051},
+        {"unknown function", 0x02, {0, 0, 0, 0}, 0x8000, nullptr},
+        {"unknown function, unknown block", 0x99, {0, 0, 0, 0}, 0x8000, "call 0x99 ? -> 0x8000 ?"},
+        {"nvram index", 0x12, Block(16, {}), 0, nullptr},
+        {"nvram index 4", 0x12, Block(16, {4}), 0x8033, nullptr},
+        {"byte offset at the size", 0x13, {0, 0, 0, 0, 0x72, 0, 0, 0, 0}, 0x8051, nullptr},
+        {"device query on cmos", 0x15, Block(16, {0, 0, 0, 0, 12}), 0x8011, nullptr},
+        {"device size field short", 0x15, Block(16, {3, 0, 0, 0, 11}), 0x8051, nullptr},
+        {"raw command 3", 0x17, {3, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0}, 0x8051, nullptr},
+        {"raw on cmos", 0x17, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, 0x8011, nullptr},
+        {"protocol 0x84", 0x21, {0, 0x50, 0, 0, 0, 0x84}, 0x8023, nullptr},
+        {"fast protocol", 0x21, {0, 0x50, 0, 0, 0, 0x82}, 0, nullptr},
+        {"cpu size field", 0x03, Block(76, {75}), 0x8051, nullptr},
+        {"battery size field", 0x64, Block(24, {}), 0x8051, nullptr},
+        {"system state size", 0x61, {11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0x8051, nullptr},
+        {"no block", 0x33, none, 0, "call 0x33 null -> 0x0000 null"},
+        {"no block where one is needed", 0x11, none, 0x8051, "call 0x11 null -> 0x8051 null"},
+        // Every rule whose function matches counts the call, also when an
+        // earlier rule fires on it.
+        {"0x11 call 1", 0x11, {0, 0, 0, 0}, 0x8011, nullptr},
+        {"0x11 call 2", 0x11, {0, 0, 0, 0}, 0x8012, nullptr},
+        {"0x11 call 3", 0x11, {0, 0, 0, 0}, 0x8041, nullptr},
+        {"0x11 call 4", 0x11, {0, 0, 0, 0}, 0, "call 0x11 00000000 -> 0x0000 04000000"},
+        {"0x11 call 5", 0x11, {0, 0, 0, 0}, 0x8051, nullptr},
+        {"0x11 call 6", 0x11, {0, 0, 0, 0}, 0, nullptr},
+        {"another index", 0x13, {0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, nullptr},
+        {"first call: the second rule", 0x13, {1, 0, 0, 0, 0, 0, 0, 0, 0x77}, 0x8033,
+         "call 0x13 010000000000000077 -> 0x8033 010000000000000077"},
+        {"second call: the first rule", 0x13, {1, 0, 0, 0, 0, 0, 0, 0, 0x77}, 0x8031, nullptr},
+        {"third call", 0x13, {1, 0, 0, 0, 0, 0, 0, 0, 0x77}, 0x8033, nullptr},
     };
-    for (auto& c : cases) EXPECT_EQ(board.Call(c.function, c.block.data()), c.status) << c.what;
-}
-
-TEST_F(VirtualBoard, FaultRulesMatchFunctionIndexAndCall) {
-    UseBoard(
-        "[fault]\nfunction = 0x13\nindex = 1\ncall = 2\nstatus = 0x8031\n"
-        "[fault]\nfunction = 0x13\nindex = 1\nstatus = 0x8033\n");
-    Direct board;
-    zoka::NVRamByteBlock b0{0, 0, 0}, b1{1, 0, 0x77};
-    EXPECT_EQ(board.Call(0x13, &b0), 0);       // another index
-    EXPECT_EQ(board.Call(0x13, &b1), 0x8033);  // first call: the second rule
-    EXPECT_EQ(board.Call(0x13, &b1), 0x8031);  // second call: the first rule
-    EXPECT_EQ(board.Call(0x13, &b1), 0x8033);
-    EXPECT_EQ(b1.data, 0x77);  // a failing call changes nothing
-}
-
-// Every rule whose function matches counts the call, also when an earlier
-// rule fires on it.
-TEST_F(VirtualBoard, SeveralCallRulesOnOneFunctionEachFireOnTheirOwnCall) {
-    UseBoard(
-        "[fault]\nfunction = 0x11\ncall = 1\nstatus = 0x8011\n[fault]\nfunction = 0x11\ncall = 2\nstatus = 0x8012\n"
-        "[fault]\nfunction = 0x11\ncall = 3\nstatus = 0x8041\n[fault]\nfunction = 0x11\ncall = 5\nstatus = 0x8051\n");
-    Direct board;
-    DWORD count = 0;
-    std::vector<int> statuses;
-    for (int i = 0; i < 6; ++i) statuses.push_back(board.Call(0x11, &count));
-    EXPECT_EQ(statuses, (std::vector<int>{0x8011, 0x8012, 0x8041, 0, 0x8051, 0}));
-}
-
-TEST_F(VirtualBoard, TraceLines) {
-    Direct board;
-    DWORD count = 0;
-    board.Call(0x11, &count);
-    board.Call(0x33, nullptr);
-    board.Call(0x99, &count);
-    board.Call(0x11, nullptr);
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "call 0x11 00000000 -> 0x0000 04000000",
-                                                 "call 0x33 null -> 0x0000 null", "call 0x99 ? -> 0x8000 ?",
-                                                 "call 0x11 null -> 0x8051 null"}));
+    for (auto& c : cases) {
+        EXPECT_EQ(board.Call(c.function, c.block.empty() ? nullptr : c.block.data()), c.status) << c.what;
+        if (c.trace) {
+            EXPECT_EQ(Trace().back(), c.trace) << c.what;
+        }
+    }
 }
 
 // A resolver that calls the firmware again from inside a call.
