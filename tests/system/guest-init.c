@@ -29,6 +29,7 @@
 static int failures;
 /* The programs under test: the 32-bit ones, or the 64-bit ones when this
  * init runs as the 64-bit case runner ("init64 cases"). */
+static const char* self = "/init";
 static const char* tool = "/ornsys";
 static const char* example = "/board-info";
 static const char* service = "/ornsysd";
@@ -121,54 +122,29 @@ static void program_case(const struct program_case* c) {
 #define OPEN_FAILURE(name, uid, env, also)                                                                 \
     {name, uid, 0, env, {"-INFO", "-b"}, 255, {OPEN_FAILED, "utOrnOpen: OrnOpen() failed!\n", also}}
 
-/* Runs a case in a child process, so that a signal is a failure of the
- * case and not the end of the boot. */
-static void in_child(const char* name, int (*body)(char* why, size_t size)) {
-    int pipefd[2];
-    if (pipe(pipefd) != 0) abort();
-    pid_t pid = fork();
-    if (pid == 0) {
-        char why[256] = "";
-        int ok = body(why, sizeof why);
-        if (write(pipefd[1], why, strlen(why)) < 0) _exit(3);
-        _exit(ok ? 0 : 1);
-    }
-    close(pipefd[1]);
-    char why[256] = "";
-    ssize_t n = read(pipefd[0], why, sizeof why - 1);
-    why[n > 0 ? n : 0] = '\0';
-    close(pipefd[0]);
-    int status = ended(pid);
-    if (status > 128) verdict(name, 0, "ended by signal %d", status - 128);
-    else verdict(name, status == 0, "%s", why);
-}
-
-#define FAIL(...) return snprintf(why, size, __VA_ARGS__), 0
+/* The cases that run inside a program of their own ("init case NAME"), so
+ * that a signal fails the case and not the boot: each prints why it failed. */
+#define FAIL(...) return printf(__VA_ARGS__), 0
 
 static unsigned char rtc(int reg) {
     outb((unsigned char)reg, 0x70);
     return inb(0x71);
 }
 
-static int nvram_matches_rtc(char* why, size_t size) {
-    struct run r;
-    char* argv[] = {(char*)tool, "-NVR", "-r", "0", "0", "16", NULL};
-    run(&r, -1, 0, argv, no_env);
-    /* The dump's line: " 0x000x: 00 01 ...  ....". */
-    unsigned char bytes[16];
-    int n = 0, used;
-    unsigned value;
-    const char* line = strstr(r.out, "0x000x:");
-    for (line = line ? line + 7 : ""; n < 16 && sscanf(line, " %2x%n", &value, &used) == 1 && used <= 4; line += used)
-        bytes[n++] = (unsigned char)value;
+/* NVRAM 0 through the firmware is the real CMOS: the date (registers 6 to
+ * 9) holds still while the case runs. */
+static int nvram_is_the_rtc(void) {
+    BYTE bytes[4];
+    DWORD count = 0;
+    if (!OrnOpen() || !OrnReadNVRam(0, 6, 4, bytes, &count) || count != 4) FAIL("reading NVRAM 0 failed");
+    OrnClose();
     if (iopl(3) != 0) FAIL("iopl refused");
-    /* The date (registers 6 to 9) holds still while the test runs. */
     for (int reg = 6; reg <= 9; ++reg)
-        if (n != 16 || bytes[reg] != rtc(reg)) FAIL("exit %d, register %d: %s", r.status, reg, r.out);
-    return r.status == 16;
+        if (bytes[reg - 6] != rtc(reg)) FAIL("register %d: 0x%02x, RTC 0x%02x", reg, bytes[reg - 6], rtc(reg));
+    return 1;
 }
 
-static int oem_reads_the_rtc(char* why, size_t size) {
+static int oem_reads_the_rtc(void) {
     OEMACCESS select = {OEM_ACCESS_PORT, 0x70, 0, 0, OEM_DATA_BYTE, 9};
     OEMACCESS read = {OEM_ACCESS_PORT, 0x71, 0, 0, OEM_DATA_BYTE, 0};
     if (!OrnOEMWrite(&select) || !OrnOEMRead(&read)) FAIL("OEM I/O failed");
@@ -195,7 +171,7 @@ static void* opener(void* result) {
     *(int*)result = OrnOpen();
     return NULL;
 }
-static int threads_before_open(char* why, size_t size) {
+static int threads_before_open(void) {
     pthread_t threads[5];
     int results[5] = {0}, good = 0;
     pthread_barrier_init(&opened, NULL, 5);
@@ -211,13 +187,13 @@ static int threads_before_open(char* why, size_t size) {
     }
     results[4] = read_nvram(); /* and the main thread */
     OrnClose();
-    snprintf(why, size, "%d of 4 threads and main %d read the NVRAM", good, results[4]);
-    return good == 4 && results[4];
+    if (good != 4 || !results[4]) FAIL("%d of 4 threads and main %d read the NVRAM", good, results[4]);
+    return 1;
 }
 
 /* After the firmware has been entered, no mapping of the process is both
  * writable and executable but the firmware's own window of /dev/mem. */
-static int no_writable_code(char* why, size_t size) {
+static int no_writable_code(void) {
     BOARDINFO info;
     if (!OrnOpen() || !OrnGetBoardInfo(&info)) FAIL("OrnOpen or OrnGetBoardInfo failed");
     FILE* maps = fopen("/proc/self/maps", "r");
@@ -227,7 +203,7 @@ static int no_writable_code(char* why, size_t size) {
     while (fgets(line, sizeof line, maps))
         if (sscanf(line, "%*s %4s", perms) == 1 && strncmp(perms, "rwx", 3) == 0) {
             if (strstr(line, "/dev/mem") != NULL) window = 1;
-            else ok = 0, snprintf(why, size, "writable code: %s", line);
+            else ok = 0, printf("writable code: %s", line);
         }
     fclose(maps);
     OrnClose();
@@ -294,6 +270,14 @@ static void service_cases(void) {
     verdict("rom-service-stops", status == 0, "status %d", status);
 }
 
+static const struct {
+    char* name;
+    int (*body)(void);
+} own_cases[] = {{"rom-nvram-is-the-rtc", nvram_is_the_rtc},
+                 {"rom-oem-reads-the-rtc", oem_reads_the_rtc},
+                 {"rom-threads-and-a-worker-open", threads_before_open},
+                 {"rom-no-writable-code", no_writable_code}};
+
 static void rom_cases(void) {
     const struct program_case cases[] = {
         {"rom-info", -1, 0, no_env, {"-INFO", "-b"}, 0, {"HW platform:       ORN-QEMU-ROM"}},
@@ -304,13 +288,10 @@ static void rom_cases(void) {
         OPEN_FAILURE("rom-non-root-debug", READER, debug_env, "opening /dev/mem failed: Permission denied"),
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) program_case(&cases[i]);
-    static const struct {
-        const char* name;
-        int (*body)(char*, size_t);
-    } children[] = {{"rom-nvram-is-the-rtc", nvram_matches_rtc},     {"rom-oem-reads-the-rtc", oem_reads_the_rtc},
-                    {"rom-threads-and-a-worker-open", threads_before_open},
-                    {"rom-no-writable-code", no_writable_code}};
-    for (size_t i = 0; i < sizeof children / sizeof children[0]; ++i) in_child(children[i].name, children[i].body);
+    for (size_t i = 0; i < sizeof own_cases / sizeof own_cases[0]; ++i) {
+        const struct program_case own = {own_cases[i].name, -1, 0, no_env, {(char*)self, "case", own_cases[i].name}, 0, {""}};
+        program_case(&own);
+    }
     if (mount("devtmpfs", "/dev", "devtmpfs", MS_REMOUNT | MS_NOEXEC, NULL) == 0) {
         const struct program_case noexec =
             OPEN_FAILURE("rom-dev-noexec", -1, debug_env, "mapping 0xD0000-0xFFFFF of the firmware failed");
@@ -471,7 +452,10 @@ static const char* boot_kind(void) {
 int main(int argc, char** argv) {
     if (sizeof(void*) == 8) suffix = "-64bit";
     if (argc == 4 && strcmp(argv[1], "cmos") == 0) return cmos_role(argv[2], (int)strtol(argv[3], NULL, 0));
+    for (size_t i = 0; argc == 3 && strcmp(argv[1], "case") == 0 && i < sizeof own_cases / sizeof own_cases[0]; ++i)
+        if (strcmp(argv[2], own_cases[i].name) == 0) return own_cases[i].body() ? 0 : 1;
     if (argc > 1 && strcmp(argv[1], "cases") == 0) { /* the 64-bit case runner */
+        self = "/init64";
         tool = "/ornsys64";
         example = "/board-info64";
         service = "/ornsysd64";
