@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ornsyslx.h"
 
@@ -81,5 +82,25 @@ inline constexpr ApiCall kCalls[] = {
      [](DWORD i) { auto r = Sized<BATTERYSTATE>(); return OrnGetBatteryState(i, &r); }},
     {"OrnOEMPassThru", Reach::kNothing, [](DWORD) { return OrnOEMPassThru(0x12345678, gData); }},
 };
+
+// Every function, on every NVRAM (up to 10), bus (up to 8) and the first
+// four sensors and batteries the board may have.
+inline void OnEveryDevice() {
+    DWORD nvrams = 0, buses = 0;
+    OrnGetNVRamCount(&nvrams);
+    OrnGetI2CBusCount(&buses);
+    std::vector<DWORD> busIds;
+    for (DWORD i = 0; i < buses && i < 8; ++i) {
+        auto bus = Sized<I2CBUSINFO>();
+        if (OrnQueryI2CBus(i, &bus)) busIds.push_back(bus.I2CBusID);
+    }
+    for (const ApiCall& c : kCalls) {
+        if (c.reach == Reach::kNothing) c.call(0);
+        for (DWORD i = 0; c.reach == Reach::kNVRam && i < nvrams && i < 10; ++i) c.call(i);
+        for (DWORD i = 0; c.reach == Reach::kIndex && i < 4; ++i) c.call(i);
+        for (DWORD id : busIds)
+            if (c.reach == Reach::kBus) c.call(id);
+    }
+}
 
 }  // namespace every_call

@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
-// Fuzzes the state-file loader: the input is the state file that a board
-// instance opens. A file that is refused must be refused cleanly; one that is
-// taken must serve calls that read and write every kind of memory in it.
+// Fuzzes the state-file loader: the input is the state file that the library
+// opens the virtual board on. A file that is refused must be refused cleanly;
+// one that is taken must serve a call of every API function on every memory,
+// bus and sensor in it, and the ports.
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <string>
 
-#include "ornsim.h"
+#include "every-call.h"
 #include "scratch.h"
-#include "zoka.h"
-
-namespace {
-
-void* NoBuffer(void*, uint16_t, uint32_t) { return nullptr; }
-
-uint16_t Call(ornsim* sim, DWORD function, void* block) { return ornsim_call(sim, function, block, NoBuffer, nullptr); }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     unsetenv("ORNSIM_BOARD");
@@ -40,32 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                                                std::min(file.size(), kSharingEnd) - kSharingAt, '\0');
     std::ofstream(fuzz::ScratchPath("state"), std::ios::binary | std::ios::trunc)
         .write(file.data(), std::streamsize(file.size()));
-    ornsim* sim = ornsim_start();
-    if (sim != nullptr) {
-        DWORD count = 0;
-        Call(sim, zoka::GetNVRamCount, &count);
-        for (DWORD i = 0; i < count; ++i) {
-            zoka::NVRamByteBlock block{i, 0, 0};
-            Call(sim, zoka::ReadNVRam, &block);
-            block.data ^= 0x5A;
-            Call(sim, zoka::WriteNVRam, &block);
-            zoka::NVRawBlock raw{i, 0, 1};
-            Call(sim, zoka::NVDeviceRaw, &raw);
-        }
-        BYTE config[4096];
-        DWORD configSize = 0;
-        if (Call(sim, zoka::GetBoardCfgSize, &configSize) == 0 && configSize <= sizeof config) {
-            Call(sim, zoka::GetBoardCfg, config);
-            Call(sim, zoka::SetBoardCfg, config);
-        }
-        zoka::I2CByteBlock i2c{};
-        i2c.busid = 10;
-        i2c.devaddr = 0x50;
-        i2c.protocol = 1;
-        Call(sim, zoka::I2CRead8, &i2c);
-        ornsim_port_out(1, 0x80, 0x12);
-        ornsim_port_in(4, 0x2E);
-        ornsim_stop(sim);
+    if (OrnOpen()) {
+        every_call::OnEveryDevice();
+        OEMACCESS port{OEM_ACCESS_PORT, 0x80, 0, 0, OEM_DATA_BYTE, 0x12};
+        OrnOEMWrite(&port);
+        port.Address = 0x2E;
+        port.DataFlags = OEM_DATA_DWORD;
+        OrnOEMRead(&port);
+        OrnClose();
     }
     unlink(fuzz::ScratchPath("state").c_str());
     return 0;
