@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include <sys/wait.h>
 
 #include "board-fixture.h"
 #include "board.h"
+#include "every-call.h"
 
 namespace {
 
@@ -32,83 +34,67 @@ long StressCalls() {
     return text != nullptr ? strtol(text, nullptr, 0) : 100000;
 }
 
-// One thread's share of the stress run; returns the number of wrong answers
-// (and reports the first few).
+// One thread's share of the stress run: calls of each kind in turn, each
+// answer checked; returns the number of wrong answers (and reports the
+// first few).
 long StressWorker(int thread, long calls, const ornsim_board::Board& board) {
-    long wrong = 0;
-    auto check = [&](bool good, const char* what, long i) {
-        if (good) return;
-        if (++wrong <= 3) ADD_FAILURE() << "thread " << thread << " call " << i << ": " << what;
-    };
     // Each thread owns 16 bytes of NVRAM 1, so its writes can be read back.
     const DWORD base = DWORD(thread) * 16;
     const auto& edid = board.devices[2].contents.list;  // LFP EDID at 0x50 on bus 10
+    const std::pair<const char*, std::function<bool(long)>> kinds[] = {
+        {"temperature", [&](long n) {
+             SDWORD value = 0;
+             const auto& sensor = board.temps[size_t(n) % board.temps.size()];
+             return OrnGetThermSensorValue(DWORD(n) % board.temps.size(), &value) && value == sensor.value;
+         }},
+        {"voltage", [&](long n) {
+             SDWORD value = 0;
+             const auto& sensor = board.volts[size_t(n) % board.volts.size()];
+             return OrnGetVoltSensorValue(DWORD(n) % board.volts.size(), &value) && value == sensor.value;
+         }},
+        {"nvram write and read-back", [&](long n) {
+             BYTE data[4] = {BYTE(n), BYTE(n >> 8), BYTE(thread), BYTE(n >> 16)}, back[4] = {};
+             DWORD count = 0, at = base + DWORD(n) % 12;
+             return OrnWriteNVRam(1, at, 4, data, &count) && count == 4 && OrnReadNVRam(1, at, 4, back, &count) &&
+                    count == 4 && memcmp(back, data, 4) == 0;
+         }},
+        {"i2c read", [&](long n) {
+             BYTE value = 0;
+             return OrnI2CRead8(10, 0x50, WORD(n % 128), &value, 1) && value == edid[size_t(n % 128)];
+         }},
+        {"board info", [&](long) {
+             BOARDINFO info;
+             return OrnGetBoardInfo(&info) && memcmp(&info, &board.info, sizeof info) == 0;
+         }},
+        // A call that fails on purpose: the last error is this thread's code
+        // or another thread's, never anything else.
+        {"nvram 9 absent, last error", [&](long) {
+             NVRAMINFO info;
+             DWORD code = 0xDEAD;
+             const bool absent = !OrnGetNVRamInfo(9, &info);
+             OrnGetLastError(&code, nullptr, 0);
+             return absent && (code == 0 || code == 0x8033);
+         }},
+        {"port read", [&](long) {
+             OEMACCESS access{OEM_ACCESS_PORT, 0x2E, 0, 0, OEM_DATA_BYTE, 0};
+             return OrnOEMRead(&access) && access.DataValue == 0x87;
+         }},
+        {"nvram count", [&](long) {
+             DWORD count = 0;
+             return OrnGetNVRamCount(&count) && count == board.nvrams.size();
+         }},
+        {"battery state", [&](long) {
+             auto state = every_call::Sized<BATTERYSTATE>();
+             const BATTERYSTATE& want = board.batteries[0].state;
+             return OrnGetBatteryState(0, &state) &&
+                    memcmp(&state.Status, &want.Status, sizeof state - sizeof(DWORD)) == 0;
+         }},
+    };
+    const long kindCount = long(std::size(kinds));
+    long wrong = 0;
     for (long i = 0; i < calls; ++i) {
-        switch (i % 9) {
-            case 0: {
-                SDWORD value = 0;
-                DWORD sensor = DWORD(i / 9) % board.temps.size();
-                check(OrnGetThermSensorValue(sensor, &value) && value == board.temps[sensor].value, "temperature", i);
-                break;
-            }
-            case 1: {
-                SDWORD value = 0;
-                DWORD sensor = DWORD(i / 9) % board.volts.size();
-                check(OrnGetVoltSensorValue(sensor, &value) && value == board.volts[sensor].value, "voltage", i);
-                break;
-            }
-            case 2: {
-                BYTE data[4] = {BYTE(i), BYTE(i >> 8), BYTE(thread), BYTE(i >> 16)};
-                DWORD count = 0;
-                DWORD at = base + DWORD(i / 9) % 12;
-                check(OrnWriteNVRam(1, at, 4, data, &count) && count == 4, "nvram write", i);
-                BYTE back[4] = {};
-                check(OrnReadNVRam(1, at, 4, back, &count) && count == 4 && memcmp(back, data, 4) == 0,
-                      "nvram read-back", i);
-                break;
-            }
-            case 3: {
-                BYTE value = 0;
-                WORD offset = WORD(i / 9 % 128);
-                check(OrnI2CRead8(10, 0x50, offset, &value, 1) && value == edid[offset], "i2c read", i);
-                break;
-            }
-            case 4: {
-                BOARDINFO info;
-                check(OrnGetBoardInfo(&info) && memcmp(&info, &board.info, sizeof info) == 0, "board info", i);
-                break;
-            }
-            case 5: {
-                // A call that fails on purpose: the last error is this
-                // thread's code or another thread's, never anything else.
-                NVRAMINFO info;
-                check(!OrnGetNVRamInfo(9, &info), "nvram 9 is absent", i);
-                DWORD code = 0xDEAD;
-                char text[64];
-                OrnGetLastError(&code, text, sizeof text);
-                check(code == 0 || code == 0x8033, "last error", i);
-                break;
-            }
-            case 6: {
-                OEMACCESS access{OEM_ACCESS_PORT, 0x2E, 0, 0, OEM_DATA_BYTE, 0};
-                check(OrnOEMRead(&access) && access.DataValue == 0x87, "port read", i);
-                break;
-            }
-            case 7: {
-                DWORD count = 0;
-                check(OrnGetNVRamCount(&count) && count == board.nvrams.size(), "nvram count", i);
-                break;
-            }
-            default: {
-                BATTERYSTATE state{};
-                state.BatteryStateSize = sizeof state;
-                const BATTERYSTATE& want = board.batteries[0].state;
-                check(OrnGetBatteryState(0, &state) && 
-                          memcmp(&state.Status, &want.Status, sizeof state - sizeof(DWORD)) == 0,
-                      "battery state", i);
-                break;
-            }
-        }
+        const auto& [what, call] = kinds[i % kindCount];
+        if (!call(i / kindCount) && ++wrong <= 3) ADD_FAILURE() << "thread " << thread << " call " << i << ": " << what;
     }
     return wrong;
 }
