@@ -116,23 +116,11 @@ TEST_F(Bios32Gate, StatusIsSixteenBitsWhateverTheUpperHalfOfEax) {
     EXPECT_EQ(CallZOKAFunction(0x01, &info), 0x8041u);
 }
 
-// What the service writes into the block reaches the caller's record.
-TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCaller) {
-    IN_GATE_PROCESS();
-    // mov eax, [esp+12] (the block); mov dword [eax], 0x12345678; xor eax, eax; retf
-    UseImage(firmware_image::Make(true, {0x8B, 0x44, 0x24, 0x0C, 0xC7, 0x00, 0x78, 0x56, 0x34, 0x12, 0x31, 0xC0, 0xCB}));
-    ASSERT_TRUE(OrnOpen());
-    DWORD count = 0;
-    EXPECT_TRUE(OrnGetNVRamCount(&count));
-    EXPECT_EQ(count, 0x12345678u);
-}
-
-// Values kept in callee-saved registers across the call: a service that
-// clobbers every register it may must leave EBX, ESI and EBP to the caller.
+// Values kept in callee-saved registers across calls to the service.
 __attribute__((noinline)) DWORD MixAcrossCalls(int rounds) {
-    DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD, status = 0;
+    DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD, status = 0, count;
     for (int i = 0; i < rounds; ++i) {
-        status |= CallZOKAFunction(0x11, nullptr);
+        status |= CallZOKAFunction(0x11, &count);
         a = a * 3 + b;
         b = b ^ (c << 1);
         c = c + a;
@@ -140,17 +128,28 @@ __attribute__((noinline)) DWORD MixAcrossCalls(int rounds) {
     return (a ^ b ^ c) + status;
 }
 
-TEST_F(Bios32Gate, ServiceThatClobbersRegistersLeavesTheCallersIntact) {
+// A service that sets the direction flag, clobbers every register it may
+// and writes the block's first word: what it writes reaches the caller's
+// record; EBX, ESI and EBP stay the caller's; the gate clears the flag, so
+// the copies after the call (and every string instruction of the process)
+// run forwards and stay inside their records.
+TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCallerAndNothingElse) {
     IN_GATE_PROCESS();
     UseImage(firmware_image::Make(true, {
-                                            0xBB, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ebx, -1
-                                            0xB9, 0xFF, 0xFF, 0xFF, 0xFF,  // mov ecx, -1
-                                            0xBA, 0xFF, 0xFF, 0xFF, 0xFF,  // mov edx, -1
-                                            0xBF, 0xFF, 0xFF, 0xFF, 0xFF,  // mov edi, -1
-                                            0x31, 0xC0,                    // xor eax, eax
-                                            0xCB,                          // retf
+                                            0xFD,                                // std
+                                            0xBB, 0xFF, 0xFF, 0xFF, 0xFF,        // mov ebx, -1
+                                            0xB9, 0xFF, 0xFF, 0xFF, 0xFF,        // mov ecx, -1
+                                            0xBA, 0xFF, 0xFF, 0xFF, 0xFF,        // mov edx, -1
+                                            0xBF, 0xFF, 0xFF, 0xFF, 0xFF,        // mov edi, -1
+                                            0x8B, 0x44, 0x24, 0x0C,              // mov eax, [esp+12] (the block)
+                                            0xC7, 0x00, 0x78, 0x56, 0x34, 0x12,  // mov dword [eax], 0x12345678
+                                            0x31, 0xC0,                          // xor eax, eax
+                                            0xCB,                                // retf
                                         }));
     ASSERT_TRUE(OrnOpen());
+    DWORD count = 0;
+    EXPECT_TRUE(OrnGetNVRamCount(&count));
+    EXPECT_EQ(count, 0x12345678u);
     // The same computation without the gate in between.
     DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD;
     for (int i = 0; i < 5; ++i) {
@@ -159,8 +158,23 @@ TEST_F(Bios32Gate, ServiceThatClobbersRegistersLeavesTheCallersIntact) {
         c = c + a;
     }
     EXPECT_EQ(MixAcrossCalls(5), a ^ b ^ c);
-    DWORD count = 0;
-    EXPECT_TRUE(OrnGetNVRamCount(&count));  // the library itself goes on working
+    struct {
+        BYTE before[96];
+        BOARDINFO info;
+        BYTE after[96];
+    } guarded;
+    memset(&guarded, 0xAA, sizeof guarded);
+    EXPECT_TRUE(OrnGetBoardInfo(&guarded.info));
+    EXPECT_TRUE(std::all_of(std::begin(guarded.before), std::end(guarded.before), [](BYTE b) { return b == 0xAA; }));
+    EXPECT_TRUE(std::all_of(std::begin(guarded.after), std::end(guarded.after), [](BYTE b) { return b == 0xAA; }));
+    CallZOKAFunction(0x11, &count);
+    DWORD flags;
+#if defined(__x86_64__)
+    __asm__ __volatile__("pushfq\n\tpopq %q0" : "=r"(flags));
+#else
+    __asm__ __volatile__("pushfl\n\tpopl %0" : "=r"(flags));
+#endif
+    EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
 }
 
 TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
@@ -177,33 +191,6 @@ TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
     EXPECT_EQ(again, static_cast<void*>(window - kPageSize));
     if (again != MAP_FAILED) munmap(again, kReservationLength + kPageSize);
-}
-
-// A service that returns with the direction flag set: the gate clears it,
-// so the copies after the call (and every string instruction of the
-// process) run forwards and stay inside their records.
-TEST_F(Bios32Gate, DirectionFlagIsClearAfterEveryCall) {
-    IN_GATE_PROCESS();
-    UseImage(firmware_image::Make(true, {0xFD, 0x31, 0xC0, 0xCB}));  // std; xor eax, eax; retf
-    ASSERT_TRUE(OrnOpen());
-    struct {
-        BYTE before[96];
-        BATTERYINFO info;
-        BYTE after[96];
-    } guarded;
-    memset(&guarded, 0xAA, sizeof guarded);
-    guarded.info.BatteryInfoSize = sizeof(BATTERYINFO);
-    EXPECT_TRUE(OrnGetBatteryInfo(0, &guarded.info));
-    EXPECT_TRUE(std::all_of(std::begin(guarded.before), std::end(guarded.before), [](BYTE b) { return b == 0xAA; }));
-    EXPECT_TRUE(std::all_of(std::begin(guarded.after), std::end(guarded.after), [](BYTE b) { return b == 0xAA; }));
-    CallZOKAFunction(0x11, nullptr);
-    DWORD flags;
-#if defined(__x86_64__)
-    __asm__ __volatile__("pushfq\n\tpopq %q0" : "=r"(flags));
-#else
-    __asm__ __volatile__("pushfl\n\tpopl %0" : "=r"(flags));
-#endif
-    EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
 }
 
 // Addresses outside the mapped window are never called, nor is a directory
