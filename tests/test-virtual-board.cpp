@@ -186,31 +186,53 @@ std::vector<DWORD> CompletedWrites(const std::vector<std::string>& lines) {
     return offsets;
 }
 
-// Writers killed at random points, some while they create the state file:
-// the next process is never refused, finds every write whose call the
-// trace shows completed, and no temporary file is left.
+// One of two writers at once on one state file, as several programs use one
+// board: byte after byte of its half of NVRAM 1 (reported on `progress`),
+// and between them its own flash block erased, programmed and read, its own
+// EEPROM bytes and the watchdog. Every read checked; ends only when killed,
+// else with what went wrong.
+[[noreturn]] void Writer(int id, int round, int progress) {
+    if (!OrnOpen()) _exit(1);
+    for (DWORD n = 0;; ++n) {
+        const DWORD at = DWORD(id) * 256 + n % 256, flashAt = DWORD(id) * 0x1000 + n % 512 * 8;
+        BYTE value = BYTE(round * 16 + at), data[8], back[8] = {};
+        for (int i = 0; i < 8; ++i) data[i] = BYTE(n + i + id);
+        DWORD count = 0, written = 8, read = 8;
+        if (!OrnWriteNVRam(1, at, 1, &value, &count) || !OrnReadNVRam(1, at, 1, back, &count) || back[0] != value)
+            _exit(2);
+        if (!OrnNVDeviceRaw(3, DWORD(id), 0) || !OrnWriteNVRam(3, flashAt, 8, data, &count) ||
+            !OrnReadNVRam(3, flashAt, 8, back, &count) || memcmp(data, back, 8) != 0)
+            _exit(3);
+        if (!OrnI2CWriteBlock(1, 0x57, WORD(id * 8), data, &written, 1) ||
+            !OrnI2CReadBlock(1, 0x57, WORD(id * 8), back, &read, 1) || memcmp(data, back, 8) != 0)
+            _exit(4);
+        if (!OrnWDConfig(0, 600, 1) || !OrnWDTrigger()) _exit(5);
+        if (write(progress, &at, sizeof at) != sizeof at) _exit(6);
+    }
+}
+
+// Two writers killed at random points, some while they create the state
+// file: neither ever finds a wrong answer or the other inside the firmware
+// (the virtual board would abort), the next process is never refused and
+// finds every write whose call the trace shows completed, and no temporary
+// file is left.
 TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
     std::mt19937 random(12345);
     const int rounds = getenv("ORNSYS_KILL_ROUNDS") ? atoi(getenv("ORNSYS_KILL_ROUNDS")) : 200;
     size_t checked = 0;
     for (int round = 0; round < rounds; ++round) {
-        const bool fresh = random() % 4 == 0;  // kill it while it creates the file
+        const bool fresh = random() % 4 == 0;  // kill them while they create the file
         if (fresh) unlink(Path("state").c_str());
         ClearTrace();
         int progress[2];
         ASSERT_EQ(pipe(progress), 0);
-        pid_t child = fork();
-        if (child == 0) {
-            close(progress[0]);
-            if (!OrnOpen()) _exit(1);
-            for (DWORD i = 0;; i = (i + 1) % 512) {
-                BYTE value = BYTE(round * 16 + i);
-                DWORD count;
-                if (!OrnWriteNVRam(1, i, 1, &value, &count) || count != 1) _exit(2);
-                if (write(progress[1], &i, sizeof i) != sizeof i) _exit(3);
+        pid_t writers[2];
+        for (int id = 0; id < 2; ++id)
+            if ((writers[id] = fork()) == 0) {
+                close(progress[0]);
+                Writer(id, round, progress[1]);
             }
-        }
         close(progress[1]);
         if (fresh) {
             usleep(useconds_t(random() % 3000));
@@ -219,10 +241,13 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
             const DWORD stopAfter = 1 + random() % 300;
             while (done < stopAfter && read(progress[0], &last, sizeof last) == sizeof last) ++done;
         }
-        kill(child, SIGKILL);
-        int status;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended on its own: " << status;
+        for (pid_t writer : writers) {
+            kill(writer, SIGKILL);
+            int status;
+            waitpid(writer, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+                << "round " << round << ": writer ended on its own: " << status;
+        }
         close(progress[0]);
 
         const auto completed = CompletedWrites(Trace());
@@ -236,7 +261,7 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
         checked += completed.size();
     }
     EXPECT_GT(checked, size_t(rounds) * 50);  // the rounds that ran on wrote
-    printf("kill loop: %d kills, %zu completed writes found in the state file\n", rounds, checked);
+    printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
 }
 
 }  // namespace
