@@ -2,7 +2,7 @@
 # Copyright (c) 2026 The ornsys authors
 """A client of the board service for its tests, run as another user.
 
-  client.py families NAME...   one line per family: "NAME ok VALUE" or "NAME 0xCODE"
+  client.py steps NAME...      the answer of each step of answers.py, a line each
   client.py load SECONDS ID    calls in a loop, each answer checked; prints "calls N wrong M"
   client.py hold               opens, answers each line read on standard input
 """
@@ -10,60 +10,13 @@
 import sys
 
 import ornsys
+from answers import answer
 
 
-def _families(board):
-    # Made in each family's own call: making one may call the firmware.
-    def cmos():
-        return ornsys.NVRam(0)
-
-    def flash():
-        return ornsys.NVRam(3)
-
-    def bus():
-        return ornsys.I2CBus(1)
-
-    return {
-        "identity": lambda: board.info.platform,
-        "cpu": lambda: board.cpu.name,
-        "config-read": lambda: board.config.hex(),
-        "config-write": lambda: setattr(board, "config", board.config),
-        "nvram-info": lambda: cmos().info.size,
-        "nvram-read": lambda: cmos().read(0, 4).hex(),
-        "nvram-write": lambda: cmos().write(0x60, b"\x5a"),
-        "nvram-device": lambda: flash().device["blocks"],
-        "nvram-blocks": lambda: len(flash().blocks),
-        "flash-erase": lambda: flash().erase(1),
-        "flash-lock": lambda: flash().lock(1),
-        "i2c-count": lambda: len(board.i2c),
-        "i2c-read8": lambda: bus().read8(0x57, 0),
-        "i2c-write8": lambda: bus().write8(0x57, 0, 0x12),
-        "i2c-read16": lambda: bus().read16(0x57, 0),
-        "i2c-write16": lambda: bus().write16(0x57, 0, 0x3456),
-        "i2c-block-read": lambda: bus().read_block(0x57, 0, 8).hex(),
-        "i2c-block-write": lambda: bus().write_block(0x57, 0, b"\x01\x02\x03"),
-        "watchdog-status": lambda: board.watchdog.status,
-        "watchdog-configure": lambda: board.watchdog.configure(0, 600),
-        "watchdog-trigger": lambda: board.watchdog.trigger(),
-        "display-get": lambda: board.display.backlight,
-        "display-set": lambda: setattr(board.display, "contrast", 9),
-        "temperature": lambda: board.temperatures[0].value,
-        "voltage": lambda: board.voltages[0].value,
-        "system": lambda: board.system.misc,
-        "battery": lambda: board.batteries[0].state,
-        "ports": lambda: ornsys.port_read(0x2E),
-        "pass-through": lambda: board.oem_pass_through(0, 4).hex(),
-    }
-
-
-def families(names):
+def steps(names):
     with ornsys.Board() as board:
-        table = _families(board)
         for name in names:
-            try:
-                print(name, "ok", table[name]())
-            except ornsys.OrnError as error:
-                print(name, f"0x{error.code:04x}", error.message)
+            print(f"{name}: {answer(board, name)}")
 
 
 def load(seconds, ident):
@@ -102,8 +55,8 @@ def hold():
 
 if __name__ == "__main__":
     command, args = sys.argv[1], sys.argv[2:]
-    if command == "families":
-        families(args)
+    if command == "steps":
+        steps(args)
     elif command == "load":
         load(float(args[0]), int(args[1]))
     else:
