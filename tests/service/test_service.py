@@ -40,7 +40,7 @@ STEP_ROLES = {
     "display": "admin", "display set": "admin", "temperatures": "read", "voltages": "read", "system": "read",
     "batteries": "read", "pass-through": "admin", "ports": "admin",
 }
-REFUSED = "0x8109 DLL: access denied by the board service"
+REFUSED = "0x8109 'DLL: access denied by the board service'"
 RANK = {"none": 0, "read": 1, "watchdog": 2, "admin": 3}
 ROLE_GROUPS = {"none": [], "read": [READ], "watchdog": [READ, WATCHDOG], "admin": [READ, ADMIN]}
 
