@@ -29,13 +29,24 @@ def value(samples, name, **labels):
     return samples.get((name, tuple(sorted(labels.items()))))
 
 
-def test_metrics_of_a_known_board_written_whole(board_file, tmp_path):
-    """The exposition of the known board, exactly: names with their unit as
-    a suffix (never a label), what the board does not say left out."""
-    board_file()
+BARE = "[board]\nplatform = BARE\n"
+
+
+@pytest.mark.parametrize("name, base, faults", [
+    ("known", None, ""),
+    # A failing battery read counts an error, and the rest stays.
+    ("battery-info-fails", None, "[fault]\nfunction = 0x63\nstatus = 0x8012"),
+    ("battery-state-fails", None, "[fault]\nfunction = 0x64\nstatus = 0x8041"),
+    # The families this board does not have are left out, with no error.
+    ("bare", BARE, "[fault]\nfunction = 0x61\nstatus = 0x8000"),
+])
+def test_metrics_written_whole(board_file, tmp_path, name, base, faults):
+    """The exposition exactly: names with their unit as a suffix (never a
+    label), what the board does not say left out."""
+    board_file(faults, **({"base": base} if base else {}))
     target = tmp_path / "ornsys.prom"
     assert exporter.main(["--textfile", str(target)]) == 0
-    assert target.read_text() == (SOURCE / "python" / "tests" / "known.prom").read_text()
+    assert target.read_text() == (SOURCE / "python" / "tests" / f"{name}.prom").read_text()
     assert [p.name for p in tmp_path.iterdir() if p.name.startswith("ornsys.prom")] == ["ornsys.prom"]
 
 
@@ -49,24 +60,6 @@ def test_a_failing_sensor_counts_and_the_rest_stays(board_file):
     assert value(s, "ornsys_temperature_celsius", sensor="CPU", type="cpu") == 51
     assert value(s, "ornsys_temperature_celsius", sensor="Board", type="board") is None
     assert value(s, "ornsys_voltage_volts", sensor="3V3") == pytest.approx(3.29)
-
-
-@pytest.mark.parametrize("function, status", [(0x63, 0x8012), (0x64, 0x8041)])
-def test_a_failing_battery_read_counts(board_file, function, status):
-    board_file(f"[fault]\nfunction = {function:#x}\nstatus = {status:#x}")
-    with ornsys.Board() as board:
-        s = scrape(exporter.BoardCollector(board))
-    assert value(s, "ornsys_scrape_errors_total", family="battery") == 1
-    assert value(s, "ornsys_temperature_celsius", sensor="CPU", type="cpu") == 51
-
-
-def test_absent_families_are_left_out(board_file):
-    board_file("[fault]\nfunction = 0x61\nstatus = 0x8000", base="[board]\nplatform = BARE\n")
-    with ornsys.Board() as board:
-        s = scrape(exporter.BoardCollector(board))
-    names = {name for name, _ in s}
-    assert not any(n.startswith(("ornsys_battery", "ornsys_system", "ornsys_temperature")) for n in names)
-    assert all(value(s, "ornsys_scrape_errors_total", family=f) == 0 for f in exporter.FAMILIES)
 
 
 def test_it_serves_with_no_options_and_drops_half_sent_requests(board_file, monkeypatch):
