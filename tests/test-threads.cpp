@@ -44,13 +44,13 @@ long StressWorker(int thread, long calls, const ornsim_board::Board& board) {
     const std::pair<const char*, std::function<bool(long)>> kinds[] = {
         {"temperature", [&](long n) {
              SDWORD value = 0;
-             const auto& sensor = board.temps[size_t(n) % board.temps.size()];
-             return OrnGetThermSensorValue(DWORD(n) % board.temps.size(), &value) && value == sensor.value;
+             const DWORD sensor = DWORD(size_t(n) % board.temps.size());
+             return OrnGetThermSensorValue(sensor, &value) && value == board.temps[sensor].value;
          }},
         {"voltage", [&](long n) {
              SDWORD value = 0;
-             const auto& sensor = board.volts[size_t(n) % board.volts.size()];
-             return OrnGetVoltSensorValue(DWORD(n) % board.volts.size(), &value) && value == sensor.value;
+             const DWORD sensor = DWORD(size_t(n) % board.volts.size());
+             return OrnGetVoltSensorValue(sensor, &value) && value == board.volts[sensor].value;
          }},
         {"nvram write and read-back", [&](long n) {
              BYTE data[4] = {BYTE(n), BYTE(n >> 8), BYTE(thread), BYTE(n >> 16)}, back[4] = {};
@@ -66,13 +66,14 @@ long StressWorker(int thread, long calls, const ornsim_board::Board& board) {
              BOARDINFO info;
              return OrnGetBoardInfo(&info) && memcmp(&info, &board.info, sizeof info) == 0;
          }},
-        // A call that fails on purpose: the last error is this thread's code
-        // or another thread's, never anything else.
+        // A call that fails on purpose: the last error (code and text) is
+        // this thread's or another thread's, never anything else.
         {"nvram 9 absent, last error", [&](long) {
              NVRAMINFO info;
              DWORD code = 0xDEAD;
+             char text[64];
              const bool absent = !OrnGetNVRamInfo(9, &info);
-             OrnGetLastError(&code, nullptr, 0);
+             OrnGetLastError(&code, text, sizeof text);
              return absent && (code == 0 || code == 0x8033);
          }},
         {"port read", [&](long) {
