@@ -241,14 +241,17 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
             const DWORD stopAfter = 1 + random() % 300;
             while (done < stopAfter && read(progress[0], &last, sizeof last) == sizeof last) ++done;
         }
-        for (pid_t writer : writers) {
-            kill(writer, SIGKILL);
-            int status;
-            waitpid(writer, &status, 0);
-            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-                << "round " << round << ": writer ended on its own: " << status;
+        // Both killed and reaped before either is judged: a failed round
+        // leaves no writer behind.
+        int statuses[2];
+        for (int id = 0; id < 2; ++id) {
+            kill(writers[id], SIGKILL);
+            waitpid(writers[id], &statuses[id], 0);
         }
         close(progress[0]);
+        for (int status : statuses)
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+                << "round " << round << ": writer ended on its own: " << status;
 
         const auto completed = CompletedWrites(Trace());
         ASSERT_TRUE(OrnOpen()) << "round " << round;
