@@ -23,7 +23,8 @@ Output lines, written by --update and compared otherwise:
   % NAME: HEX  a shown file  = N  exit status          \\ no newline  (last line unterminated)
 
 With --sweep it instead fails every firmware function that each command of
-the files reaches, with every status, and checks how the tool ends."""
+the files reaches, with every status of golden/status-lines, and checks how
+the tool ends."""
 
 import argparse
 import copy
@@ -190,22 +191,9 @@ def regenerate(options, text, work):
 
 # ---- the fault sweep ----
 
-# Statuses that a failing firmware call can give: the library's table and one
-# it does not know, with the line the tool prints for each.
-SWEEP_STATUSES = {
-    0x8000: "BIOS: function not supported", 0x8011: "BIOS: invalid device", 0x8012: "BIOS: data access error",
-    0x8021: "BIOS: I2C invalid bus index", 0x8022: "BIOS: I2C no acknowledge",
-    0x8023: "BIOS: I2C protocol not supported", 0x8031: "BIOS: NVRam not readable",
-    0x8032: "BIOS: NVRam not writeable", 0x8033: "BIOS: NVRam index out of range",
-    0x8041: "BIOS: hardware not present", 0x8051: "BIOS: parameter out of range",
-    0x8100: "DLL: starting Win32 driver failed (register device)",
-    0x8101: "DLL: starting Win32 driver failed (create file)",
-    0x8102: "DLL: starting Win32 driver failed (create mutex)", 0x8103: "DLL: invalid parameter (NULL pointer)",
-    0x8104: "DLL: invalid DLL version", 0x8105: "DLL: watchdog: invalid command",
-    0x8106: "DLL: OEMRead/Write, invalid AddressType", 0x8107: "DLL: OEMRead/Write, invalid AddressFlags",
-    0x8108: "DLL: OEMRead/Write, invalid DataFlags",
-}
-UNKNOWN_STATUS = (0x1234, "ORNSYS ERROR: (Can not retrieve error information.)")
+# Each status a failing firmware call can give (the library's table and one
+# it does not know) with the line the tool prints for it: "CODE LINE" a line.
+STATUS_LINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "status-lines")
 # Functions that change what the state file keeps.
 CHANGES_STATE = {0x06, 0x14, 0x17, 0x22, 0x24, 0x28, 0x41, 0x43, 0x45}
 
@@ -263,7 +251,7 @@ def sweep(runner, case, words, failures):
     if clean["signal"] or clean["exit"] == 255:
         return 0  # not a command that succeeds here
     called = dict.fromkeys(int(line[5:9], 16) for line in lines_of(clean["trace"]) if line.startswith("call 0x"))
-    statuses = [(code, f"ORNSYS ERROR: {text} !") for code, text in SWEEP_STATUSES.items()] + [UNKNOWN_STATUS]
+    statuses = [(int(code, 16), line) for code, line in (row.split(" ", 1) for row in lines_of(read(STATUS_LINES)))]
     for function in called:
         for code, line in statuses:
             faulty = copy.copy(case)
