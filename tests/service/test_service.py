@@ -189,19 +189,22 @@ def test_each_role_gets_exactly_its_families(service):
     assert "(uid 65534, role read): SetBoardCfg refused" in service.log_text()
 
 
-def test_the_tool_prints_the_refusal_like_any_status(service):
-    def tool(role, *arguments):
-        result = subprocess.run(as_user(role) + [str(BIN / "ornsys"), *arguments], env=service.client_env(),
-                                capture_output=True, text=True, errors="replace")
-        return result.stdout, result.stderr, result.returncode
+def ornsys(env, *words, role=None):
+    """The tool's output, errors and exit status; as `role`'s user when given."""
+    result = subprocess.run((as_user(role) if role else []) + [str(BIN / "ornsys"), *words], env=env,
+                            capture_output=True, text=True, errors="replace", timeout=20)
+    return result.stdout, result.stderr, result.returncode
 
-    assert tool("read", "-TEMP", "-g", "0")[2] == 0
-    assert tool("read", "-WD", "-t") == ("ORNSYS ERROR: DLL: access denied by the board service !\n\n",
-                                         "utWDTrigger: triggering watchdog failed!\n", 255)
+
+def test_the_tool_prints_the_refusal_like_any_status(service):
+    env = service.client_env()
+    assert ornsys(env, "-TEMP", "-g", "0", role="read")[2] == 0
+    assert ornsys(env, "-WD", "-t", role="read") == ("ORNSYS ERROR: DLL: access denied by the board service !\n\n",
+                                                     "utWDTrigger: triggering watchdog failed!\n", 255)
     # A byte transfer that stops at its first byte is no error to the tool:
     # it shows no byte written, and none was.
-    assert tool("read", "-NVR", "-w", "0", "0x60", "0x77") == ("Writing bytes to NVRam #0x0000...\n", "", 0)
-    assert tool("admin", "-NVR", "-r", "0", "0x60", "1")[0] == " 0x060x: 00  .\n"
+    assert ornsys(env, "-NVR", "-w", "0", "0x60", "0x77", role="read") == ("Writing bytes to NVRam #0x0000...\n", "", 0)
+    assert ornsys(env, "-NVR", "-r", "0", "0x60", "1", role="admin")[0] == " 0x060x: 00  .\n"
 
 
 def test_sixteen_clients_at_once_get_right_answers(service):
@@ -276,18 +279,10 @@ def test_a_connected_client_outlives_the_service(service):
                      "iopl allow", "iopl allow", "inb 0x002e -> 0x87"]
 
 
-def test_a_service_that_is_down_fails_open_with_a_reason(tmp_path):
-    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(tmp_path / "none.sock"),
-               ORNSYS_DEBUG="1")
-    result = subprocess.run([str(BIN / "ornsys"), "-INFO", "-b"], env=env, capture_output=True, text=True)
-    assert result.returncode == 255
-    assert (f"ornsys: OrnOpen: service backend: connecting to the board service at {tmp_path}/none.sock failed: "
-            "No such file or directory; is ornsysd running") in result.stderr
-
-
-def test_a_reply_that_never_comes_fails_the_call(tmp_path):
-    """A service that takes the request and closes without an answer: the
-    call fails with 0x8100 (it may have been carried out)."""
+def test_a_service_that_is_down_or_mute_fails_with_0x8100(tmp_path):
+    """No service at the socket: the open fails and says why. A service that
+    takes the request and closes without an answer: the call fails (it may
+    have been carried out)."""
     listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
     listener.bind(str(tmp_path / "mute.sock"))
     listener.listen()
@@ -299,11 +294,13 @@ def test_a_reply_that_never_comes_fails_the_call(tmp_path):
         connection.close()
 
     threading.Thread(target=mute, daemon=True).start()
-    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(tmp_path / "mute.sock"))
-    result = subprocess.run([str(BIN / "ornsys"), "-TEMP", "-g", "0"], env=env, capture_output=True, text=True,
-                            errors="replace", timeout=20)
-    assert (result.returncode, result.stdout) == (
-        255, "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n\n"), result
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_DEBUG="1")
+    down = ornsys(dict(env, ORNSYS_SERVICE_SOCKET=str(tmp_path / "none.sock")), "-INFO", "-b")
+    assert down[2] == 255
+    assert (f"ornsys: OrnOpen: service backend: connecting to the board service at {tmp_path}/none.sock failed: "
+            "No such file or directory; is ornsysd running") in down[1]
+    failed = ornsys(dict(env, ORNSYS_SERVICE_SOCKET=str(tmp_path / "mute.sock")), "-TEMP", "-g", "0")
+    assert (failed[2], failed[0]) == (255, "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n\n")
 
 
 def test_the_units_verify_and_are_hardened(tmp_path):
