@@ -37,7 +37,9 @@ STEPS = {
     "system": lambda b: (b.system, b.system.docked, b.system.lid_open, b.system.ac_connected),
     "batteries": lambda b: [(battery.info, battery.state) for battery in b.batteries],
     "pass-through": lambda b: b.oem_pass_through(0x11223344, 8)[:4],
-    "ports": lambda b: hex(ornsys.port_read(0x80)),
+    "ports": lambda b: (hex(ornsys.port_read(0x80)), ornsys.port_write(0x300, 0x11223344, 4),
+                        hex(ornsys.port_read(0x301, 2))),
+    "port of width 3": lambda b: ornsys.port_read(0x80, 3),
 }
 
 

@@ -31,15 +31,6 @@ def test_every_family_answers_as_known(board_file, faults, answers):
     assert got == (SOURCE / "python" / "tests" / answers).read_text()
 
 
-def test_ports_need_no_open_library(board_file):
-    board_file()
-    assert ornsys.port_read(0x80) == 0x5A
-    ornsys.port_write(0x300, 0x11223344, 4)
-    assert ornsys.port_read(0x301, 2) == 0x2233
-    with pytest.raises(ValueError):
-        ornsys.port_read(0x80, 3)
-
-
 def test_closed_library_and_unloadable_board(board_file):
     with pytest.raises(ornsys.NotOpen):
         ornsys.Board().info

@@ -38,7 +38,7 @@ STEP_ROLES = {
     "flash written into a locked block": "admin", "flash unlocked": "admin", "i2c": "admin", "i2c read": "admin",
     "i2c written": "admin", "i2c no device": "admin", "watchdog status": "read", "watchdog": "watchdog",
     "display": "admin", "display set": "admin", "temperatures": "read", "voltages": "read", "system": "read",
-    "batteries": "read", "pass-through": "admin", "ports": "admin",
+    "batteries": "read", "pass-through": "admin", "ports": "admin", "port of width 3": "none",
 }
 REFUSED = "0x8109 'DLL: access denied by the board service'"
 RANK = {"none": 0, "read": 1, "watchdog": 2, "admin": 3}
