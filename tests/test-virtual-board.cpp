@@ -14,7 +14,9 @@
 #include <thread>
 
 #include "board-fixture.h"
+#include "instance.h"
 #include "ornsim.h"
+#include "trace-decoder.h"
 #include "zoka.h"
 
 namespace {
@@ -101,15 +103,11 @@ void* Reenter(void* context, uint16_t, uint32_t) {
     return nullptr;
 }
 
-void CallThatReenters() {
-    ornsim* sim = ornsim_start();
-    zoka::PassThruBlock block{1, {0, 0}};
-    ornsim_call(sim, 0x71, &block, Reenter, sim);
-}
-
 TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "fast");  // no new program: see Threads
-    EXPECT_DEATH(CallThatReenters(), "ornsim: re-entered");
+    Direct board;
+    zoka::PassThruBlock block{1, {0, 0}};
+    EXPECT_DEATH(ornsim_call(board.sim, 0x71, &block, Reenter, board.sim), "ornsim: re-entered");
 }
 
 // Processes on one state file share who holds the board's lock and who is
@@ -266,13 +264,6 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     EXPECT_GT(checked, size_t(rounds) * 50);  // the rounds that ran on wrote
     printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
 }
-
-}  // namespace
-
-#include "instance.h"
-#include "trace-decoder.h"
-
-namespace {
 
 // ornsim-ctl with these words, in this process; its exit status.
 int Ctl(std::vector<std::string> words) {
