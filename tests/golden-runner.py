@@ -11,6 +11,7 @@ A golden file is a list of cases. Input lines:
   + LINE                 a line appended to the board file (e.g. a [fault] rule)
   repeat: N              the + lines after it stand N times
   program: NAME          run this program of the tool's folder instead of the tool
+  env: NAME=VALUE        set for the run, after the runner's own (<work>: the work folder)
   file: NAME HEX ...     create a file in the work folder before the run
   text: NAME TEXT        ... or add a line of text to it
   show: NAME             show the file's bytes after the run
@@ -88,7 +89,7 @@ def normalize_trace(trace):
 
 class Case:
     def __init__(self):
-        self.board, self.program, self.board_lines, self.files, self.show = "", "", [], [], []
+        self.board, self.program, self.board_lines, self.files, self.show, self.env = "", "", [], [], [], []
         self.repeat = (1, 0)  # how often the + lines from which one on stand
 
 
@@ -110,6 +111,8 @@ def commands(text, on_line=lambda line: None):
             case.show.append(line[6:])
         elif line.startswith("program: "):
             case.program = line[9:]
+        elif line.startswith("env: "):
+            case.env.append(line[5:].split("=", 1))
         elif line.startswith("text: "):
             name, _, text = line[6:].partition(" ")
             case.files.append((name, dict(case.files).get(name, "") + text + "\n"))
@@ -142,7 +145,8 @@ class Runner:
             self.usage.append((self.last["out"], label))
 
     def run(self, case, words, state, literal):
-        env = dict(os.environ, ORNSIM_TRACE=os.path.join(self.work, "trace"))
+        trace = os.path.join(self.work, "trace")
+        env = dict(os.environ, ORNSIM_TRACE=trace)
         for name in ("ORNSIM_BOARD", "ORNSIM_STATE"):
             env.pop(name, None)
         if case.board or case.board_lines:
@@ -153,10 +157,11 @@ class Runner:
             env["ORNSYS_BACKEND"] = self.o.backend
         if state:
             env["ORNSIM_STATE"] = os.path.join(self.work, state)
-        for name, data in case.files:
+        if os.path.exists(trace):
+            os.unlink(trace)
+        for name, data in case.files:  # a case may start with a trace of its own
             write(os.path.join(self.work, name), data)
-        if os.path.exists(env["ORNSIM_TRACE"]):
-            os.unlink(env["ORNSIM_TRACE"])
+        env.update((name, value.replace("<work>", self.work)) for name, value in case.env)
         program = os.path.join(os.path.dirname(self.o.tool), case.program) if case.program else self.o.tool
         try:
             done = subprocess.run(self.o.emulator + [program] + [w.encode("latin-1") for w in words], cwd=self.work,
@@ -167,7 +172,7 @@ class Runner:
         # the builds that run the same files; the board's clock counts real time.
         out = re.sub(r"(?<=\n)firmware access: [^\n]*", "<firmware access>", done.stdout.decode("latin-1"), count=1)
         out = re.sub(r"^clock: [0-9.]+ s since", "clock: <time> s since", out, flags=re.M)
-        self.last = {"out": out, "err": done.stderr.decode("latin-1"), "trace": read(env["ORNSIM_TRACE"]) or "",
+        self.last = {"out": out, "err": done.stderr.decode("latin-1"), "trace": read(trace) or "",
                      "signal": done.returncode < 0, "exit": abs(done.returncode)}
         if not literal:
             out = next((label + "\n" for text, label in self.usage if text and out == text), out)
@@ -225,7 +230,7 @@ def sweep_commands(files):
     for file in files:
         for case, words, _, _ in commands(read(file)):
             key = " ".join([case.board] + words[:2]).lower()
-            if len(words) < 2 or case.board == "absent.board" or case.program or key in seen or \
+            if len(words) < 2 or case.board == "absent.board" or case.program or case.env or key in seen or \
                     any("[fault]" in line for line in case.board_lines):
                 continue
             seen.add(key)

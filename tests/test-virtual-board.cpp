@@ -2,8 +2,8 @@
 // Copyright (c) 2026 The ornsys authors
 // The virtual board as firmware: natural statuses, fault rules, the trace
 // format, ports, re-entry, the state file, and a running program while the
-// board's time and values change. (The board in time as the tool sees it is
-// a golden file's.)
+// board's time and values change. (The board in time as the tool sees it, a
+// board or trace it cannot use and a cut trace are golden files'.)
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -139,35 +139,6 @@ TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
     put(24, getppid());
     GTEST_FLAG_SET(death_test_style, "fast");
     EXPECT_DEATH(OrnOpen() && OrnGetBoardInfo(&info), "ornsim: entered by two processes at once");
-}
-
-// What the board cannot use is said in one line, and the firmware counts
-// as absent: a board "file" that is a folder, a trace that cannot be written.
-TEST_F(VirtualBoard, UnusableBoardOrTraceIsOneLineAndNoFirmware) {
-    struct Case {
-        const char* variable;
-        std::string value, line;
-    } cases[] = {
-        {"ORNSIM_BOARD", Path(""), "ornsim: " + Path("") + ":0: cannot read board file: is a directory\n"},
-        {"ORNSIM_TRACE", Path(""), "ornsim: " + Path("") + ": cannot open trace file: Is a directory\n"},
-    };
-    for (const Case& c : cases) {
-        setenv(c.variable, c.value.c_str(), 1);
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(OrnOpen());
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.line);
-        EXPECT_EQ(LastError(), 0x8100u);
-        unsetenv(c.variable);
-    }
-}
-
-// A trace whose last line was cut by a kill gets the next process's lines
-// whole, starting on a line of their own.
-TEST_F(VirtualBoard, TraceWithACutLastLineGoesOnOnANewLine) {
-    std::ofstream(Path("trace")) << "open\ncall 0x11 000";
-    ASSERT_TRUE(OrnOpen());
-    ASSERT_TRUE(OrnClose());
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "call 0x11 000", "open", "close"}));
 }
 
 // Offsets of the NVRAM 1 byte writes that the trace shows as completed

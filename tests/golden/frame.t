@@ -331,6 +331,47 @@ $ -INFO -b
 @ close
 = 255
 
+# What the virtual board cannot use is said in one line, and the firmware
+# counts as absent: a board "file" that is a folder, a trace that cannot be
+# written.
+env: ORNSIM_BOARD=<work>
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>:0: cannot read board file: is a directory
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+env: ORNSIM_TRACE=<work>
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>: cannot open trace file: Is a directory
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+# A trace whose last line a kill cut gets the next process's lines whole,
+# starting on a line of their own.
+file: trace 63 61 6c 6c 20 30 78 31 31 20 30 30 30
+$ -WD -s
+| 0 - normal power on reset
+@ call 0x11 000
+@ open
+@ call 0x32 00 -> 0x0000 00
+@ close
+= 0
+
+# No board service at the socket: the open fails and says why.
+env: ORNSYS_BACKEND=service
+env: ORNSYS_SERVICE_SOCKET=<work>/none.sock
+env: ORNSYS_DEBUG=1
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsys: OrnOpen: service backend: connecting to the board service at <work>/none.sock failed: No such file or directory; is ornsysd running (systemctl status ornsysd.socket), and may this user open its socket (group ornsys)?
+! utOrnOpen: OrnOpen() failed!
+= 255
+
 # Numbers: decimal, hexadecimal (0x or 0X) and octal, with a sign; the
 # digits up to the first that does not fit; beyond 32 bits, the largest or
 # smallest; narrowed to the field they fill. The battery index goes to the
