@@ -23,26 +23,6 @@ protected:
 
 // ---- non-volatile memory ----
 
-TEST_F(Families, NVRamReadOfLengthZeroOrARefusedIndexMovesNothing) {
-    Open();
-    BYTE buffer[4];
-    DWORD count = 77;
-    EXPECT_TRUE(OrnReadNVRam(1, 0, 0, buffer, &count));
-    EXPECT_EQ(count, 0u);
-    // The refresh: the count, then every NVRAM's description.
-    auto calls = Calls();
-    ASSERT_EQ(calls.size(), 5u);
-    EXPECT_EQ(calls[0].substr(0, 9), "call 0x11");
-    for (int i = 1; i < 5; ++i) EXPECT_EQ(calls[i].substr(0, 12), "call 0x12 0" + std::to_string(i - 1)) << calls[i];
-    EXPECT_EQ(dwNVRamCount, 4u);
-    EXPECT_EQ(rgtNVRamInfo[1].NVRamSize, 0x200u);
-    // An index the firmware refuses: TRUE, nothing moved, its status kept.
-    count = 9;
-    EXPECT_TRUE(OrnReadNVRam(7, 0, 4, buffer, &count));
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(LastError(), 0x8033u);
-}
-
 TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {
     Open();
     NVDEVICEINFO device{13, 0, 0, 0};

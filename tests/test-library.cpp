@@ -88,6 +88,15 @@ TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
     EXPECT_FALSE(OrnReadNVRam(1, 0, 1, b, nullptr));
     EXPECT_EQ(LastError(), 0x8103u);
     EXPECT_EQ(Calls().size(), 1u + 2 * 5u);  // each after a refresh: the count, every NVRAM's description
+    EXPECT_EQ(dwNVRamCount, 4u);
+    EXPECT_EQ(rgtNVRamInfo[1].NVRamSize, 0x200u);
+    // Nothing to move, or an index the firmware refuses: TRUE, no byte
+    // moved, the refusal's status kept.
+    dw = 7;
+    EXPECT_TRUE(OrnReadNVRam(1, 0, 0, b, &dw) && dw == 0);
+    dw = 7;
+    EXPECT_TRUE(OrnReadNVRam(7, 0, 4, b, &dw) && dw == 0);
+    EXPECT_EQ(LastError(), 0x8033u);
     int free = -1;
     sem_getvalue(&hSem, &free);
     EXPECT_EQ(free, 1);  // the refresh's lock given back
