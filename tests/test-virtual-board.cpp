@@ -16,7 +16,6 @@
 #include "board-fixture.h"
 #include "instance.h"
 #include "ornsim.h"
-#include "trace-decoder.h"
 #include "zoka.h"
 
 namespace {
@@ -300,29 +299,6 @@ TEST_F(VirtualBoard, CtlAndARunningProgramAtOnce) {
     done = true;
     reader.join();
     EXPECT_EQ(wrong, 0);
-}
-
-// Every function the virtual board serves has a name and fields that fit
-// its block.
-TEST_F(VirtualBoard, TraceDecoderKnowsEveryFunctionOfTheBoard) {
-    std::unique_ptr<ornsim_impl::Instance, void (*)(ornsim_impl::Instance*)> board(ornsim_impl::StartQuietly(),
-                                                                                    ornsim_impl::StopQuietly);
-    ASSERT_NE(board, nullptr);
-    int known = 0;
-    for (DWORD function = 0; function < 0x100; ++function) {
-        long length = ornsim_impl::BlockLength(*board, function);
-        if (length < 0) continue;
-        ++known;
-        std::string hex = length == 0 ? "null" : std::string(size_t(length) * 2, '0');
-        char line[64];
-        snprintf(line, sizeof line, "call 0x%02x ", unsigned(function));
-        std::string words = ornsim_impl::DecodeTraceLine(line + hex + " -> 0x0000 " + hex);
-        EXPECT_EQ(words.find("unknown function"), std::string::npos) << words;
-        if (length > 0 && function != 0x05 && function != 0x06) {
-            EXPECT_NE(words.find('{'), std::string::npos) << words;
-        }
-    }
-    EXPECT_EQ(known, 39);  // the functions 0x01 to 0x71 of the firmware
 }
 
 }  // namespace
