@@ -4,10 +4,10 @@
  * the real firmware of the machine it boots on and prints one line per case
  * on the console, "ORNSYS-SYSTEM: CASE PASS|FAIL [why]", then "ORNSYS-SYSTEM:
  * DONE" and powers the guest off. Which boot this is comes from the kernel
- * command line (ornsys.boot=stock|rom|lockdown). */
+ * command line, ornsys_boot=stock|rom|lockdown (which the kernel hands to
+ * init as a variable). */
 #define _GNU_SOURCE
 #include <errno.h>
-#include <fcntl.h>
 #include <grp.h>
 #include <pthread.h>
 #include <signal.h>
@@ -431,18 +431,6 @@ static void twin_case(void) {
     }
 }
 
-static const char* boot_kind(void) {
-    static char line[1024];
-    int fd = open("/proc/cmdline", O_RDONLY);
-    ssize_t n = fd >= 0 ? read(fd, line, sizeof line - 1) : -1;
-    line[n > 0 ? n : 0] = '\0';
-    char* at = strstr(line, "ornsys.boot=");
-    if (at == NULL) return "stock";
-    at += strlen("ornsys.boot=");
-    at[strcspn(at, " \n")] = '\0';
-    return at;
-}
-
 int main(int argc, char** argv) {
     if (sizeof(void*) == 8) suffix = "-64bit";
     if (argc == 4 && strcmp(argv[1], "cmos") == 0) return cmos_role(argv[2], (int)strtol(argv[3], NULL, 0));
@@ -462,7 +450,7 @@ int main(int argc, char** argv) {
     }
     mount("proc", "/proc", "proc", 0, NULL);
     mount("devtmpfs", "/dev", "devtmpfs", 0, NULL);
-    const char* boot = boot_kind();
+    const char* boot = getenv("ornsys_boot") ? getenv("ornsys_boot") : "stock";
     printf("ORNSYS-SYSTEM: boot %s\n", boot);
     const int rom = strcmp(boot, "rom") == 0, lockdown = strcmp(boot, "lockdown") == 0;
     const struct program_case failing[] = {
