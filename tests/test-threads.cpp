@@ -28,12 +28,6 @@ ornsim_board::Board DefaultBoard() {
     return board;
 }
 
-// Calls per thread: ORNSYS_STRESS_CALLS, else 100000.
-long StressCalls() {
-    const char* text = getenv("ORNSYS_STRESS_CALLS");
-    return text != nullptr ? strtol(text, nullptr, 0) : 100000;
-}
-
 // One thread's share of the stress run: calls of each kind in turn, each
 // answer checked; returns the number of wrong answers (and reports the
 // first few).
@@ -104,7 +98,7 @@ TEST_F(Threads, EightThreadsOfMixedCallsGetTheBoardsAnswers) {
     unsetenv("ORNSIM_TRACE");
     const auto board = DefaultBoard();
     ASSERT_TRUE(OrnOpen());
-    const long calls = StressCalls();
+    const long calls = getenv("ORNSYS_STRESS_CALLS") ? strtol(getenv("ORNSYS_STRESS_CALLS"), nullptr, 0) : 100000;
     std::vector<std::thread> threads;
     std::vector<long> wrong(8);
     auto start = std::chrono::steady_clock::now();
