@@ -3,7 +3,6 @@
 """Each test gets its own board file (and no trace or state) in a scratch
 folder; ORNSYS_LIBRARY names the library under test."""
 
-import os
 import pathlib
 
 import pytest
@@ -39,7 +38,3 @@ def board(board_file):
     board_file()
     with ornsys.Board() as b:
         yield b
-
-
-def library_path():
-    return os.environ["ORNSYS_LIBRARY"]

@@ -28,18 +28,14 @@ def free_port():
         return s.getsockname()[1]
 
 
-def query(port, expression):
+def stored(port, expression, ready=lambda result: True, seconds=40):
+    """What Prometheus stores for `expression`, once `ready` says it is there."""
     url = f"http://127.0.0.1:{port}/api/v1/query?" + urllib.parse.urlencode({"query": expression})
-    with urllib.request.urlopen(url, timeout=5) as answer:
-        return json.load(answer)["data"]["result"]
-
-
-def wait_for(port, expression, ready, seconds=40):
-    deadline = time.monotonic() + seconds
-    result = []
+    deadline, result = time.monotonic() + seconds, []
     while time.monotonic() < deadline:
         try:
-            result = query(port, expression)
+            with urllib.request.urlopen(url, timeout=5) as answer:
+                result = json.load(answer)["data"]["result"]
             if ready(result):
                 return result
         except OSError:
@@ -61,11 +57,11 @@ def test_prometheus_stores_the_board(tmp_path):
                                f"--web.listen-address=127.0.0.1:{web}"], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     try:
-        temps = wait_for(web, "ornsys_temperature_celsius", lambda r: len(r) == 2)
+        temps = stored(web, "ornsys_temperature_celsius", lambda r: len(r) == 2)
         assert {r["metric"]["sensor"]: float(r["value"][1]) for r in temps} == {"CPU": 51.0, "Board": -3.0}
-        volts = query(web, "ornsys_voltage_volts")
+        volts = stored(web, "ornsys_voltage_volts")
         assert {r["metric"]["sensor"]: float(r["value"][1]) for r in volts} == {"3V3": 3.29, "VBAT": 2.95}
-        assert [float(r["value"][1]) for r in query(web, "ornsys_scrape_errors_total")] == [0.0] * 6
+        assert [float(r["value"][1]) for r in stored(web, "ornsys_scrape_errors_total")] == [0.0] * 6
         print(f"prometheus: {temps}")
     finally:
         for process in (server, exporter):
