@@ -78,9 +78,6 @@ class Service:
         # As the socket unit's RemoveOnStop does.
         self.socket.unlink(missing_ok=True)
 
-    def log_text(self):
-        return self.log.read_text()
-
     def client_env(self):
         env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(self.socket),
                    ORNSYS_LIBRARY=str(BIN / "libornsys.so.2"),
@@ -100,7 +97,7 @@ class Service:
         connection = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         connection.settimeout(15)  # a service that neither answers nor closes fails the test
         connection.connect(str(self.socket))
-        magic, version, _role = struct.unpack("=8sII", recv_exactly(connection, 16))
+        magic, version, _role = struct.unpack("=8sII", connection.recv(16, socket.MSG_WAITALL))
         assert (magic, version) == (b"ORNSYSD\0", 1)
         return connection
 
@@ -136,16 +133,6 @@ def as_user(role):
     groups = ROLE_GROUPS[role]
     return ["setpriv", "--reuid", "65534", "--regid", "65534",
             *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
-
-
-def recv_exactly(connection, length):
-    data = b""
-    while len(data) < length:
-        chunk = connection.recv(length - len(data))
-        if not chunk:
-            break
-        data += chunk
-    return data
 
 
 @pytest.fixture
@@ -186,7 +173,7 @@ def test_each_role_gets_exactly_its_families(service):
             else:
                 # A refused transfer moved nothing.
                 assert got[step] in (f"AccessDenied {REFUSED}", f"PartialTransfer {REFUSED} b''"), (role, step)
-    assert "(uid 65534, role read): SetBoardCfg refused" in service.log_text()
+    assert "(uid 65534, role read): SetBoardCfg refused" in service.log.read_text()
 
 
 def ornsys(env, *words, role=None):
@@ -218,7 +205,7 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     assert all(calls > 0 and wrong == 0 for calls, wrong in totals), totals
     stalled.settimeout(5)
     assert stalled.recv(1) == b""
-    assert "request not finished within 10 s; connection closed" in service.log_text()
+    assert "request not finished within 10 s; connection closed" in service.log.read_text()
     report(f"ornsysd: 16 clients for 10 s: {sum(c for c, _ in totals)} calls, all answers right")
 
 
@@ -237,7 +224,7 @@ def test_a_malformed_request_ends_only_its_connection(service, request_bytes, re
     bad.sendall(request_bytes)
     assert bad.recv(16) == b""
     assert re.search(rf"^ornsysd: client {os.getpid()} \(uid 0\): malformed request: {re.escape(reason)}; connection closed$",
-                     service.log_text(), re.M)
+                     service.log.read_text(), re.M)
     assert bystander.ask() == "ok ORN-EPC-3510\n"
     assert bystander.end() == 0
 
@@ -252,7 +239,7 @@ def test_a_client_killed_mid_request_harms_nobody(service):
     looping.wait()
     result = service.run("read", "steps", "temperatures")
     assert result.stdout == "temperatures: [('CPU', 0, 45), ('Board', 1, 38)]\n"
-    assert "request cut short (10 bytes received); connection closed" in service.log_text()
+    assert "request cut short (10 bytes received); connection closed" in service.log.read_text()
 
 
 def test_a_connected_client_outlives_the_service(service):
