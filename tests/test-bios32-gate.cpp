@@ -167,32 +167,18 @@ TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCallerAndNothingElse) {
     EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
 }
 
-TEST_F(Bios32Gate, GateAnswers8000BeforeInitAndAfterExit) {
-    IN_GATE_PROCESS();
-    UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
-    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
-    ASSERT_TRUE(OrnOpen());
-    BYTE* window = vPtr;
-    ASSERT_TRUE(OrnClose());
-    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
-    // Nothing of the window or its reservation stays mapped: the whole
-    // range can be mapped afresh without replacing anything.
-    void* again = mmap(window - kPageSize, kReservationLength + kPageSize, PROT_READ,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-    EXPECT_EQ(again, static_cast<void*>(window - kPageSize));
-    if (again != MAP_FAILED) munmap(again, kReservationLength + kPageSize);
-}
-
 // Addresses outside the mapped window are never called, nor is a directory
 // without the service: the open fails cleanly, and ORNSYS_DEBUG=1 says which
-// step. (Which header the locator takes is its unit test's.)
-TEST_F(Bios32Gate, EntriesOutsideTheWindowFailTheOpen) {
+// step. (Which header the locator takes is its unit test's.) On a good image
+// the gate answers 0x8000 before the open and after the close, and nothing
+// of the window or its reservation stays mapped.
+TEST_F(Bios32Gate, BadImagesFailTheOpenAndAClosedGateLeavesNothing) {
     IN_GATE_PROCESS();
     struct Case {
         std::vector<BYTE> image;
         const char* line;
     };
-    const std::vector<BYTE> succeeds = {0x31, 0xC0, 0xCB};  // xor eax, eax; retf (never reached)
+    const std::vector<BYTE> succeeds = {0x31, 0xC0, 0xCB};  // xor eax, eax; retf
     // Directories below the window and just past its end.
     auto below = firmware_image::Make(true, succeeds), past = below;
     for (auto [image, entry] : {std::pair{&below, 0x00001000u}, std::pair{&past, 0x00100000u}}) {
@@ -224,6 +210,18 @@ TEST_F(Bios32Gate, EntriesOutsideTheWindowFailTheOpen) {
             unsetenv("ORNSYS_DEBUG");
         }
     }
+    UseImage(firmware_image::Make(true, succeeds));
+    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    ASSERT_TRUE(OrnOpen());
+    BYTE* window = vPtr;
+    ASSERT_TRUE(OrnClose());
+    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    EXPECT_EQ(ulBiosInterface, 0u);
+    // The whole range can be mapped afresh without replacing anything.
+    void* again = mmap(window - kPageSize, kReservationLength + kPageSize, PROT_READ,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    EXPECT_EQ(again, static_cast<void*>(window - kPageSize));
+    if (again != MAP_FAILED) munmap(again, kReservationLength + kPageSize);
 }
 
 }  // namespace
