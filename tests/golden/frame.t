@@ -361,6 +361,28 @@ $ -WD -s
 @ close
 = 0
 
+# The board service's own options: its usage, its version, and a word it
+# does not know (usage on standard error, exit 2).
+program: ornsysd
+$ --help
+| usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
+| Serves the board's firmware to programs in the role groups. Without --socket the socket
+| comes from the service manager (ornsysd.socket).
+= 0
+
+program: ornsysd
+$ --version
+| ornsysd 2.0.6
+= 0
+
+program: ornsysd
+$ --bogus
+! ornsysd: unknown or incomplete option: --bogus
+! usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
+! Serves the board's firmware to programs in the role groups. Without --socket the socket
+! comes from the service manager (ornsysd.socket).
+= 2
+
 # No board service at the socket: the open fails and says why.
 env: ORNSYS_BACKEND=service
 env: ORNSYS_SERVICE_SOCKET=<work>/none.sock

@@ -13,10 +13,6 @@ trap 'kill $service 2>/dev/null; wait $service 2>/dev/null; rm -rf "$work"' EXIT
 unset ORNSIM_TRACE ORNSIM_BOARD
 
 failed=0
-$emulator "$ornsysd" --help | grep -q "^usage: ornsysd \[--socket PATH\]" || { echo "FAIL: ornsysd --help"; failed=1; }
-$emulator "$ornsysd" --version | grep -qx "ornsysd [0-9]*\.[0-9]*\.[0-9]*" || { echo "FAIL: ornsysd --version"; failed=1; }
-$emulator "$ornsysd" --bogus 2>/dev/null
-[ $? = 2 ] || { echo "FAIL: ornsysd --bogus does not exit 2"; failed=1; }
 
 ORNSYS_BACKEND=$backend ORNSIM_STATE=$work/service.state $emulator "$ornsysd" --socket "$work/sock" \
   2>"$work/service.log" &
