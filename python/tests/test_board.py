@@ -64,7 +64,9 @@ def test_threads_share_the_library(board):
     assert errors == []
 
 
-def test_every_exported_function_is_bound_and_used():
+def test_the_package_agrees_with_the_library_and_its_headers():
+    """Every exported function bound and used; the records' sizes those of the
+    header; the status classes name codes of the protocol's table."""
     symbols = subprocess.run(["nm", "-D", "--defined-only", os.environ["ORNSYS_LIBRARY"]], capture_output=True,
                              text=True, check=True).stdout
     exported = set(re.findall(r" T (Orn\w+)$", symbols, re.M))
@@ -73,15 +75,9 @@ def test_every_exported_function_is_bound_and_used():
     package = "".join(p.read_text() for p in (SOURCE / "python" / "ornsys").glob("*.py") if p.name != "_lib.py")
     unused = {name for name in exported if not re.search(rf"\b{name}\b", package)}
     assert unused == set()
-
-
-def test_record_sizes_are_those_of_the_header():
     header = (SOURCE / "include" / "ornsyst.h").read_text()
     sizes = {name: int(size) for name, size in re.findall(r"ORNSYST_SIZE_CHECK\((\w+), (\d+)\);", header)}
     assert {cls.__name__: size for cls, size in _records.C_SIZES.items()} == sizes
-
-
-def test_status_classes_name_codes_of_the_protocol():
     header = (SOURCE / "include" / "ornsyslx.h").read_text()
     codes = {name: int(code, 16) for name, code in re.findall(r"#define (ORN_\w+) (0x[0-9A-Fa-f]{4})\b", header)}
     table = (SOURCE / "protocol" / "zoka.h").read_text()
