@@ -60,9 +60,7 @@ def lines_of(text):
 
 
 def is_output(line):
-    if len(line) == 1:
-        return line in "|!@"
-    return len(line) > 1 and line[0] in "|!@%=\\" and line[1] == " "
+    return line in ("|", "!", "@") or (line[:1] in ("|", "!", "@", "%", "=", "\\") and line[1:2] == " ")
 
 
 def stream(mark, text):

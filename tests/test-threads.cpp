@@ -20,14 +20,6 @@ namespace {
 
 using Threads = BoardTest;
 
-// The default board as the virtual board reads it: what every answer must be.
-ornsim_board::Board DefaultBoard() {
-    ornsim_board::Board board;
-    std::string error;
-    EXPECT_TRUE(ornsim_board::Parse(ornsim_board::kDefaultBoard, "default.board", ".", board, error)) << error;
-    return board;
-}
-
 // One thread's share of the stress run: calls of each kind in turn, each
 // answer checked; returns the number of wrong answers (and reports the
 // first few).
@@ -96,7 +88,10 @@ long StressWorker(int thread, long calls, const ornsim_board::Board& board) {
 
 TEST_F(Threads, EightThreadsOfMixedCallsGetTheBoardsAnswers) {
     unsetenv("ORNSIM_TRACE");
-    const auto board = DefaultBoard();
+    // The default board as the virtual board reads it: what every answer must be.
+    ornsim_board::Board board;
+    std::string error;
+    ASSERT_TRUE(ornsim_board::Parse(ornsim_board::kDefaultBoard, "default.board", ".", board, error)) << error;
     ASSERT_TRUE(OrnOpen());
     const long calls = getenv("ORNSYS_STRESS_CALLS") ? strtol(getenv("ORNSYS_STRESS_CALLS"), nullptr, 0) : 100000;
     std::vector<std::thread> threads;

@@ -14,16 +14,13 @@ from ornsys import exporter  # noqa: E402
 from conftest import SOURCE  # noqa: E402
 
 
-BARE = "[board]\nplatform = BARE\n"
-
-
 @pytest.mark.parametrize("name, base, faults", [
     ("known", None, ""),
     # A failing battery read counts an error, and the rest stays.
     ("battery-info-fails", None, "[fault]\nfunction = 0x63\nstatus = 0x8012"),
     ("battery-state-fails", None, "[fault]\nfunction = 0x64\nstatus = 0x8041"),
     # The families this board does not have are left out, with no error.
-    ("bare", BARE, "[fault]\nfunction = 0x61\nstatus = 0x8000"),
+    ("bare", "[board]\nplatform = BARE\n", "[fault]\nfunction = 0x61\nstatus = 0x8000"),
 ])
 def test_metrics_written_whole(board_file, tmp_path, name, base, faults):
     """The exposition exactly: names with their unit as a suffix (never a
