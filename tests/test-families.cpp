@@ -59,62 +59,47 @@ TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
 
 // ---- OEM access ----
 
-struct PortCase {
-    const char* what;
-    DWORD address;
-    WORD addressFlags, dataFlags;
-    const char* trace;
-    DWORD value;
-};
-
-TEST_F(Families, OEMReadsChooseWidthAndPort) {
-    Open("[ports]\n0xF2 = 0x12\n0xF3 = 0x34\n0x1F2 = 0x56\n0x1F3 = 0x78\n0x1F4 = 0x9a\n0x1F5 = 0xbc\n", false);
-    const PortCase cases[] = {
-        {"8-bit address", 0x1F2, 1, 1, "inb 0x00f2 -> 0x12", 0x12},
-        {"16-bit address", 0x1F2, 0, 1, "inb 0x01f2 -> 0x56", 0x56},
-        {"above 0xFFFF", 0x101F2, 2, 2, "inw 0x01f2 -> 0x7856", 0x7856},
-        {"byte wins", 0x1F2, 0, 3, "inb 0x01f2 -> 0x56", 0x56},
-        {"word before dword", 0x1F2, 0, 6, "inw 0x01f2 -> 0x7856", 0x7856},
-        {"dword", 0x1F2, 0, 4, "inl 0x01f2 -> 0xbc9a7856", 0xbc9a7856},
+// Ports need no open library. The address and data flags choose the port
+// and the width (a byte before a word before a dword); a port the board file
+// does not name reads 0xFF until written, and wider accesses span the ports
+// after it. A request without a width is refused after the I/O privilege is
+// raised, one of another type or none before.
+TEST_F(Families, OEMAccessChoosesWidthAndPortOrIsRefused) {
+    UseBoard("[ports]\n0xF2 = 0x12\n0xF3 = 0x34\n0x1F2 = 0x56\n0x1F3 = 0x78\n0x1F4 = 0x9a\n0x1F5 = 0xbc\n", false);
+    const DWORD port = OEM_ACCESS_PORT;
+    struct {
+        const char* what;
+        bool write;
+        OEMACCESS access;
+        DWORD status, value;  // the last error, the value afterwards
+        const char* trace;    // after "iopl allow"; null: not even that
+    } cases[] = {
+        {"8-bit address", false, {port, 0x1F2, 0, 1, 1, 0}, 0, 0x12, "inb 0x00f2 -> 0x12"},
+        {"16-bit address", false, {port, 0x1F2, 0, 0, 1, 0}, 0, 0x56, "inb 0x01f2 -> 0x56"},
+        {"above 0xFFFF", false, {port, 0x101F2, 0, 2, 2, 0}, 0, 0x7856, "inw 0x01f2 -> 0x7856"},
+        {"byte wins", false, {port, 0x1F2, 0, 0, 3, 0}, 0, 0x56, "inb 0x01f2 -> 0x56"},
+        {"word before dword", false, {port, 0x1F2, 0, 0, 6, 0}, 0, 0x7856, "inw 0x01f2 -> 0x7856"},
+        {"dword", false, {port, 0x1F2, 0, 0, 4, 0}, 0, 0xbc9a7856, "inl 0x01f2 -> 0xbc9a7856"},
+        {"not named", false, {port, 0x301, 0, 0, 1, 0}, 0, 0xFF, "inb 0x0301 -> 0xff"},
+        {"written", true, {port, 0x300, 0, 0, 4, 0x11223344}, 0, 0x11223344, "outl 0x0300 0x11223344"},
+        {"spanning", false, {port, 0x301, 0, 0, 2, 0}, 0, 0x2233, "inw 0x0301 -> 0x2233"},
+        {"write without width", true, {port, 0x300, 0, 0, 0, 7}, 0x8108, 7, ""},
+        {"read without width", false, {port, 0x300, 0, 0, 0, 7}, 0x8108, 7, ""},
+        {"memory", false, {3, 0x300, 0, 0, 1, 7}, 0x8000, 7, nullptr},
+        {"unknown type", true, {1, 0x300, 0, 0, 1, 7}, 0x8106, 7, nullptr},
     };
-    for (const PortCase& c : cases) {
+    for (auto& c : cases) {
         ClearTrace();
-        OEMACCESS access{OEM_ACCESS_PORT, c.address, 0, c.addressFlags, c.dataFlags, 0xFFFFFFFF};
-        EXPECT_TRUE(OrnOEMRead(&access)) << c.what;
-        EXPECT_EQ(access.DataValue, c.value) << c.what;
-        EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", c.trace})) << c.what;
+        EXPECT_EQ(c.write ? OrnOEMWrite(&c.access) : OrnOEMRead(&c.access), c.status == 0) << c.what;
+        EXPECT_EQ(LastError(), c.status) << c.what;
+        EXPECT_EQ(c.access.DataValue, c.value) << c.what;
+        std::vector<std::string> trace;
+        if (c.trace) trace.push_back("iopl allow");
+        if (c.trace && *c.trace) trace.push_back(c.trace);
+        EXPECT_EQ(Trace(), trace) << c.what;
     }
-}
-
-// Ports need no open library; a port the board file does not name reads
-// 0xFF until written, and wider accesses span the ports after it.
-TEST_F(Families, OEMWritesAndRefusals) {
-    OEMACCESS board{OEM_ACCESS_PORT, 0x2E, 0, 0, 1, 0}, other{OEM_ACCESS_PORT, 0x301, 0, 0, 1, 0};
-    EXPECT_TRUE(OrnOEMRead(&board));
-    EXPECT_EQ(board.DataValue, 0x87u);
-    EXPECT_TRUE(OrnOEMRead(&other));
-    EXPECT_EQ(other.DataValue, 0xFFu);
-    Open();
-    OEMACCESS access{OEM_ACCESS_PORT, 0x300, 0, 0, 4, 0x11223344};
-    EXPECT_TRUE(OrnOEMWrite(&access));
-    other.DataFlags = 2;
-    EXPECT_TRUE(OrnOEMRead(&other));
-    EXPECT_EQ(other.DataValue, 0x2233u);
-    access.DataFlags = 0;
-    EXPECT_FALSE(OrnOEMWrite(&access));
-    EXPECT_EQ(LastError(), 0x8108u);
-    EXPECT_FALSE(OrnOEMRead(&access));
-    EXPECT_EQ(access.DataValue, 0x11223344u);  // untouched
-    access.AccessType = 3;
-    EXPECT_FALSE(OrnOEMRead(&access));
-    EXPECT_EQ(LastError(), 0x8000u);
-    access.AccessType = 1;
-    EXPECT_FALSE(OrnOEMWrite(&access));
-    EXPECT_EQ(LastError(), 0x8106u);
     EXPECT_FALSE(OrnOEMRead(nullptr));
     EXPECT_EQ(LastError(), 0x8103u);
-    EXPECT_EQ(Trace(), (std::vector<std::string>{"iopl allow", "outl 0x0300 0x11223344", "iopl allow",
-                                                 "inw 0x0301 -> 0x2233", "iopl allow", "iopl allow"}));
 }
 
 TEST_F(Families, OEMWithoutIoPrivilegeTouchesNoPort) {
