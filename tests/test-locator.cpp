@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bios32.h"
+#include "firmware-image.h"
 
 namespace {
 
@@ -23,15 +24,9 @@ protected:
     // A directory header at window offset `at`, its checksum made right
     // unless told otherwise.
     void Header(DWORD at, DWORD entry, BYTE length = 1, bool goodSum = true) {
-        BYTE* h = window_.data() + at;
-        memcpy(h, "_32_", 4);
-        memcpy(h + 4, &entry, 4);
-        h[8] = 0;
-        h[9] = length;
-        h[10] = 0;
-        BYTE sum = 0;
-        for (int i = 0; i < 16; ++i) sum = BYTE(sum + h[i]);
-        h[10] = BYTE(-sum + (goodSum ? 0 : 1));
+        auto header = firmware_image::Header(entry, length);
+        header[10] = BYTE(header[10] + (goodSum ? 0 : 1));
+        std::copy(header.begin(), header.end(), window_.begin() + at);
     }
 
     DWORD FoundEntry() {
