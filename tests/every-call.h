@@ -84,7 +84,7 @@ inline constexpr ApiCall kCalls[] = {
 };
 
 // Every function, on every NVRAM (up to 10), bus (up to 8) and the first
-// four sensors and batteries the board may have.
+// four sensors and batteries the board may have; and a port written and read.
 inline void OnEveryDevice() {
     DWORD nvrams = 0, buses = 0;
     OrnGetNVRamCount(&nvrams);
@@ -101,6 +101,10 @@ inline void OnEveryDevice() {
         for (DWORD id : busIds)
             if (c.reach == Reach::kBus) c.call(id);
     }
+    OEMACCESS port{OEM_ACCESS_PORT, 0x80, 0, 0, OEM_DATA_BYTE, 0x12};
+    OrnOEMWrite(&port);
+    port.DataFlags = OEM_DATA_DWORD;
+    OrnOEMRead(&port);
 }
 
 }  // namespace every_call

@@ -21,8 +21,6 @@ protected:
     }
 };
 
-// ---- non-volatile memory ----
-
 TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {
     Open();
     NVDEVICEINFO device{13, 0, 0, 0};
@@ -32,8 +30,6 @@ TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {
     EXPECT_EQ(device.NVBlockCount, 8u);
     EXPECT_EQ(rgtNVDeviceInfo[3].NVManufacturerID, 0x89);
 }
-
-// ---- I2C ----
 
 TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
     Open();
@@ -56,8 +52,6 @@ TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
     EXPECT_EQ(call.substr(22, 2), expected);
 #endif
 }
-
-// ---- OEM access ----
 
 // Ports need no open library. The address and data flags choose the port
 // and the width (a byte before a word before a dword); a port the board file

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
 // Fuzzes the board-file parser in memory; a board that parses is then
-// loaded by the library and answers one call of every API function.
+// loaded by the library and answers one call of every API function and a
+// port access.
 #include <stdlib.h>
 
 #include <fstream>

@@ -35,11 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         .write(file.data(), std::streamsize(file.size()));
     if (OrnOpen()) {
         every_call::OnEveryDevice();
-        OEMACCESS port{OEM_ACCESS_PORT, 0x80, 0, 0, OEM_DATA_BYTE, 0x12};
-        OrnOEMWrite(&port);
-        port.Address = 0x2E;
-        port.DataFlags = OEM_DATA_DWORD;
-        OrnOEMRead(&port);
         OrnClose();
     }
     unlink(fuzz::ScratchPath("state").c_str());
