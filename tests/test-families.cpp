@@ -11,18 +11,10 @@
 
 namespace {
 
-class Families : public BoardTest {
-protected:
-    // The default board with `extra` appended, or `extra` alone.
-    void Open(const std::string& extra = "", bool fromDefault = true) {
-        if (!extra.empty()) UseBoard(extra, fromDefault);
-        ASSERT_TRUE(OrnOpen());
-        ClearTrace();
-    }
-};
+using Families = BoardTest;
 
 TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {
-    Open();
+    ASSERT_TRUE(OrnOpen());
     NVDEVICEINFO device{13, 0, 0, 0};
     EXPECT_TRUE(OrnGetNVDeviceInfo(3, &device));
     EXPECT_EQ(Calls().at(0), "call 0x15 030000000d0000000000000000000000 -> 0x0000 030000000d0000008900180008000000");
@@ -32,7 +24,7 @@ TEST_F(Families, NVDeviceInfoPassesTheCallersSizeField) {
 }
 
 TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
-    Open();
+    ASSERT_TRUE(OrnOpen());
     BYTE buffer[32] = {};
     DWORD count = 32;
     EXPECT_TRUE(OrnI2CReadBlock(10, 0x50, 0, buffer, &count, 1));
@@ -97,7 +89,9 @@ TEST_F(Families, OEMAccessChoosesWidthAndPortOrIsRefused) {
 }
 
 TEST_F(Families, OEMWithoutIoPrivilegeTouchesNoPort) {
-    Open("[system]\niopl = deny\n", false);
+    UseBoard("[system]\niopl = deny\n", false);
+    ASSERT_TRUE(OrnOpen());
+    ClearTrace();
     OEMACCESS access{OEM_ACCESS_PORT, 0x80, 0, 0, 1, 0x55};
     EXPECT_FALSE(OrnOEMWrite(&access));
     EXPECT_EQ(LastError(), 0x8012u);
