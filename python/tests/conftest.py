@@ -30,11 +30,3 @@ def board_file(tmp_path, monkeypatch):
         monkeypatch.setenv("ORNSIM_BOARD", str(path))
         return path
     return write
-
-
-@pytest.fixture
-def board(board_file):
-    import ornsys
-    board_file()
-    with ornsys.Board() as b:
-        yield b

@@ -41,7 +41,7 @@ def test_closed_library_and_unloadable_board(board_file):
     assert failed.value.code == 0x8100
 
 
-def test_threads_share_the_library(board):
+def test_threads_share_the_library(board_file):
     def work(n):
         cmos = board.nvrams[0]
         for i in range(300):
@@ -50,7 +50,8 @@ def test_threads_share_the_library(board):
             cmos.write(16 + 2 * n, data)
             assert cmos.read(16 + 2 * n, 2) == data
 
-    with concurrent.futures.ThreadPoolExecutor(6) as pool:
+    board_file()
+    with ornsys.Board() as board, concurrent.futures.ThreadPoolExecutor(6) as pool:
         for thread in [pool.submit(work, n) for n in range(6)]:
             thread.result()  # what the thread raised, raised here
 
