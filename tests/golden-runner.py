@@ -32,7 +32,6 @@ import copy
 import difflib
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -292,22 +291,20 @@ def main():
     o.tool = os.path.abspath(o.tool)
     if o.sweep:
         shard, shards = map(int, o.shard.split("/"))
-        work = tempfile.mkdtemp(prefix="ornsys-sweep-")
-        runner, failures, runs = Runner(o, work), [], 0
-        mine = sweep_commands(o.files)[shard::shards]
-        for case, words in mine:
-            runs += sweep(runner, case, words, failures)
-        shutil.rmtree(work)
+        failures, runs, mine = [], 0, sweep_commands(o.files)[shard::shards]
+        with tempfile.TemporaryDirectory(prefix="ornsys-sweep-") as work:
+            runner = Runner(o, work)
+            for case, words in mine:
+                runs += sweep(runner, case, words, failures)
         print("\n".join(failures[:40]), file=sys.stderr)
         print(f"fault sweep: {len(mine)} commands, {runs} faulted runs\n{runs - len(failures)} passed, "
               f"{len(failures)} failed")
         return 1 if failures else 0
     failed = 0
     for file in o.files:
-        work = tempfile.mkdtemp(prefix="ornsys-golden-")
         expected = read(file)
-        actual = regenerate(o, expected, work)
-        shutil.rmtree(work)
+        with tempfile.TemporaryDirectory(prefix="ornsys-golden-") as work:
+            actual = regenerate(o, expected, work)
         if actual != expected and o.update:
             write(file, actual)
             print(f"updated {file}", file=sys.stderr)
