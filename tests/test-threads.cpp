@@ -136,10 +136,6 @@ TEST_F(Threads, RacingFirstPortUsersShareOneInstance) {
     EXPECT_EXIT(RacingFirstPortUsers(), ::testing::ExitedWithCode(0), "");
 }
 
-}  // namespace
-
-namespace {
-
 using Processes = BoardTest;
 
 // Calls racing OrnClose run to their end before the close, or return FALSE

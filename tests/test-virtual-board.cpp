@@ -96,18 +96,17 @@ TEST_F(VirtualBoard, DirectCallsStatusesFaultRulesAndTrace) {
     }
 }
 
-// A resolver that calls the firmware again from inside a call.
-void* Reenter(void* context, uint16_t, uint32_t) {
-    DWORD count;
-    ornsim_call(static_cast<ornsim*>(context), 0x11, &count, nullptr, nullptr);
-    return nullptr;
-}
-
+// A call whose far pointer's resolver calls the firmware again.
 TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "fast");  // no new program: see Threads
     Direct board;
     zoka::PassThruBlock block{1, {0, 0}};
-    EXPECT_DEATH(ornsim_call(board.sim, 0x71, &block, Reenter, board.sim), "ornsim: re-entered");
+    auto reenter = [](void* sim, uint16_t, uint32_t) -> void* {
+        DWORD count;
+        ornsim_call(static_cast<ornsim*>(sim), 0x11, &count, nullptr, nullptr);
+        return nullptr;
+    };
+    EXPECT_DEATH(ornsim_call(board.sim, 0x71, &block, reenter, board.sim), "ornsim: re-entered");
 }
 
 // Processes on one state file share who holds the board's lock and who is
