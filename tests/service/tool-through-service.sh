@@ -44,12 +44,7 @@ while read -r command; do
   fi
 done <"$work/commands"
 kill $service
-wait $service
-status=$?
-if [ $status != 0 ]; then
-  echo "FAIL: ornsysd ended with $status"
-  failed=1
-fi
+wait $service || { echo "FAIL: ornsysd ended with $?"; failed=1; }
 grep -v "serving the\|does not exist\|stopped" "$work/service.log" && failed=1
 [ $failed = 0 ] && echo "PASS: $(wc -l <"$work/commands") commands alike through the service"
 exit $failed
