@@ -13,10 +13,7 @@ namespace {
 using Library = BoardTest;
 
 // A call and its name: the tables of calls refused.
-struct ApiCall {
-    const char* name;
-    std::function<BOOL()> call;
-};
+using ApiCall = std::pair<const char*, std::function<BOOL()>>;
 
 TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
     EXPECT_EQ(CallZOKAFunction(0x01, nullptr), 0x8000u);
@@ -52,9 +49,9 @@ TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
         {"OrnQueryNVBlock", [&] { return OrnQueryNVBlock(10, 0, &block); }},
         {"OrnNVDeviceRaw", [] { return OrnNVDeviceRaw(10, 0, 0); }},
     };
-    for (const ApiCall& c : indices) {
-        EXPECT_EQ(c.call(), FALSE) << c.name;
-        EXPECT_EQ(LastError(), 0x8051u) << c.name;
+    for (const auto& [name, call] : indices) {
+        EXPECT_EQ(call(), FALSE) << name;
+        EXPECT_EQ(LastError(), 0x8051u) << name;
     }
     const std::vector<ApiCall> nulls = {
         {"OrnGetDllVersion", [] { return OrnGetDllVersion(nullptr); }},
@@ -76,9 +73,9 @@ TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
         {"OrnGetBatteryInfo", [] { return OrnGetBatteryInfo(0, nullptr); }},
         {"OrnOEMPassThru", [] { return OrnOEMPassThru(0, nullptr); }},
     };
-    for (const ApiCall& c : nulls) {
-        EXPECT_EQ(c.call(), FALSE) << c.name;
-        EXPECT_EQ(LastError(), 0x8103u) << c.name;
+    for (const auto& [name, call] : nulls) {
+        EXPECT_EQ(call(), FALSE) << name;
+        EXPECT_EQ(LastError(), 0x8103u) << name;
     }
     EXPECT_TRUE(Calls().empty());
     EXPECT_FALSE(OrnGetNVRamInfo(9, &info));  // index 9 reaches the firmware
