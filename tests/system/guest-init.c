@@ -27,13 +27,14 @@
 #include "ornsyslx.h"
 
 static int failures;
-/* The programs under test: the 32-bit ones, or the 64-bit ones when this
- * init runs as the 64-bit case runner ("init64 cases"). */
-static const char* self = "/init";
-static const char* tool = "/ornsys";
-static const char* example = "/board-info";
-static const char* service = "/ornsysd";
-static const char* suffix = "";
+/* The programs under test: the 32-bit ones, or in the 64-bit init (the case
+ * runner, "init64 cases") the 64-bit ones. */
+#define WIDE (sizeof(void*) == 8)
+static const char* const self = WIDE ? "/init64" : "/init";
+static const char* const tool = WIDE ? "/ornsys64" : "/ornsys";
+static const char* const example = WIDE ? "/board-info64" : "/board-info";
+static const char* const service = WIDE ? "/ornsysd64" : "/ornsysd";
+static const char* const suffix = WIDE ? "-64bit" : "";
 
 /* A reader of the board service: uid 65534 in this group. */
 #define READER 65534
@@ -432,7 +433,6 @@ static void twin_case(void) {
 }
 
 int main(int argc, char** argv) {
-    if (sizeof(void*) == 8) suffix = "-64bit";
     if (argc == 4 && strcmp(argv[1], "cmos") == 0) return cmos_role(argv[2], (int)strtol(argv[3], NULL, 0));
     if (argc == 3 && strcmp(argv[1], "case") == 0) { /* one case of its own, never the boot */
         for (size_t i = 0; i < sizeof own_cases / sizeof own_cases[0]; ++i)
@@ -440,10 +440,6 @@ int main(int argc, char** argv) {
         return printf("no case %s\n", argv[2]), 2;
     }
     if (argc > 1 && strcmp(argv[1], "cases") == 0) { /* the 64-bit case runner */
-        self = "/init64";
-        tool = "/ornsys64";
-        example = "/board-info64";
-        service = "/ornsysd64";
         rom_cases();
         fflush(stdout);
         return failures;
