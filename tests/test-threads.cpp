@@ -28,15 +28,11 @@ long StressWorker(int thread, long calls, const ornsim_board::Board& board) {
     const DWORD base = DWORD(thread) * 16;
     const auto& edid = board.devices[2].contents.list;  // LFP EDID at 0x50 on bus 10
     const std::pair<const char*, std::function<bool(long)>> kinds[] = {
-        {"temperature", [&](long n) {
-             SDWORD value = 0;
-             const DWORD sensor = DWORD(size_t(n) % board.temps.size());
-             return OrnGetThermSensorValue(sensor, &value) && value == board.temps[sensor].value;
-         }},
-        {"voltage", [&](long n) {
-             SDWORD value = 0;
-             const DWORD sensor = DWORD(size_t(n) % board.volts.size());
-             return OrnGetVoltSensorValue(sensor, &value) && value == board.volts[sensor].value;
+        {"temperature and voltage", [&](long n) {
+             SDWORD celsius = 0, millivolts = 0;
+             const DWORD t = DWORD(size_t(n) % board.temps.size()), v = DWORD(size_t(n) % board.volts.size());
+             return OrnGetThermSensorValue(t, &celsius) && celsius == board.temps[t].value &&
+                    OrnGetVoltSensorValue(v, &millivolts) && millivolts == board.volts[v].value;
          }},
         {"nvram write and read-back", [&](long n) {
              BYTE data[4] = {BYTE(n), BYTE(n >> 8), BYTE(thread), BYTE(n >> 16)}, back[4] = {};
