@@ -36,6 +36,7 @@ protected:
         unsetenv("ORNSIM_STATE");
         unsetenv("ORNSIM_TRACE");
         unsetenv("ORNSYS_DEBUG");  // a test may ask for the library's reasons
+        unsetenv("ORN_FIRMWARE_IMAGE");  // or name an image
         UseTestBackend();  // or for another backend
         std::string cleanup = "rm -rf " + dir_;
         EXPECT_EQ(system(cleanup.c_str()), 0);

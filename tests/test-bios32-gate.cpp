@@ -49,10 +49,6 @@ protected:
             .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
         if (!kImagePath) setenv("ORN_FIRMWARE_IMAGE", path.c_str(), 1);
     }
-    void TearDown() override {
-        unsetenv("ORN_FIRMWARE_IMAGE");
-        BoardTest::TearDown();
-    }
 };
 
 // Where a test's body reaches the gate: this process in a 32-bit image
