@@ -227,7 +227,7 @@ def sweep_commands(files):
     for file in files:
         for case, words, _, _ in commands(read(file)):
             key = " ".join([case.board] + words[:2]).lower()
-            # Not a case with variables or a trace of its own, nor one that fails on purpose.
+            # Not another program, variables or a trace of its own, a board that fails on purpose, a repeat.
             if len(words) < 2 or case.board == "absent.board" or case.program or case.env or key in seen or \
                     "trace" in dict(case.files) or any("[fault]" in line for line in case.board_lines):
                 continue
