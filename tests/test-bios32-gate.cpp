@@ -169,19 +169,20 @@ TEST_F(Bios32Gate, BadImagesFailTheOpenAndAClosedGateLeavesNothing) {
         const char* line;
     };
     const std::vector<BYTE> succeeds = {0x31, 0xC0, 0xCB};  // xor eax, eax; retf
-    // Directories below the window and just past its end.
-    auto below = firmware_image::Make(true, succeeds), past = below;
-    for (auto [image, entry] : {std::pair{&below, 0x00001000u}, std::pair{&past, 0x00100000u}}) {
+    // A good image whose header names the directory at `entry` instead.
+    auto directoryAt = [&](DWORD entry) {
+        auto image = firmware_image::Make(true, succeeds);
         auto header = firmware_image::Header(entry, 1);
-        std::copy(header.begin(), header.end(), image->begin() + firmware_image::kHeaderAt);
-    }
+        std::copy(header.begin(), header.end(), image.begin() + firmware_image::kHeaderAt);
+        return image;
+    };
     auto service = firmware_image::Make(true, succeeds);
     const std::vector<BYTE> answersHigh = {0xBB, 0x00, 0x00, 0xF8, 0xFF,  // mov ebx, 0xFFF80000
                                            0x31, 0xD2, 0x30, 0xC0, 0xCB};  // xor edx, edx; xor al, al; retf
     std::copy(answersHigh.begin(), answersHigh.end(), service.begin() + firmware_image::kDirectoryAt);
     const Case cases[] = {
-        {below, "BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
-        {past, "BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
+        {directoryAt(0x00001000), "BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
+        {directoryAt(0x00100000), "BIOS32 directory failed: the header names an entry outside 0xD0000-0xFFFFF\n"},
         {service, "ZOKA service failed: the directory names an entry outside 0xD0000-0xFFFFF\n"},
         {std::vector<BYTE>(firmware_image::kImageSize, 0),
          "BIOS32 directory failed: no \"_32_\" header with a right checksum in 0xD0000-0xFFFFF\n"},
