@@ -61,7 +61,7 @@ def check_apps(how, c, cpp, env):
     if cpp:
         run(f"{how}: C++ application", cpp, "--count", "2", "--period", "1",
             expect="watchdog disarmed after 2 triggers", env=env)
-    print(f"{how}: C{' and C++' if cpp else ''} application{'s' if cpp else ''} run")
+    print(f"{how}: {'C and C++ applications' if cpp else 'C application'} run")
 
 
 def install():
