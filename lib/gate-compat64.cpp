@@ -129,8 +129,10 @@ namespace gate {
 
 const int kLowMapping = MAP_32BIT;
 
+bool Runs32BitCode() { return Is32BitUserCode(kUser32Code); }
+
 bool Start() {
-    if (!Is32BitUserCode(kUser32Code)) {
+    if (!Runs32BitCode()) {
         orn::DebugStep("32-bit code segment", 0,
                        "the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, or ia32_emulation=0)");
         return false;

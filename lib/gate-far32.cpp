@@ -12,6 +12,8 @@ namespace gate {
 
 const int kLowMapping = 0;  // every address is below 4 GiB
 
+bool Runs32BitCode() { return true; }
+
 bool Start() { return true; }
 
 void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset) {

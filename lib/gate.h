@@ -14,6 +14,9 @@ namespace gate {
 // Flags that place a mapping where the firmware can reach it (below 4 GiB).
 extern const int kLowMapping;
 
+// Whether this process can run 32-bit code at all: a 32-bit process can;
+// a 64-bit one only where the kernel gives it a 32-bit code segment.
+bool Runs32BitCode();
 // Prepares the gate; false (after a DebugStep line) when this process
 // cannot run the firmware's code.
 bool Start();

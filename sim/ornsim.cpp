@@ -423,6 +423,8 @@ void ornsim_port_out(int width, uint16_t port, uint32_t value) {
     std::lock_guard lock(gPortLock);
     ornsim* sim = PortInstance();
     if (sim == nullptr) return;
+    // The port gets the access's width of the value, and so does the trace.
+    if (width < 4) value &= (1u << (8 * width)) - 1;
     for (int i = 0; i < width; ++i) sim->memory.ports()[uint16_t(port + i)] = BYTE(value >> (8 * i));
     if (sim->trace->on()) {
         std::string format = std::string(kName[width]) + " 0x%04x %s";

@@ -19,6 +19,7 @@
 #include "board-fixture.h"
 #include "firmware-image.h"
 #include "bios32.h"
+#include "gate.h"
 #include "internal.h"
 
 #if defined(ORNSYS_BOARD_ON_IMAGE)
@@ -84,12 +85,17 @@ private:
     bool skipped_ = false;
 };
 
-// Runs the rest of a test's body where the gate is.
-#define IN_GATE_PROCESS()                                                                  \
-    if (geteuid() != 0 && kImagePath) GTEST_SKIP() << "needs root for a mount namespace"; \
-    GateProcess gate;                                                                      \
-    if (gate.Skipped()) GTEST_SKIP() << "no mount namespace to be had";                    \
-    if (!gate.Here()) return
+// Runs the rest of a test's body where the gate is. A 64-bit process enters
+// the firmware through the kernel's 32-bit code segment, which not every
+// kernel gives: there these cases run in the i386-image tree (far-call gate)
+// and in the system stage's amd64 guest (this gate, on a real kernel).
+#define IN_GATE_PROCESS()                                                                              \
+    if (!gate::Runs32BitCode())                                                                        \
+        GTEST_SKIP() << "needs a kernel that runs 32-bit code (the system stage's amd64 guest runs this)"; \
+    if (geteuid() != 0 && kImagePath) GTEST_SKIP() << "needs root for a mount namespace";             \
+    GateProcess where;                                                                                 \
+    if (where.Skipped()) GTEST_SKIP() << "needs a mount namespace, which this machine refuses";         \
+    if (!where.Here()) return
 
 #if defined(ORNSYS_IMAGE_BACKEND)
 TEST_F(Bios32Gate, DefaultImageReachesTheVirtualBoard) {

@@ -48,7 +48,7 @@ TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
 // Ports need no open library. The address and data flags choose the port
 // and the width (a byte before a word before a dword); a port the board file
 // does not name reads 0xFF until written, and wider accesses span the ports
-// after it. A request without a width is refused after the I/O privilege is
+// after it; a narrow write moves (and traces) only its width of the value. A request without a width is refused after the I/O privilege is
 // raised, one of another type or none before.
 TEST_F(Families, OEMAccessChoosesWidthAndPortOrIsRefused) {
     UseBoard("[ports]\n0xF2 = 0x12\n0xF3 = 0x34\n0x1F2 = 0x56\n0x1F3 = 0x78\n0x1F4 = 0x9a\n0x1F5 = 0xbc\n", false);
@@ -69,6 +69,9 @@ TEST_F(Families, OEMAccessChoosesWidthAndPortOrIsRefused) {
         {"not named", false, {port, 0x301, 0, 0, 1, 0}, 0, 0xFF, "inb 0x0301 -> 0xff"},
         {"written", true, {port, 0x300, 0, 0, 4, 0x11223344}, 0, 0x11223344, "outl 0x0300 0x11223344"},
         {"spanning", false, {port, 0x301, 0, 0, 2, 0}, 0, 0x2233, "inw 0x0301 -> 0x2233"},
+        {"byte written", true, {port, 0x310, 0, 0, 1, 0xAABBCCDD}, 0, 0xAABBCCDD, "outb 0x0310 0xdd"},
+        {"word written", true, {port, 0x311, 0, 0, 6, 0x11223344}, 0, 0x11223344, "outw 0x0311 0x3344"},
+        {"narrow writes", false, {port, 0x310, 0, 0, 4, 0}, 0, 0xff3344dd, "inl 0x0310 -> 0xff3344dd"},
         {"write without width", true, {port, 0x300, 0, 0, 0, 7}, 0x8108, 7, ""},
         {"read without width", false, {port, 0x300, 0, 0, 0, 7}, 0x8108, 7, ""},
         {"memory", false, {3, 0x300, 0, 0, 1, 7}, 0x8000, 7, nullptr},

@@ -6,6 +6,7 @@
 
 #include "board-fixture.h"
 #include "every-call.h"
+#include "gate.h"
 #include "internal.h"
 
 namespace {
@@ -143,17 +144,23 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReachedElseSucceedsOnce)
     EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "close"}));
 }
 
-// The board backend on a machine without /dev/mem, as the test machines
-// are: the open fails and says why.
-TEST_F(Library, BoardBackendWithoutDevMemSaysSo) {
-    if (access("/dev/mem", F_OK) == 0) GTEST_SKIP() << "this machine has /dev/mem";
+// The board backend on a test machine: the open fails at the first step
+// the machine refuses and says which, whole. A kernel without 32-bit code
+// refuses the gate before /dev/mem is tried (the gate's probe says which).
+TEST_F(Library, BoardBackendSaysWhichStepTheMachineRefuses) {
+    const bool runs32 = gate::Runs32BitCode();
+    if (runs32 && access("/dev/mem", F_OK) == 0)
+        GTEST_SKIP() << "needs a machine without /dev/mem or without 32-bit code; this one has both";
     setenv("ORNSYS_BACKEND", "board", 1);
     setenv("ORNSYS_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(OrnOpen());
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("opening /dev/mem failed: No such file or directory; this system has no /dev/mem\n"),
-              std::string::npos) << said;
+    EXPECT_EQ(LastError(), 0x8100u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              std::string("ornsys: OrnOpen: board backend: ") +
+                  (runs32 ? "opening /dev/mem failed: No such file or directory; this system has no /dev/mem\n"
+                          : "32-bit code segment failed: the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, "
+                            "or ia32_emulation=0)\n"));
 }
 
 // The last error stays until the next call sets it, whatever it is: a
