@@ -8,6 +8,7 @@
 // token naming a buffer of this process for the length of one call.
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -39,6 +40,45 @@ const char* SocketPath() {
     return path != nullptr && *path != '\0' ? path : wire::kDefaultSocket;
 }
 
+// How long each step may take (connecting, the greeting, each reply): long
+// enough for the slowest firmware call the service makes, a flash erase,
+// after waiting for the board; a stopped or hung service fails the call
+// after it instead of holding the caller for ever.
+constexpr int kDefaultTimeoutSeconds = 30, kMaxTimeoutSeconds = 3600;
+int gTimeoutMs = kDefaultTimeoutSeconds * 1000;
+
+// ORNSYS_SERVICE_TIMEOUT, whole seconds from 1 to 3600; false for anything else.
+bool ReadTimeout() {
+    gTimeoutMs = kDefaultTimeoutSeconds * 1000;
+    const char* text = secure_getenv("ORNSYS_SERVICE_TIMEOUT");
+    if (text == nullptr) return true;
+    char* end = nullptr;
+    errno = 0;
+    const long seconds = strtol(text, &end, 10);
+    if (*text < '0' || *text > '9' || *end != '\0' || errno != 0 || seconds < 1 || seconds > kMaxTimeoutSeconds)
+        return false;
+    gTimeoutMs = int(seconds) * 1000;
+    return true;
+}
+
+int64_t NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Waits until the connection is ready for `events` or the deadline passes.
+bool WaitFor(short events, int64_t deadline) {
+    for (;;) {
+        const int64_t left = deadline - NowMs();
+        if (left <= 0) return false;
+        pollfd peer{gFd, events, 0};
+        const int ready = poll(&peer, 1, int(std::min<int64_t>(left, 60000)));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
 // Reply bytes read ahead: a reply usually arrives in one piece and is taken
 // with one system call.
 char gReadAhead[16384];
@@ -51,14 +91,16 @@ void Disconnect() {
     gReadAheadStart = gReadAheadEnd = 0;
 }
 
-// Sends the parts of a request with as few system calls as the socket takes.
-bool SendAll(iovec* parts, int count) {
+// Sends the parts of a request with as few system calls as the socket
+// takes, before the deadline.
+bool SendAll(iovec* parts, int count, int64_t deadline) {
     while (count > 0) {
         msghdr message{};
         message.msg_iov = parts;
         message.msg_iovlen = size_t(count);
-        ssize_t sent = sendmsg(gFd, &message, MSG_NOSIGNAL);
+        ssize_t sent = sendmsg(gFd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno == EAGAIN && WaitFor(POLLOUT, deadline)) continue;
         if (sent < 0) return false;
         for (; count > 0 && size_t(sent) >= parts->iov_len; --count, ++parts) sent -= ssize_t(parts->iov_len);
         if (count > 0) {
@@ -69,12 +111,21 @@ bool SendAll(iovec* parts, int count) {
     return true;
 }
 
-bool ReceiveAll(void* data, size_t length) {
+// Whether the last receive failed because its deadline passed.
+bool gTimedOut = false;
+
+bool ReceiveAll(void* data, size_t length, int64_t deadline) {
     char* bytes = static_cast<char*>(data);
+    gTimedOut = false;
     while (length > 0) {
         if (gReadAheadStart == gReadAheadEnd) {
-            ssize_t got = recv(gFd, gReadAhead, sizeof(gReadAhead), 0);
+            ssize_t got = recv(gFd, gReadAhead, sizeof(gReadAhead), MSG_DONTWAIT);
             if (got < 0 && errno == EINTR) continue;
+            if (got < 0 && errno == EAGAIN) {
+                if (WaitFor(POLLIN, deadline)) continue;
+                gTimedOut = true;
+                return false;
+            }
             if (got <= 0) return false;
             gReadAheadStart = 0;
             gReadAheadEnd = size_t(got);
@@ -89,24 +140,38 @@ bool ReceiveAll(void* data, size_t length) {
 }
 
 // Connects and checks the greeting; 0 or the errno of the failed step
-// (EPROTO: the peer does not speak this protocol).
+// (EPROTO: the peer does not speak this protocol; ETIMEDOUT: no greeting,
+// or a full backlog, within the deadline; EINVAL: a bad timeout setting).
 int Connect() {
     Disconnect();
+    if (!ReadTimeout()) return EINVAL;
     const char* path = SocketPath();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (strlen(path) >= sizeof(address.sun_path)) return ENAMETOOLONG;
     strcpy(address.sun_path, path);
-    gFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int64_t deadline = NowMs() + gTimeoutMs;
+    gFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (gFd < 0) return errno;
-    if (connect(gFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    // A listener whose backlog is full refuses a non-blocking connect at
+    // once: try again until the deadline.
+    while (connect(gFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
         int error = errno;
+        if (error == EINTR) continue;
+        if (error == EAGAIN && NowMs() < deadline) {
+            poll(nullptr, 0, 10);
+            continue;
+        }
+        Disconnect();
+        return error == EAGAIN ? ETIMEDOUT : error;
+    }
+    wire::Greeting greeting;
+    if (!ReceiveAll(&greeting, sizeof(greeting), deadline)) {
+        const int error = gTimedOut ? ETIMEDOUT : EPROTO;
         Disconnect();
         return error;
     }
-    wire::Greeting greeting;
-    if (!ReceiveAll(&greeting, sizeof(greeting)) || memcmp(greeting.magic, wire::kMagic, sizeof(wire::kMagic)) != 0 ||
-        greeting.version != wire::kVersion) {
+    if (memcmp(greeting.magic, wire::kMagic, sizeof(wire::kMagic)) != 0 || greeting.version != wire::kVersion) {
         Disconnect();
         return EPROTO;
     }
@@ -122,19 +187,24 @@ bool Connected() { return gFd >= 0 && gOwner == board_lock::ProcessId(); }
 // service may have carried it out.
 // `bufferIn`: how many bytes of `buffer` go with the request.
 bool Exchange(const wire::RequestHeader& request, const void* block, const void* buffer, size_t bufferIn,
-              wire::ReplyHeader& reply) {
+              wire::ReplyHeader& reply, int64_t& deadline) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!Connected() && Connect() != 0) return false;
+        deadline = NowMs() + gTimeoutMs;
         iovec parts[] = {{const_cast<wire::RequestHeader*>(&request), sizeof(request)},
                          {const_cast<void*>(block), request.blockLength},
                          {const_cast<void*>(buffer), bufferIn}};
-        if (SendAll(parts, 3)) break;
+        if (SendAll(parts, 3, deadline)) break;
         Disconnect();
         if (attempt == 1) return false;
     }
-    if (ReceiveAll(&reply, sizeof(reply))) return true;
+    if (ReceiveAll(&reply, sizeof(reply), deadline)) return true;
+    const bool timedOut = gTimedOut;
     Disconnect();
-    if (orn::Debugging()) fprintf(stderr, "ornsys: service backend: the board service closed the connection\n");
+    if (orn::Debugging() && timedOut)
+        fprintf(stderr, "ornsys: service backend: no reply from the board service within %d s\n", gTimeoutMs / 1000);
+    else if (orn::Debugging())
+        fprintf(stderr, "ornsys: service backend: the board service closed the connection\n");
     return false;
 }
 
@@ -166,22 +236,33 @@ void ReleaseFar(void*, void* buffer, DWORD) {
 
 // Reads exactly `length` reply bytes into `into`, or discards them when the
 // reply carries none for it.
-bool ReceiveInto(void* into, uint32_t length, uint32_t expected) {
+// A length the reply claims that is not the request's is never trusted:
+// the caller's memory holds only what it asked for.
+bool ReceiveInto(void* into, uint32_t length, uint32_t expected, int64_t deadline) {
     if (length == 0) return true;
-    return length == expected && ReceiveAll(into, length);
+    return length == expected && ReceiveAll(into, length, deadline);
 }
 
-DWORD CallLocked(DWORD function, void* block);
+// The configuration block's size as this open last learnt it: the size the
+// caller's buffer was made for when it asked (OrnGetBoardCfgSize), else the
+// size asked once. A service that later says otherwise (restarted on
+// another board) is not believed over the caller's buffer: it refuses the
+// call, whose block has another size than its board's.
+DWORD gConfigSize = 0;
 
-DWORD ConfigBlockLength(DWORD* length) { return CallLocked(zoka::GetBoardCfgSize, length); }
+DWORD CallLocked(DWORD function, void* block);
 
 DWORD CallLocked(DWORD function, void* block) {
     const zoka::FunctionEntry* entry = zoka::FindFunction(function);
     if (entry == nullptr) return ORN_BIOS_NOT_SUPPORTED;
     DWORD blockLength = DWORD(entry->length);
     if (entry->length == zoka::kConfigBlock) {
-        if (DWORD status = ConfigBlockLength(&blockLength)) return status;
-        if (blockLength > wire::kMaxBlock) return ORN_BIOS_DATA_ACCESS;
+        DWORD size = gConfigSize;
+        if (size == 0) {
+            if (DWORD status = CallLocked(zoka::GetBoardCfgSize, &size)) return status;
+        }
+        if (size == 0 || size > wire::kMaxBlock) return ORN_BIOS_DATA_ACCESS;
+        blockLength = size;
     }
     FarSlot far{};
     zoka::FarPointer pointer{};
@@ -196,15 +277,20 @@ DWORD CallLocked(DWORD function, void* block) {
     const wire::RequestHeader request{wire::kCall, function, blockLength, far.size};
     wire::ReplyHeader reply{};
     const size_t bufferIn = wire::BufferGoesIn(entry->flow) ? far.size : 0;
-    if (!Exchange(request, block, far.buffer, bufferIn, reply)) return ORN_DLL_START_FAILED;
+    int64_t deadline = 0;
+    if (!Exchange(request, block, far.buffer, bufferIn, reply, deadline)) return ORN_DLL_START_FAILED;
     const uint32_t bufferBack = wire::BufferComesBack(entry->flow) ? far.size : 0;
-    if (!ReceiveInto(block, reply.blockLength, blockLength) || !ReceiveInto(far.buffer, reply.bufferLength, bufferBack)) {
+    if (!ReceiveInto(block, reply.blockLength, blockLength, deadline) ||
+        !ReceiveInto(far.buffer, reply.bufferLength, bufferBack, deadline)) {
         Disconnect();
         return ORN_DLL_START_FAILED;
     }
     // The block names this process's buffer, not the service's copy.
     if (pointerBytes != nullptr) memcpy(pointerBytes, &pointer, sizeof(pointer));
-    return reply.status & 0xFFFF;
+    const DWORD status = reply.status & 0xFFFF;
+    if (function == zoka::GetBoardCfgSize && status == ORN_SUCCESS && reply.blockLength != 0)
+        memcpy(&gConfigSize, block, sizeof(gConfigSize));
+    return status;
 }
 
 DWORD Call(DWORD function, void* block) {
@@ -214,13 +300,23 @@ DWORD Call(DWORD function, void* block) {
 
 int Open() {
     std::lock_guard<std::mutex> hold(gMutex);
+    gConfigSize = 0;
     if (int error = Connect()) {
+        if (error == EINVAL) {
+            orn::DebugStep("reading ORNSYS_SERVICE_TIMEOUT", 0, "it is not a whole number of seconds from 1 to 3600");
+            return 0;
+        }
         static char step[160];
         snprintf(step, sizeof(step), "connecting to the board service at %s", SocketPath());
+        static char late[160];
+        snprintf(late, sizeof(late),
+                 "the board service did not greet within %d s (stopped, or overloaded; ORNSYS_SERVICE_TIMEOUT)",
+                 gTimeoutMs / 1000);
         orn::DebugStep(step, error == EPROTO ? 0 : error,
-                       error == EPROTO ? "the socket's peer does not speak this version of the board service's protocol"
-                                       : "is ornsysd running (systemctl status ornsysd.socket), and may this user "
-                                         "open its socket (group ornsys)?");
+                       error == EPROTO       ? "the socket's peer does not speak this version of the board service's protocol"
+                       : error == ETIMEDOUT ? late
+                                            : "is ornsysd running (systemctl status ornsysd.socket), and may this user "
+                                              "open its socket (group ornsys)?");
         return 0;
     }
     return 1;
@@ -229,6 +325,7 @@ int Open() {
 int Close() {
     std::lock_guard<std::mutex> hold(gMutex);
     Disconnect();
+    gConfigSize = 0;
     return 1;
 }
 
@@ -236,8 +333,9 @@ int Close() {
 bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
     const wire::RequestHeader request{kind, DWORD(width), sizeof(port), 0};
     wire::ReplyHeader reply{};
-    if (!Exchange(request, &port, nullptr, 0, reply)) return false;
-    if (!ReceiveInto(&port, reply.blockLength, sizeof(port)) || reply.bufferLength != 0) {
+    int64_t deadline = 0;
+    if (!Exchange(request, &port, nullptr, 0, reply, deadline)) return false;
+    if (!ReceiveInto(&port, reply.blockLength, sizeof(port), deadline) || reply.bufferLength != 0) {
         Disconnect();
         return false;
     }
@@ -269,7 +367,8 @@ DWORD PortPrivilege() {
     if (gPortStatusKnown && Connected() && !PeerGone()) return gPortStatus;
     const wire::RequestHeader request{wire::kPortAccess, 0, 0, 0};
     wire::ReplyHeader reply{};
-    if (!Exchange(request, nullptr, nullptr, 0, reply)) return ORN_DLL_START_FAILED;
+    int64_t deadline = 0;
+    if (!Exchange(request, nullptr, nullptr, 0, reply, deadline)) return ORN_DLL_START_FAILED;
     if (reply.blockLength != 0 || reply.bufferLength != 0) {
         Disconnect();
         return ORN_DLL_START_FAILED;

@@ -1,0 +1,145 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The ornsys authors
+"""The tool's service backend against peers that are not ornsysd: one that
+never greets, one that greets and then never answers, and hostile ones whose
+replies claim more than the call can hold. Each must fail the call with the
+0x8100 lines within the client's deadline (ORNSYS_SERVICE_TIMEOUT), and no
+byte may be read or written past the caller's memory (run in every tree, so
+AddressSanitizer watches the tool in one of them). Needs no root.
+
+ORNSYS_TOOL names the tool; ORNSYS_EMULATOR, when set, the program that
+runs it."""
+
+import os
+import pathlib
+import socket
+import struct
+import subprocess
+import threading
+import time
+
+TOOL = os.environ.get("ORNSYS_TOOL", str(pathlib.Path(__file__).resolve().parents[2] / "build/host/bin/ornsys"))
+EMULATOR = [os.environ["ORNSYS_EMULATOR"]] if os.environ.get("ORNSYS_EMULATOR") else []
+GREETING = struct.pack("=8sII", b"ORNSYSD\0", 1, 3)
+OPEN_FAILED = "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n\n"
+NO_GREETING = ("ornsys: OrnOpen: service backend: connecting to the board service at {sock} failed: Connection "
+               "timed out; the board service did not greet within 1 s (stopped, or overloaded; "
+               "ORNSYS_SERVICE_TIMEOUT)\nutOrnOpen: OrnOpen() failed!\n")
+
+
+class Peer:
+    """A listener at `sock` that runs `serve(connection, requests)` for each
+    client it accepts (none when `serve` is None: a stopped service, whose
+    backlog takes the connection and never greets)."""
+
+    def __init__(self, folder, serve):
+        self.sock = str(folder / "peer.sock")
+        self.requests = []
+        self.listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.listener.bind(self.sock)
+        self.listener.listen(8)
+        if serve:
+            threading.Thread(target=self.accept, args=(serve,), daemon=True).start()
+
+    def accept(self, serve):
+        while True:
+            connection, _ = self.listener.accept()
+            connection.sendall(GREETING)
+            serve(connection, self)
+
+    def request(self, connection):
+        """The next request's header and block; None when the client left."""
+        header = connection.recv(16, socket.MSG_WAITALL)
+        if len(header) < 16:
+            return None
+        kind, function, block_length, buffer_length = struct.unpack("=IIII", header)
+        block = connection.recv(block_length, socket.MSG_WAITALL) if block_length else b""
+        self.requests.append((function, block_length, buffer_length))
+        return function, block
+
+
+def run(peer, *words, timeout="1", debug=True):
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=peer.sock, ORNSYS_SERVICE_TIMEOUT=timeout,
+               ASAN_OPTIONS="detect_leaks=0")
+    env.pop("ORNSYS_DEBUG", None)
+    if debug:
+        env["ORNSYS_DEBUG"] = "1"
+    started = time.monotonic()
+    result = subprocess.run(EMULATOR + [TOOL, *words], env=env, capture_output=True, text=True, errors="replace",
+                            timeout=30)
+    return result.stdout, result.stderr, result.returncode, time.monotonic() - started
+
+
+def test_a_stopped_or_mute_service_fails_the_call_at_the_deadline(tmp_path):
+    (tmp_path / "stopped").mkdir()
+    stopped = Peer(tmp_path / "stopped", None)
+    out, err, status, took = run(stopped, "-TEMP", "-a")
+    assert (out, err, status) == (OPEN_FAILED, NO_GREETING.format(sock=stopped.sock), 255)
+    assert 1.0 <= took < 5, took
+
+    def mute(connection, peer):
+        peer.request(connection)  # and never answers
+
+    (tmp_path / "mute").mkdir()
+    silent = Peer(tmp_path / "mute", mute)
+    out, err, status, took = run(silent, "-TEMP", "-g", "0")
+    assert (out, err, status) == (
+        OPEN_FAILED, "ornsys: OrnOpen: service backend: firmware started\n"
+        "ornsys: service backend: no reply from the board service within 1 s\nOrnGetThermSensorValue() failed!\n", 255)
+    assert 1.0 <= took < 5, took
+    assert silent.requests == [(0x53, 8, 0)]
+
+    # One that takes the request and closes without an answer: the call may
+    # have been carried out, so it fails and is not sent again.
+    def closes(connection, peer):
+        peer.request(connection)
+        connection.close()
+
+    (tmp_path / "closes").mkdir()
+    closing = Peer(tmp_path / "closes", closes)
+    assert run(closing, "-TEMP", "-g", "0", debug=False)[:3] == (OPEN_FAILED, "OrnGetThermSensorValue() failed!\n",
+                                                                   255)
+    assert len(closing.requests) == 1
+
+
+def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):
+    peer = Peer(tmp_path, lambda connection, peer: None)
+    for setting in ["0", "3601", "1.5", "-1", "", "10s"]:
+        assert run(peer, "-INFO", "-b", timeout=setting)[:3] == (
+            OPEN_FAILED, "ornsys: OrnOpen: service backend: reading ORNSYS_SERVICE_TIMEOUT failed: it is not a whole "
+                         "number of seconds from 1 to 3600\nutOrnOpen: OrnOpen() failed!\n", 255), setting
+
+
+def reply(connection, status, block=b"", buffer=b"", block_length=None, buffer_length=None):
+    connection.sendall(struct.pack("=III", status, len(block) if block_length is None else block_length,
+                                   len(buffer) if buffer_length is None else buffer_length) + block + buffer)
+
+
+def test_replies_are_held_to_what_the_call_can_hold(tmp_path):
+    """The configuration block is sent and received at the size the caller's
+    buffer was made for, however the service's answer changes; a reply whose
+    block or buffer is longer than the request's fails the call."""
+    def grows(connection, peer):
+        sizes = iter([16, 4096])
+        while (request := peer.request(connection)) is not None:
+            function, block = request
+            if function == 0x04:  # the size: 16, then (were it asked again) 4096
+                reply(connection, 0, struct.pack("=I", next(sizes)))
+            else:  # the block, claiming the larger size
+                reply(connection, 0, b"\x5a" * 4096)
+
+    (tmp_path / "grows").mkdir()
+    peer = Peer(tmp_path / "grows", grows)
+    assert run(peer, "-INFO", "-gc", debug=False)[:3] == (OPEN_FAILED, "utGetBoardCfg: OrnGetBoardCfg() failed!\n", 255)
+    assert peer.requests == [(0x04, 4, 0), (0x05, 16, 0)]
+
+    def long_buffer(connection, peer):
+        while (request := peer.request(connection)) is not None:
+            function, block = request
+            reply(connection, 0, block, b"\xa5" * 4096)  # 4096 bytes for a read of 4
+
+    (tmp_path / "buffer").mkdir()
+    peer = Peer(tmp_path / "buffer", long_buffer)
+    assert run(peer, "-I2C", "-br", "1", "0x57", "0", "1", "4", debug=False)[:3] == (
+        OPEN_FAILED, "utI2CReadBlock: OrnI2CReadBlock() failed for busid 0x01!\n", 255)
+    assert peer.requests == [(0x27, 15, 4)]
