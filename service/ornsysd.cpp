@@ -116,30 +116,50 @@ int ActivatedSocket() {
     return 3;
 }
 
+// Listens at `path`. The socket is made, given its group and opened to it
+// inside a folder of its own that no one else may enter, and only then
+// moved to `path` (never over anything but an old socket): another user who
+// may write the folder of `path` cannot swap in a file of root's for the
+// owner and mode to land on.
 int ListenOn(const char* path) {
+    const std::string target = path;
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    std::string privateFolder = folder + "/.ornsysd-XXXXXX";
+    const std::string made = privateFolder + "/socket";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (strlen(path) >= sizeof(address.sun_path)) {
+    if (made.size() >= sizeof(address.sun_path)) {
         Log("socket path too long: %s", path);
         return -1;
     }
-    strcpy(address.sun_path, path);
+    if (mkdtemp(privateFolder.data()) == nullptr) {
+        Log("cannot listen on %s: %s", path, strerror(errno));
+        return -1;
+    }
+    const std::string inside = privateFolder + "/socket";
+    strcpy(address.sun_path, inside.c_str());
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    struct stat old;
-    if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
-    // Created closed, opened to the read group once it has its owner.
     const mode_t mask = umask(0177);
     const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     umask(mask);
-    if (!bound || listen(fd, 64) != 0) {
-        Log("cannot listen on %s: %s", path, strerror(errno));
-        if (fd >= 0) close(fd);
-        return -1;
-    }
-    if (gGroups[0].exists && chown(path, uid_t(-1), gGroups[0].gid) != 0)
+    bool ok = bound && listen(fd, 64) == 0;
+    if (!ok) Log("cannot listen on %s: %s", path, strerror(errno));
+    if (ok && gGroups[0].exists && chown(inside.c_str(), uid_t(-1), gGroups[0].gid) != 0)
         Log("cannot give %s to group %s: %s", path, gGroups[0].name, strerror(errno));
-    if (chmod(path, 0660) != 0) Log("cannot open %s to its group: %s", path, strerror(errno));
-    return fd;
+    if (ok && chmod(inside.c_str(), 0660) != 0) Log("cannot open %s to its group: %s", path, strerror(errno));
+    if (ok) {
+        struct stat old;
+        if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
+        if (renameat2(AT_FDCWD, inside.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) != 0) {
+            Log("cannot listen on %s: %s", path, strerror(errno));
+            ok = false;
+        }
+    }
+    unlink(inside.c_str());  // when it was not moved
+    rmdir(privateFolder.c_str());
+    if (!ok && fd >= 0) close(fd);
+    return ok ? fd : -1;
 }
 
 void Accept(int listener, std::list<Client>& clients) {
@@ -277,6 +297,7 @@ int main(int argc, char** argv) {
         char message[64] = "";
         OrnGetLastError(&code, message, sizeof(message));
         Log("opening the board failed: 0x%04X %s (ORNSYS_DEBUG=1 tells why)", unsigned(code), message);
+        if (socketPath != nullptr) unlink(socketPath);
         return 1;
     }
 

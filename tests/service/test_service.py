@@ -13,6 +13,7 @@ import select
 import shutil
 import signal
 import socket
+import stat
 import struct
 import subprocess
 import sys
@@ -263,6 +264,33 @@ def test_a_connected_client_outlives_the_service(service):
     ports = [line for line in (service.folder / "trace").read_text().splitlines() if not line.startswith("call ")]
     assert ports == ["open", "iopl allow", "iopl allow", "inb 0x002e -> 0x87", "close", "open", "close", "open",
                      "iopl allow", "iopl allow", "inb 0x002e -> 0x87"]
+
+
+def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
+    """ornsysd --socket gives its socket to the read group, mode 0660, and
+    sets both before the socket is at its path; a symlink standing there
+    (to a root-only file) is refused, not followed."""
+    path, secret = tmp_path / "ornsysd.sock", tmp_path / "secret"
+    secret.write_text("root's\n")
+    secret.chmod(0o600)
+    env = dict(os.environ, ORNSYS_BACKEND="virtual")
+    service = subprocess.Popen([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
+                               stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        if path.exists():
+            break
+        time.sleep(0.01)
+    made = path.lstat()
+    service.terminate()
+    assert service.wait(10) == 0
+    assert (stat.S_ISSOCK(made.st_mode), made.st_gid, made.st_mode & 0o777) == (True, READ, 0o660)
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]  # its own folder gone, the socket too
+    path.symlink_to(secret)
+    refused = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
+                             capture_output=True, text=True, timeout=10)
+    assert (refused.returncode, refused.stderr.splitlines()[-1]) == (1, f"ornsysd: cannot listen on {path}: File exists")
+    info = secret.stat()
+    assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
 
 
 def test_the_units_verify_and_are_hardened(tmp_path):
