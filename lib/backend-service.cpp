@@ -167,13 +167,18 @@ int Connect() {
     }
     wire::Greeting greeting;
     if (!ReceiveAll(&greeting, sizeof(greeting), deadline)) {
-        const int error = gTimedOut ? ETIMEDOUT : EPROTO;
+        // Closed before a greeting: a service at its limit of connections.
+        const int error = gTimedOut ? ETIMEDOUT : ECONNRESET;
         Disconnect();
         return error;
     }
     if (memcmp(greeting.magic, wire::kMagic, sizeof(wire::kMagic)) != 0 || greeting.version != wire::kVersion) {
         Disconnect();
         return EPROTO;
+    }
+    if (greeting.role == wire::kRefusedTooMany) {
+        Disconnect();
+        return EUSERS;
     }
     gOwner = board_lock::ProcessId();
     return 0;
@@ -312,11 +317,17 @@ int Open() {
         snprintf(late, sizeof(late),
                  "the board service did not greet within %d s (stopped, or overloaded; ORNSYS_SERVICE_TIMEOUT)",
                  gTimeoutMs / 1000);
-        orn::DebugStep(step, error == EPROTO ? 0 : error,
-                       error == EPROTO       ? "the socket's peer does not speak this version of the board service's protocol"
-                       : error == ETIMEDOUT ? late
-                                            : "is ornsysd running (systemctl status ornsysd.socket), and may this user "
-                                              "open its socket (group ornsys)?");
+        static char many[160];
+        snprintf(many, sizeof(many), "the board service refuses this user more than %zu connections at once",
+                 wire::kMaxConnectionsPerUser);
+        orn::DebugStep(step, error == EPROTO || error == EUSERS || error == ECONNRESET ? 0 : error,
+                       error == EPROTO        ? "the socket's peer does not speak this version of the board service's protocol"
+                       : error == EUSERS      ? many
+                       : error == ECONNRESET ? "the board service closed the connection before greeting (it serves "
+                                               "256 connections at once, the last 16 for root)"
+                       : error == ETIMEDOUT  ? late
+                                             : "is ornsysd running (systemctl status ornsysd.socket), and may this user "
+                                               "open its socket (group ornsys)?");
         return 0;
     }
     return 1;

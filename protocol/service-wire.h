@@ -26,8 +26,14 @@ constexpr uint32_t kVersion = 1;
 struct Greeting {
     char magic[8];
     uint32_t version;
-    uint32_t role;  // a zoka::Role
+    uint32_t role;  // a zoka::Role, or kRefusedTooMany
 };
+// In place of a role: the service closes this connection, since the
+// client's user has as many open as it allows one user.
+constexpr uint32_t kRefusedTooMany = 0xFFFF0001;
+// Connections one user other than root may hold at once; of the service's
+// 256, the last 16 are kept for root.
+constexpr size_t kMaxConnectionsPerUser = 32;
 
 enum Kind : uint32_t {
     kCall = 1,        // a firmware call

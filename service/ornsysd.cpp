@@ -36,9 +36,11 @@ using Clock = std::chrono::steady_clock;
 // A request begun must be finished within this time; an idle connection
 // between requests may stay as long as its program runs.
 constexpr auto kRequestTimeout = std::chrono::seconds(10);
-constexpr size_t kMaxClients = 256;
-// A client that does not read its replies is not read from either.
-constexpr size_t kMaxPendingReply = 1 << 20;
+constexpr size_t kMaxClients = 256, kKeptForRoot = 16;
+// A client that does not read its replies is not read from either: a
+// connection holds at most this much unsent, plus the replies to one read
+// of requests, plus one unfinished request.
+constexpr size_t kMaxPendingReply = 256 * 1024;
 
 struct RoleGroup {
     const char* option;
@@ -167,9 +169,23 @@ void Accept(int listener, std::list<Client>& clients) {
     if (fd < 0) return;
     Client client{fd, 0, uid_t(-1), zoka::Role::None, {}, {}};
     client.role = PeerRole(fd, client);
-    if (clients.size() >= kMaxClients) {
+    size_t ofUser = 0;
+    for (const Client& other : clients) ofUser += other.uid == client.uid;
+    const bool root = client.uid == 0;
+    if (clients.size() >= kMaxClients || (!root && clients.size() >= kMaxClients - kKeptForRoot)) {
         Log("client %d (uid %u): more than %zu clients at once; connection closed", int(client.pid),
-            unsigned(client.uid), kMaxClients);
+            unsigned(client.uid), root ? kMaxClients : kMaxClients - kKeptForRoot);
+        close(fd);
+        return;
+    }
+    if (!root && ofUser >= wire::kMaxConnectionsPerUser) {
+        // Said in the greeting, so that the client can name the cause.
+        wire::Greeting refusal = ornsysd::GreetingFor(zoka::Role::None);
+        refusal.role = wire::kRefusedTooMany;
+        if (send(fd, &refusal, sizeof refusal, MSG_NOSIGNAL | MSG_DONTWAIT) != ssize_t(sizeof refusal))
+            Log("client %d (uid %u): the refusal could not be sent", int(client.pid), unsigned(client.uid));
+        Log("client %d (uid %u): the user has %zu connections open, the most one user may; connection closed",
+            int(client.pid), unsigned(client.uid), ofUser);
         close(fd);
         return;
     }
@@ -185,9 +201,18 @@ bool Flush(Client& client) {
         ssize_t n = send(client.fd, client.out.data() + client.sent, client.out.size() - client.sent,
                          MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
         if (n <= 0) return false;
         client.sent += size_t(n);
+    }
+    // What was sent is let go as it goes, not when the queue drains: a reader
+    // that always leaves some unread does not grow the queue.
+    if (client.sent < client.out.size()) {
+        if (client.sent >= 64 * 1024) {
+            client.out.erase(client.out.begin(), client.out.begin() + long(client.sent));
+            client.sent = 0;
+        }
+        return true;
     }
     client.out.clear();
     client.sent = 0;
@@ -285,6 +310,13 @@ int main(int argc, char** argv) {
     }
     if (backend == nullptr || *backend == '\0') setenv("ORNSYS_BACKEND", "board", 1);
 
+    // A stop asked for while starting is taken once serving (through the
+    // signal descriptor), not by dying with the socket left behind.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     int listener = socketPath ? ListenOn(socketPath) : ActivatedSocket();
     if (listener < 0) {
         if (socketPath == nullptr) Log("no socket: start it through ornsysd.socket, or give --socket PATH");
@@ -301,11 +333,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
     if (signals < 0) {
         Log("signalfd: %s", strerror(errno));

@@ -71,6 +71,10 @@ class Service:
             time.sleep(0.01)
         raise RuntimeError("the socket did not appear")
 
+    def pid(self):
+        """ornsysd's (systemd-socket-activate starts it in its own place)."""
+        return self.process.pid
+
     def stop(self):
         if self.process and self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
@@ -264,6 +268,60 @@ def test_a_connected_client_outlives_the_service(service):
     ports = [line for line in (service.folder / "trace").read_text().splitlines() if not line.startswith("call ")]
     assert ports == ["open", "iopl allow", "iopl allow", "inb 0x002e -> 0x87", "close", "open", "close", "open",
                      "iopl allow", "iopl allow", "inb 0x002e -> 0x87"]
+
+
+def test_one_user_cannot_take_the_service_nor_its_memory(service):
+    """A reader that opens 40 connections is greeted on 32 and told on the
+    rest why not, root is served all the while, and the user's own tool
+    names the cause. A client that keeps sending and reads its replies
+    slowly holds the service's memory to a bound."""
+    hog = subprocess.Popen(as_user("read") + [sys.executable, "-c", f"""
+import socket, struct, sys
+held, roles = [], []
+for _ in range(40):
+    c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    c.connect({str(service.socket)!r})
+    roles.append(struct.unpack("=8sII", c.recv(16, socket.MSG_WAITALL))[2])
+    held.append(c)
+print(roles.count(1), roles.count(0xFFFF0001), flush=True)
+sys.stdin.read()
+"""], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    assert hog.stdout.readline() == "32 8\n"
+    env = service.client_env()
+    assert ornsys(env, "-INFO", "-b")[0].startswith("HW platform:       ORN-EPC-3510\n")
+    denied = ornsys(dict(env, ORNSYS_DEBUG="1"), "-INFO", "-b", role="read")
+    assert denied[1:] == (
+        f"ornsys: OrnOpen: service backend: connecting to the board service at {service.socket} failed: the board "
+        "service refuses this user more than 32 connections at once\nutOrnOpen: OrnOpen() failed!\n", 255)
+    hog.stdin.close()
+    assert hog.wait(10) == 0
+    assert "the user has 32 connections open, the most one user may" in service.log.read_text()
+
+    # 8 s of requests for the identity (a 100-byte block each way), of which
+    # the sender reads only a little: the service's size stays bounded, not
+    # growing with what it has sent.
+    def rss():
+        text = pathlib.Path(f"/proc/{service.pid()}/status").read_text()
+        return int(re.search(r"VmRSS:\s+(\d+) kB", text)[1])
+
+    slow = service.raw()
+    slow.setblocking(False)
+    request = (struct.pack("=IIII", 1, 0x01, 100, 0) + bytes(100)) * 64
+    before, end = rss(), time.monotonic() + 8
+    while time.monotonic() < end:
+        try:
+            slow.send(request)
+        except BlockingIOError:
+            pass
+        try:
+            slow.recv(4096)
+        except BlockingIOError:
+            pass
+        time.sleep(0.001)
+    grown = rss() - before
+    slow.close()
+    report(f"service memory under a slow reader: {grown} kB more after 8 s")
+    assert grown < 8 * 1024, grown
 
 
 def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
