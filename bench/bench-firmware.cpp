@@ -73,8 +73,9 @@ BENCHMARK(LibrarySensorValue)->ArgNames({"shared", "unlocked"})->Args({0, 0})->A
 // The board's lock alone: one uncontended take and release.
 void BoardLockPair(benchmark::State& state) {
     static board_lock::Area area{};
+    static board_lock::Presence presence;
     for (auto _ : state) {
-        board_lock::Take(area);
+        board_lock::Take(area, presence);
         board_lock::Release(area);
     }
 }

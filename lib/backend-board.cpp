@@ -5,13 +5,12 @@
 // memory mapped from /dev/mem and entered with I/O privilege level 3, and
 // the processor's port instructions.
 #include <fcntl.h>
-#include <sys/shm.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "backend.h"
-#include "board-lock.h"
+#include "board-lock-file.h"
 #include "bios32.h"
 #include "gate.h"
 #include "internal.h"
@@ -39,29 +38,16 @@ const FirmwareSource kDevMem = {OpenDevMem, close, RaiseIopl};
 
 DWORD PortPrivilege() { return RaiseIopl() == 0 ? ORN_SUCCESS : ORN_BIOS_DATA_ACCESS; }
 
-// The board's lock lives in a System V shared memory segment of this key
-// ("ORNS"): it needs no mounted file system, so it serves in an initramfs
-// too. The first process creates it (zero-filled: a free lock); every
-// process keeps it attached for its lifetime.
-constexpr key_t kBoardLockKey = 0x4F524E53;
+// The board's lock: a root-only file under /run, kept open and mapped for
+// the process's lifetime (a child after fork shares it).
 board_lock::Area* gBoardLock = nullptr;
+board_lock::Presence gPresence;
 
 bool AttachBoardLock() {
     if (gBoardLock != nullptr) return true;
-    int id = shmget(kBoardLockKey, sizeof(board_lock::Area), IPC_CREAT | 0600);
-    if (id < 0) {
-        orn::DebugStep("the board's call lock (System V shared memory, key 0x4f524e53)", errno,
-                       errno == ENOSYS ? "the kernel has no System V IPC (CONFIG_SYSVIPC)"
-                                       : "another user's segment of that key is in the way (ipcs -m)");
-        return false;
-    }
-    void* area = shmat(id, nullptr, 0);
-    if (area == reinterpret_cast<void*>(-1)) {
-        orn::DebugStep("attaching the board's call lock", errno, "the segment belongs to another user (ipcs -m)");
-        return false;
-    }
-    gBoardLock = static_cast<board_lock::Area*>(area);
-    return true;
+    gBoardLock = orn::OpenBoardLockFile(orn::kBoardLockFolder, gPresence.fd);
+    gPresence.openedBy = board_lock::ProcessId();
+    return gBoardLock != nullptr;
 }
 
 int Open() {
@@ -71,7 +57,7 @@ int Open() {
     return 0;
 }
 
-bool LockCalls() { return board_lock::Take(*gBoardLock) == board_lock::Taken::kHolderDied; }
+board_lock::Taken LockCalls(board_lock::Waited* waited) { return board_lock::Take(*gBoardLock, gPresence, waited); }
 void UnlockCalls() { board_lock::Release(*gBoardLock); }
 
 DWORD InPort(int width, WORD port) {

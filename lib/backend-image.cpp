@@ -93,7 +93,9 @@ DWORD InPort(int width, WORD port) { return orn::kVirtualBackend.portIn(width, p
 void OutPort(int width, WORD port, DWORD value) { orn::kVirtualBackend.portOut(width, port, value); }
 DWORD RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
 // The board behind the image is the virtual board: its lock.
-bool LockCalls() { return gSim->lock(gBoard) == 1; }
+board_lock::Taken LockCalls(board_lock::Waited* waited) {
+    return board_lock::Taken(gSim->lock(gBoard, &waited->holder, &waited->seconds));
+}
 void UnlockCalls() { gSim->unlock(gBoard); }
 
 }  // namespace

@@ -390,7 +390,7 @@ DWORD PortPrivilege() {
 }
 
 // The service takes the board's lock around each call it makes.
-bool NoLock() { return false; }
+board_lock::Taken NoLock(board_lock::Waited*) { return board_lock::Taken::kFine; }
 void NoUnlock() {}
 
 }  // namespace

@@ -77,7 +77,9 @@ DWORD RaiseIopl() {
     return sim && sim->iopl() ? ORN_SUCCESS : ORN_BIOS_DATA_ACCESS;
 }
 
-bool LockCalls() { return gSim->lock(gInstance) == 1; }
+board_lock::Taken LockCalls(board_lock::Waited* waited) {
+    return board_lock::Taken(gSim->lock(gInstance, &waited->holder, &waited->seconds));
+}
 void UnlockCalls() { gSim->unlock(gInstance); }
 
 }  // namespace

@@ -46,6 +46,8 @@ std::atomic<bool> gBoardLockOff{false};
 
 }  // namespace
 
+thread_local bool tBoardWithheld = false;
+
 bool Debugging() {
     const char* debug = Environment("ORNSYS_DEBUG");
     return debug != nullptr && strcmp(debug, "1") == 0;
@@ -58,13 +60,31 @@ Lock::Lock() {
     }
     backend_ = bInit ? OpenBackend() : nullptr;
     boardLocked_ = backend_ != nullptr && !gBoardLockOff.load(std::memory_order_relaxed);
-    if (boardLocked_ && backend_->lockCalls() && Debugging())
-        fprintf(stderr, "ornsys: %s backend: a process died inside a firmware call holding the board's lock; "
-                        "this call goes on\n", backend_->name);
+    if (!boardLocked_) return;
+    board_lock::Waited waited;
+    switch (backend_->lockCalls(&waited)) {
+        case board_lock::Taken::kFine: break;
+        case board_lock::Taken::kHolderDied:
+            if (Debugging())
+                fprintf(stderr, "ornsys: %s backend: a process died inside a firmware call holding the board's lock; "
+                                "this call goes on\n", backend_->name);
+            break;
+        case board_lock::Taken::kTimedOut:
+            // A live holder's lock is never broken: this call fails instead.
+            boardLocked_ = false;
+            tBoardWithheld = true;
+            if (Debugging())
+                fprintf(stderr, "ornsys: %s backend: process %u has held the board's lock for %u s or more; "
+                                "this call fails after waiting %d s\n",
+                        backend_->name, unsigned(waited.holder), unsigned(waited.seconds),
+                        board_lock::kWaitLimitSeconds);
+            break;
+    }
 }
 
 Lock::~Lock() {
     if (boardLocked_) backend_->unlockCalls();
+    tBoardWithheld = false;
     sem_post(&hSem);
 }
 

@@ -8,6 +8,7 @@
 // far pointers and serves the I/O ports.
 #pragma once
 
+#include "board-lock.h"
 #include "zoka.h"
 
 namespace orn {
@@ -31,9 +32,10 @@ struct Backend {
     DWORD (*raiseIoPrivilege)();
     // The board's lock around each firmware call (or byte loop), shared by
     // every process that calls this board: taken after the library's own
-    // semaphore, released before it. True when the holder before this
-    // caller died holding it.
-    bool (*lockCalls)();
+    // semaphore, released before it. kHolderDied: the holder before this
+    // caller died holding it; kTimedOut: not taken, `waited` says who kept
+    // it.
+    board_lock::Taken (*lockCalls)(board_lock::Waited* waited);
     void (*unlockCalls)();
 };
 

@@ -120,6 +120,10 @@ private:
     bool boardLocked_ = false;
 };
 
+// Set while this thread holds a Lock without the board's lock, which a live
+// process kept past the wait limit: its firmware calls fail with 0x8100.
+extern thread_local bool tBoardWithheld;
+
 // A call that found the library closed under the lock: FALSE, last error 0.
 inline bool Closed() {
     dwLastErrorCode = ORN_SUCCESS;
@@ -131,6 +135,10 @@ inline bool Closed() {
 // error, which another thread may have overwritten meanwhile.
 inline bool Gate(DWORD function, void* block) {
     if (!bInit) return Closed();  // closed while this call waited for the lock
+    if (tBoardWithheld) {
+        dwLastErrorCode = ORN_DLL_START_FAILED;
+        return false;
+    }
     const DWORD status = CallZOKAFunction(function, block);
     dwLastErrorCode = status;
     return status == ORN_SUCCESS;

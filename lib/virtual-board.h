@@ -26,9 +26,9 @@ struct VirtualBoard {
     uint32_t (*portIn)(int width, uint16_t port);
     void (*portOut)(int width, uint16_t port, uint32_t value);
     int (*iopl)();
-    // The board's lock shared by the processes of one state file; lock
-    // answers 1 when its holder died holding it.
-    int (*lock)(Instance*);
+    // The board's lock shared by the processes of one state file: see
+    // ornsim_lock.
+    int (*lock)(Instance*, uint32_t* holder, uint32_t* heldSeconds);
     void (*unlock)(Instance*);
 };
 

@@ -3,15 +3,22 @@
 //
 // board-lock.h - one firmware call at a time per board, across processes:
 // a lock word in memory that every process calling the board's firmware
-// maps (a System V shared memory segment for a real board, the state file
-// for the virtual one). The word holds the holder's process ID, so 32-bit
-// and 64-bit processes share it alike (a C library's mutex differs between
-// the two), and a holder that died is recognised: the next process takes
-// the lock over instead of waiting for ever. Waiters sleep on the word (a
-// futex) and look again every 20 ms, since a dead holder wakes nobody.
-// Processes that share a board share a PID namespace.
+// maps from one file (a root-only file under /run for a real board, the
+// state file for the virtual one). The word holds the holder's process ID,
+// so 32-bit and 64-bit processes share it alike (a C library's mutex
+// differs between the two). An uncontended take and release is two atomic
+// instructions; waiters sleep on the word (a futex) and look again every
+// 20 ms, since a dead holder wakes nobody.
+//
+// A process ID alone cannot tell a dead holder from a new process that got
+// its ID, so each process that shares the lock also holds a lock of the
+// kernel's (an open file description lock on the byte at kPresenceBase plus
+// its process ID in the same file) for as long as it lives: the kernel lets
+// it go when the process ends, whatever becomes of the ID. Processes that
+// share a board share a PID namespace.
 #pragma once
 
+#include <fcntl.h>
 #include <linux/futex.h>
 #include <pthread.h>
 #include <signal.h>
@@ -22,6 +29,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 
 namespace board_lock {
 
@@ -35,7 +43,32 @@ static_assert(sizeof(Area) == 64);
 
 constexpr uint32_t kWaiters = 0x80000000u;  // someone sleeps on the word
 
-enum class Taken { kFine, kHolderDied };
+// How long a caller waits for the board before its call fails: well above
+// the slowest firmware function (a flash block erase) and a whole NVRAM's
+// byte loop, which hold the lock for a few seconds at most.
+constexpr int kWaitLimitSeconds = 15;
+
+// Where the presence bytes begin: above any data of a lock or state file,
+// and within a 32-bit offset (process IDs are below 2^22).
+constexpr int64_t kPresenceBase = int64_t(1) << 30;
+
+enum class Taken : int { kFine = 0, kHolderDied = 1, kTimedOut = 2 };
+
+// Who kept a caller out, and for how long at least, when Take timed out.
+struct Waited {
+    uint32_t holder = 0;
+    uint32_t seconds = 0;
+};
+
+// One process's share of a lock: the file the area is mapped from, the
+// process that opened that descriptor, and the process ID whose presence it
+// holds (0: none yet). A descriptor inherited through fork is the parent's
+// open file description, so a child announces itself on one of its own.
+struct Presence {
+    int fd = -1;
+    uint32_t openedBy = 0;
+    std::atomic<uint32_t> announcedAs{0};
+};
 
 inline bool Alive(uint32_t pid) { return kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 
@@ -57,13 +90,68 @@ inline uint32_t ProcessId() {
     return pid;
 }
 
+inline struct flock64 PresenceByte(uint32_t pid) {
+    struct flock64 byte {};
+    byte.l_type = F_WRLCK;
+    byte.l_whence = SEEK_SET;
+    byte.l_start = kPresenceBase + pid;
+    byte.l_len = 1;
+    return byte;
+}
+
+// Marks this process as one that shares the lock. A child after fork first
+// gets an open file description of its own: on the parent's, the child's
+// byte and its siblings' would be one owner's, invisible to each other, and
+// the parent's byte would last as long as the child.
+inline void Announce(Presence& presence, uint32_t self) {
+    if (presence.fd < 0) return;
+    if (presence.openedBy != self) {
+        char own[32];
+        snprintf(own, sizeof own, "/proc/self/fd/%d", presence.fd);
+        int fresh = open(own, O_RDWR | O_CLOEXEC);
+        if (fresh >= 0) {
+            dup3(fresh, presence.fd, O_CLOEXEC);
+            close(fresh);
+        }
+        presence.openedBy = self;
+    }
+    struct flock64 mine = PresenceByte(self);
+    fcntl64(presence.fd, F_OFD_SETLK, &mine);
+    presence.announcedAs.store(self, std::memory_order_relaxed);
+}
+
+// Whether the process that holds the word still lives: its ID names a live
+// process and that process holds its byte. (A child that a holder forked
+// and that never took the lock keeps its parent's byte; the ID then tells.)
+// Without the kernel's locks (no file, or a file system without them) the
+// ID alone decides.
+inline bool Present(const Presence& presence, uint32_t pid) {
+    if (!Alive(pid)) return false;
+    struct flock64 probe = PresenceByte(pid);
+    if (presence.fd < 0 || fcntl64(presence.fd, F_OFD_GETLK, &probe) != 0) return true;
+    return probe.l_type != F_UNLCK;
+}
+
+inline int64_t MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 // Takes the lock. kHolderDied: the process that held it ended without
-// giving it back; the lock is now this caller's.
-inline Taken Take(Area& area) {
+// giving it back; the lock is now this caller's. kTimedOut: a live process
+// kept it for `limitMs`; the lock is not this caller's, and `waited` names
+// that process.
+inline Taken Take(Area& area, Presence& presence, Waited* waited = nullptr,
+                  int64_t limitMs = kWaitLimitSeconds * 1000) {
     std::atomic_ref<uint32_t> word(area.holder);
     const uint32_t self = ProcessId();
+    if (presence.announcedAs.load(std::memory_order_relaxed) != self) Announce(presence, self);
     uint32_t seen = 0;
     if (word.compare_exchange_strong(seen, self, std::memory_order_acquire)) return Taken::kFine;
+    const int64_t start = MonotonicMs();
+    uint32_t holderSeen = 0;
+    int64_t holderSince = start;
     for (;;) {
         // Once this caller has waited, others may sleep too: the word keeps
         // saying so, and the release wakes one of them.
@@ -71,10 +159,22 @@ inline Taken Take(Area& area) {
             if (word.compare_exchange_strong(seen, self | kWaiters, std::memory_order_acquire)) return Taken::kFine;
             continue;
         }
-        if (!Alive(seen & ~kWaiters)) {
+        const uint32_t holder = seen & ~kWaiters;
+        // A process takes the lock for one call at a time, so a word that
+        // names this process was left by an earlier process of its ID.
+        if (holder == self || !Present(presence, holder)) {
             if (word.compare_exchange_strong(seen, self | kWaiters, std::memory_order_acquire))
                 return Taken::kHolderDied;
             continue;
+        }
+        const int64_t now = MonotonicMs();
+        if (holder != holderSeen) {
+            holderSeen = holder;
+            holderSince = now;
+        }
+        if (now - start >= limitMs) {
+            if (waited != nullptr) *waited = {holder, uint32_t((now - holderSince) / 1000)};
+            return Taken::kTimedOut;
         }
         if (!(seen & kWaiters)) {
             if (!word.compare_exchange_strong(seen, seen | kWaiters, std::memory_order_relaxed)) continue;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "board-lock.h"
 #include "board.h"
 #include "live.h"
 #include "ornsim.h"
@@ -56,8 +57,8 @@ public:
     struct StateHeader;
 
     // The board's call lock of a shared state file (nothing without one):
-    // LockCalls answers 1 when the holder died holding it.
-    int LockCalls();
+    // a board_lock::Taken.
+    int LockCalls(board_lock::Waited& waited);
     void UnlockCalls();
     // Marks this process inside the firmware for the length of a call.
     void Enter() const;
@@ -73,6 +74,7 @@ private:
     bool CreateStateFile(const std::string& name, const StateHeader& header, std::string& error) const;
 
     BYTE* base_ = nullptr;
+    mutable board_lock::Presence presence_;  // the state file, kept open for the lock
     size_t length_ = 0;
     bool mapped_ = false;
     StateHeader* shared_ = nullptr;  // the state file's head, when mapped

@@ -249,7 +249,11 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
         return false;
     }
     void* map = mmap(nullptr, sizeof(StateHeader) + length_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    close(fd);
+    if (map == MAP_FAILED) close(fd);
+    else {
+        presence_.fd = fd;
+        presence_.openedBy = board_lock::ProcessId();
+    }
     if (map == MAP_FAILED) {
         error = "ornsim: " + name + ": cannot map state file: " + strerror(errno);
         return false;
@@ -262,9 +266,9 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
     return true;
 }
 
-int Memory::LockCalls() {
+int Memory::LockCalls(board_lock::Waited& waited) {
     if (shared_ == nullptr) return 0;
-    return board_lock::Take(shared_->lock) == board_lock::Taken::kHolderDied ? 1 : 0;
+    return int(board_lock::Take(shared_->lock, presence_, &waited));
 }
 
 void Memory::UnlockCalls() {
@@ -279,10 +283,14 @@ void Memory::Enter() const {
     if (shared_ == nullptr) return;
     std::atomic_ref<uint32_t> inside(shared_->insidePid);
     const uint32_t self = board_lock::ProcessId();
+    // Announced here too, for a library that takes no lock.
+    if (presence_.announcedAs.load(std::memory_order_relaxed) != self) board_lock::Announce(presence_, self);
     uint32_t other = 0;
     while (!inside.compare_exchange_strong(other, self)) {
         if (other == self) return;
-        if (board_lock::Alive(other)) {
+        // As for the lock: a process that ended (a zombie too) holds no
+        // presence on the file.
+        if (board_lock::Present(presence_, other)) {
             fputs("ornsim: entered by two processes at once\n", stderr);
             abort();
         }
@@ -297,6 +305,7 @@ void Memory::Leave() const {
 
 Memory::~Memory() {
     if (mapped_) munmap(base_ - sizeof(StateHeader), sizeof(StateHeader) + length_);
+    if (presence_.fd >= 0) close(presence_.fd);
 }
 
 }  // namespace ornsim_impl
@@ -432,7 +441,13 @@ void ornsim_port_out(int width, uint16_t port, uint32_t value) {
     }
 }
 
-int ornsim_lock(ornsim* sim) { return sim->memory.LockCalls(); }
+int ornsim_lock(ornsim* sim, uint32_t* holder, uint32_t* held_seconds) {
+    board_lock::Waited waited;
+    const int taken = sim->memory.LockCalls(waited);
+    if (holder != nullptr) *holder = waited.holder;
+    if (held_seconds != nullptr) *held_seconds = waited.seconds;
+    return taken;
+}
 
 void ornsim_unlock(ornsim* sim) { sim->memory.UnlockCalls(); }
 

@@ -44,9 +44,11 @@ ORNSIM_API int ornsim_iopl(void);
 
 /* The board's lock, shared by the processes that use one state file (no
  * effect without one): taken around each firmware call (or byte loop) by
- * the library. ornsim_lock answers 1 when the holder before died holding
- * it, else 0. */
-ORNSIM_API int ornsim_lock(ornsim* sim);
+ * the library. ornsim_lock answers 0 when taken, 1 when taken from a
+ * holder that died holding it, 2 when a live holder kept it past the wait
+ * limit (not taken; *holder and *held_seconds say who, and for how long at
+ * least). */
+ORNSIM_API int ornsim_lock(ornsim* sim, uint32_t* holder, uint32_t* held_seconds);
 ORNSIM_API void ornsim_unlock(ornsim* sim);
 
 /* ornsim-ctl: steers the board named by ORNSIM_BOARD through its state file

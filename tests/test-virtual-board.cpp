@@ -6,15 +6,18 @@
 // board or trace it cannot use and a cut trace are golden files'.)
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <thread>
 
 #include "board-fixture.h"
+#include "board-lock.h"
 #include "instance.h"
 #include "ornsim.h"
 #include "zoka.h"
@@ -111,8 +114,10 @@ TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
 
 // Processes on one state file share who holds the board's lock and who is
 // inside its firmware (words 24 and 64 of the file): a holder that died is
-// taken over, and ORNSYS_DEBUG=1 says so; a call while another live process
-// is inside is a fault that ends the process.
+// taken over, and ORNSYS_DEBUG=1 says so, also when its process ID now
+// names a live process that never shared the board (here the test's
+// parent); a call while another process of the board is inside is a fault
+// that ends the process.
 TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
     ASSERT_TRUE(OrnOpen());
@@ -126,18 +131,91 @@ TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
     pid_t dead = fork();
     if (dead == 0) _exit(0);
     waitpid(dead, nullptr, 0);
-    put(64, dead);
     setenv("ORNSYS_DEBUG", "1", 1);
-    testing::internal::CaptureStderr();
     BOARDINFO info;
-    EXPECT_TRUE(OrnOpen() && OrnGetBoardInfo(&info));
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("a process died inside a firmware call holding the board's lock; this call goes on"),
-              std::string::npos) << said;
-    ASSERT_TRUE(OrnClose());
-    put(24, getppid());
+    for (pid_t left : {dead, getppid()}) {
+        put(64, left);
+        testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(OrnOpen() && OrnGetBoardInfo(&info));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("a process died inside a firmware call holding the board's lock; this call goes on"),
+                  std::string::npos) << said;
+        ASSERT_TRUE(OrnClose());
+    }
+    unsetenv("ORNSYS_DEBUG");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t inside = fork();
+    if (inside == 0) {
+        char called = OrnOpen() && OrnGetBoardInfo(&info);
+        if (write(ready[1], &called, 1) != 1) _exit(1);
+        pause();
+    }
+    char called = 0;
+    ASSERT_EQ(read(ready[0], &called, 1), 1);
+    ASSERT_TRUE(called);
+    put(24, inside);
     GTEST_FLAG_SET(death_test_style, "fast");
     EXPECT_DEATH(OrnOpen() && OrnGetBoardInfo(&info), "ornsim: entered by two processes at once");
+    kill(inside, SIGKILL);
+    waitpid(inside, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+// A live holder is never robbed: a caller that cannot get the board within
+// the wait limit fails that call with 0x8100 and names the holder; once the
+// holder lets go, calls go on.
+TEST_F(VirtualBoard, AStoppedHolderKeepsTheLockAndAWaiterFailsInTime) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    ASSERT_TRUE(OrnOpen());
+    ASSERT_TRUE(OrnClose());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    if (holder == 0) {
+        // Takes the lock as the library does, on the state file's word.
+        board_lock::Presence presence;
+        presence.fd = open(Path("state").c_str(), O_RDWR | O_CLOEXEC);
+        presence.openedBy = board_lock::ProcessId();
+        void* head = mmap(nullptr, 128, PROT_READ | PROT_WRITE, MAP_SHARED, presence.fd, 0);
+        if (head == MAP_FAILED) _exit(1);
+        auto* area = reinterpret_cast<board_lock::Area*>(static_cast<char*>(head) + 64);
+        char taken = board_lock::Take(*area, presence) == board_lock::Taken::kFine;
+        if (write(ready[1], &taken, 1) != 1) _exit(2);
+        raise(SIGSTOP);
+        board_lock::Release(*area);
+        _exit(0);
+    }
+    char taken = 0;
+    ASSERT_EQ(read(ready[0], &taken, 1), 1);
+    ASSERT_TRUE(taken);
+    int status = 0;
+    waitpid(holder, &status, WUNTRACED);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    setenv("ORNSYS_DEBUG", "1", 1);
+    ASSERT_TRUE(OrnOpen());
+    testing::internal::CaptureStderr();
+    const auto start = std::chrono::steady_clock::now();
+    BOARDINFO info;
+    EXPECT_FALSE(OrnGetBoardInfo(&info));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(LastError(), DWORD(ORN_DLL_START_FAILED));
+    EXPECT_GE(seconds, board_lock::kWaitLimitSeconds);
+    EXPECT_LT(seconds, board_lock::kWaitLimitSeconds + 3);
+    const char* chosen = getenv("ORNSYS_BACKEND");
+    const std::string backend = chosen != nullptr && *chosen != '\0' ? chosen : "virtual";
+    EXPECT_EQ(said, "ornsys: " + backend + " backend: process " + std::to_string(holder) +
+                        " has held the board's lock for 15 s or more; this call fails after waiting 15 s\n");
+    kill(holder, SIGCONT);
+    waitpid(holder, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(OrnGetBoardInfo(&info));
+    close(ready[0]);
+    close(ready[1]);
 }
 
 // Offsets of the NVRAM 1 byte writes that the trace shows as completed

@@ -398,15 +398,37 @@ static void several_processes(void) {
         _exit(1);
     }
     sleep(1);
-    kill(pid, SIGKILL);
-    const int killed = ended(pid) == 128 + SIGKILL;
+    /* While it lives it keeps the board: the next caller gives up after
+     * the wait limit, naming it, and never breaks in. */
     struct run r;
     char* argv[] = {(char*)tool, "-INFO", "-b", NULL};
+    run(&r, -1, 0, argv, debug_env);
+    char held[80];
+    snprintf(held, sizeof held, "process %d has held the board's lock for ", (int)pid);
+    verdict("rom-live-holder-waited-out",
+            r.status == 255 && strstr(r.out, held) && strstr(r.out, "this call fails after waiting 15 s") &&
+                strstr(r.out, OPEN_FAILED),
+            "exit %d: %s", r.status, r.out);
+    kill(pid, SIGKILL);
+    const int killed = ended(pid) == 128 + SIGKILL;
     run(&r, -1, 0, argv, debug_env);
     verdict("rom-kill-inside-firmware",
             killed && r.status == 0 && strstr(r.out, "HW platform:") &&
                 strstr(r.out, "a process died inside a firmware call"),
             "killed %d, exit %d: %s", killed, r.status, r.out);
+
+    /* Another user's FIFO where the lock belongs (as in a folder others
+     * could write): root's calls go on, on a lock of root's. */
+    unlink("/run/ornsys/board.lock");
+    struct stat st;
+    const int placed = mkfifo("/run/ornsys/board.lock", 0666) == 0 && chown("/run/ornsys/board.lock", READER, READER) == 0;
+    run(&r, -1, 0, argv, debug_env);
+    verdict("rom-lock-squatter-replaced",
+            placed && r.status == 0 && strstr(r.out, "HW platform:") &&
+                strstr(r.out, "stood in the board lock's place (a FIFO of uid 65534") &&
+                lstat("/run/ornsys/board.lock", &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == 0 &&
+                (st.st_mode & 07777) == 0600,
+            "placed %d, exit %d: %s", placed, r.status, r.out);
 }
 
 /* Prints a program's output on the console, a line at a time behind a
@@ -453,6 +475,7 @@ int main(int argc, char** argv) {
     mount("proc", "/proc", "proc", 0, NULL);
     mount("devtmpfs", "/dev", "devtmpfs", 0, NULL);
     mkdir("/tmp", 01777);
+    mkdir("/run", 0755); /* where the board's lock lives */
     const char* boot = getenv("ornsys_boot") ? getenv("ornsys_boot") : "stock";
     printf("ORNSYS-SYSTEM: boot %s\n", boot);
     const int rom = strcmp(boot, "rom") == 0, lockdown = strcmp(boot, "lockdown") == 0;

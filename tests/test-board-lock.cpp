@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The ornsys authors
+// The real board's lock file: made root's and 0600 in a folder no one else
+// may write; whatever another user (or a mistake) put in its place is
+// removed without being followed, read, written or waited on; a folder
+// others may write is refused. And the lock itself: presence, not a process
+// ID, tells a dead holder; a live one is never robbed.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "board-lock-file.h"
+#include "backend.h"
+#include "board-lock.h"
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+class BoardLockFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (geteuid() != 0) GTEST_SKIP() << "needs root to place another user's files and make the lock root's";
+        char dir[] = "/tmp/ornsys-lock-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        top_ = dir;
+        chmod(dir, 0755);  // other users reach the folder, as they reach /run
+        folder_ = top_ + "/run";
+        setenv("ORNSYS_DEBUG", "1", 1);
+    }
+    void TearDown() override {
+        unsetenv("ORNSYS_DEBUG");
+        if (area_ != nullptr) munmap(area_, sizeof(board_lock::Area));
+        if (fd_ >= 0) close(fd_);
+        std::error_code error;
+        if (!top_.empty()) std::filesystem::remove_all(top_, error);
+    }
+    std::string Lock() const { return folder_ + "/board.lock"; }
+
+    // Opens the lock; what the library said on the way.
+    std::string Open() {
+        orn::SetDebugBackend("board");  // as the board backend's open does
+        testing::internal::CaptureStderr();
+        area_ = orn::OpenBoardLockFile(folder_.c_str(), fd_);
+        return testing::internal::GetCapturedStderr();
+    }
+
+    std::string top_, folder_;
+    board_lock::Area* area_ = nullptr;
+    int fd_ = -1;
+};
+
+// Runs `work` as uid/gid 65534 in a child; its exit status.
+int AsNobody(const std::function<int()>& work) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(100);
+        _exit(work());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+TEST_F(BoardLockFile, WhatStandsInItsPlaceIsReplacedNeverUsed) {
+    const std::string victim = top_ + "/victim";
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& at)> place;  // nothing: the folder is empty
+        const char* said;  // the debug line after "<lock> stood in the board lock's place ("
+    } cases[] = {
+        {"nothing there", nullptr, nullptr},
+        {"another user's file, open to all",
+         [](const std::string& at) {
+             std::ofstream(at) << "squatter";
+             chown(at.c_str(), kNobody, kNobody);
+             chmod(at.c_str(), 0666);
+         },
+         "a file of uid 65534, mode 0666, 1 links"},
+        {"root's file that others may read",
+         [](const std::string& at) {
+             std::ofstream(at) << "";
+             chmod(at.c_str(), 0644);
+         },
+         "a file of uid 0, mode 0644, 1 links"},
+        {"a symlink to a file of root's",
+         [&](const std::string& at) { symlink(victim.c_str(), at.c_str()); }, "a symlink of uid 0, mode 0777, 1 links"},
+        {"another user's FIFO",
+         [](const std::string& at) {
+             mkfifo(at.c_str(), 0666);
+             chown(at.c_str(), kNobody, kNobody);
+             chmod(at.c_str(), 0666);
+         },
+         "a FIFO of uid 65534, mode 0666, 1 links"},
+        {"a hard link to a file of root's", [&](const std::string& at) { link(victim.c_str(), at.c_str()); },
+         "a file of uid 0, mode 0600, 2 links"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(folder_);
+        ASSERT_EQ(mkdir(folder_.c_str(), 01777), 0);  // sticky and open to all, as /tmp: squatters may put things
+        chmod(folder_.c_str(), 01777);
+        {
+            std::ofstream(victim) << "root's secret";
+            chmod(victim.c_str(), 0600);
+        }
+        if (c.place) c.place(Lock());
+        const std::string said = Open();
+        ASSERT_NE(area_, nullptr) << said;
+        EXPECT_EQ(said, c.said == nullptr ? std::string()
+                                          : "ornsys: OrnOpen: board backend: " + Lock() +
+                                                " stood in the board lock's place (" + c.said +
+                                                "); it is removed and the lock made anew\n");
+        struct stat st {};
+        ASSERT_EQ(lstat(Lock().c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_uid, 0u);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_EQ(st.st_nlink, 1u);
+        EXPECT_EQ(st.st_size, off_t(sizeof(board_lock::Area)));
+        EXPECT_EQ(area_->holder, 0u);
+        std::ifstream in(victim);
+        std::string kept((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(kept, "root's secret");
+        // Another user can neither read, write nor remove the lock.
+        const std::string lock = Lock();
+        EXPECT_EQ(AsNobody([&] {
+                      return open(lock.c_str(), O_RDONLY) < 0 && errno == EACCES && unlink(lock.c_str()) != 0 &&
+                                     errno == EPERM
+                                 ? 0
+                                 : 1;
+                  }),
+                  0);
+        munmap(area_, sizeof(board_lock::Area));
+        area_ = nullptr;
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+TEST_F(BoardLockFile, AFolderOthersMayWriteIsRefused) {
+    ASSERT_EQ(mkdir(folder_.c_str(), 0777), 0);
+    chmod(folder_.c_str(), 0777);
+    EXPECT_EQ(Open(), "ornsys: OrnOpen: board backend: the board's lock folder " + folder_ +
+                          " failed: it is owned by uid 0, mode 0777: other users could replace the lock in it\n");
+    EXPECT_EQ(area_, nullptr);
+    chmod(folder_.c_str(), 0755);
+    chown(folder_.c_str(), kNobody, kNobody);
+    EXPECT_EQ(Open(), "ornsys: OrnOpen: board backend: the board's lock folder " + folder_ +
+                          " failed: it is owned by uid 65534, mode 0755: other users could replace the lock in it\n");
+    EXPECT_EQ(area_, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(Lock()));
+}
+
+// The folder is made when missing, root's and 0755; a second process maps
+// the same lock.
+TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
+    EXPECT_EQ(Open(), "");
+    ASSERT_NE(area_, nullptr);
+    struct stat st {};
+    ASSERT_EQ(stat(folder_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    area_->holder = 4242;
+    int other = -1;
+    board_lock::Area* again = orn::OpenBoardLockFile(folder_.c_str(), other);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->holder, 4242u);
+    munmap(again, sizeof(board_lock::Area));
+    close(other);
+}
+
+// A lock in a file of its own, as processes share it.
+struct SharedLock {
+    std::string path;
+    board_lock::Area* area = nullptr;
+    board_lock::Presence presence;
+    explicit SharedLock(std::string at) : path(std::move(at)) {
+        presence.fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        presence.openedBy = board_lock::ProcessId();
+        if (presence.fd >= 0 && ftruncate(presence.fd, sizeof(board_lock::Area)) == 0)
+            area = static_cast<board_lock::Area*>(
+                mmap(nullptr, sizeof(board_lock::Area), PROT_READ | PROT_WRITE, MAP_SHARED, presence.fd, 0));
+    }
+    ~SharedLock() {
+        if (area != nullptr) munmap(area, sizeof(board_lock::Area));
+        close(presence.fd);
+        unlink(path.c_str());
+    }
+};
+
+// Forks a holder that takes the lock and then does `then`.
+pid_t Holder(SharedLock& lock, void (*then)()) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        if (board_lock::Take(*lock.area, lock.presence) != board_lock::Taken::kFine) _exit(1);
+        char taken = 1;
+        if (write(ready[1], &taken, 1) != 1) _exit(2);
+        then();
+        board_lock::Release(*lock.area);
+        _exit(0);
+    }
+    close(ready[1]);
+    char taken = 0;
+    const bool told = read(ready[0], &taken, 1) == 1;
+    close(ready[0]);
+    return told ? child : -1;
+}
+
+double SecondsOf(const std::function<board_lock::Taken()>& take, board_lock::Taken& taken) {
+    const auto start = std::chrono::steady_clock::now();
+    taken = take();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The holder's process ID is no proof of life: a holder that died is taken
+// over at once even while its ID names a live process (a PID reused), and
+// a holder killed inside, or one whose child lives on, likewise. A stopped
+// holder is alive: the waiter gives up after its limit, naming it, and the
+// holder's lock stands.
+TEST(BoardLock, PresenceNotTheProcessIdTellsADeadHolder) {
+    char dir[] = "/tmp/ornsys-lock-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    SharedLock lock(std::string(dir) + "/lock");
+    ASSERT_NE(lock.area, nullptr);
+    board_lock::Taken taken;
+    board_lock::Waited waited;
+    auto take = [&](int64_t limitMs) {
+        return [&, limitMs] { return board_lock::Take(*lock.area, lock.presence, &waited, limitMs); };
+    };
+
+    // A live process that never shared the lock: its ID in the word is a
+    // leftover of a dead holder whose ID it got.
+    lock.area->holder = uint32_t(getppid()) | board_lock::kWaiters;
+    EXPECT_LT(SecondsOf(take(5000), taken), 1.0);
+    EXPECT_EQ(taken, board_lock::Taken::kHolderDied);
+    board_lock::Release(*lock.area);
+
+    // This process's own ID, left by an earlier process of that ID.
+    lock.area->holder = board_lock::ProcessId();
+    EXPECT_EQ(board_lock::Take(*lock.area, lock.presence), board_lock::Taken::kHolderDied);
+    board_lock::Release(*lock.area);
+
+    // Killed while holding it.
+    pid_t holder = Holder(lock, [] { pause(); });
+    ASSERT_GT(holder, 0);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_LT(SecondsOf(take(5000), taken), 1.0);
+    EXPECT_EQ(taken, board_lock::Taken::kHolderDied);
+    board_lock::Release(*lock.area);
+
+    // A holder that forked a child which lives on, then was killed: the
+    // child's inherited descriptor keeps no presence for it.
+    holder = Holder(lock, [] {
+        if (fork() == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            pause();
+        }
+        pause();
+    });
+    ASSERT_GT(holder, 0);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_LT(SecondsOf(take(5000), taken), 1.0);
+    EXPECT_EQ(taken, board_lock::Taken::kHolderDied);
+    board_lock::Release(*lock.area);
+
+    // Stopped: alive, so never robbed.
+    holder = Holder(lock, [] { raise(SIGSTOP); });
+    ASSERT_GT(holder, 0);
+    int status = 0;
+    waitpid(holder, &status, WUNTRACED);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    const double waitedFor = SecondsOf(take(1500), taken);
+    EXPECT_EQ(taken, board_lock::Taken::kTimedOut);
+    EXPECT_GE(waitedFor, 1.5);
+    EXPECT_LT(waitedFor, 3.0);
+    EXPECT_EQ(waited.holder, uint32_t(holder));
+    EXPECT_EQ(waited.seconds, 1u);
+    EXPECT_EQ(lock.area->holder & ~board_lock::kWaiters, uint32_t(holder));
+    kill(holder, SIGCONT);
+    waitpid(holder, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(board_lock::Take(*lock.area, lock.presence), board_lock::Taken::kFine);
+    board_lock::Release(*lock.area);
+    rmdir(dir);
+}
+
+}  // namespace
