@@ -101,6 +101,10 @@ inline bool Fail(DWORD code) {
     return false;
 }
 
+// Set while this thread holds a Lock without the board's lock, which a live
+// process kept past the wait limit: its firmware calls fail with 0x8100.
+extern thread_local bool tBoardWithheld;
+
 struct Backend;
 
 // Holds hSem for its lifetime and, while the library is open, the board's
@@ -114,15 +118,14 @@ public:
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
     explicit operator bool() const { return backend_ != nullptr; }
+    // The board's lock was not had: a live process kept it past the wait
+    // limit, and firmware calls under this Lock fail with 0x8100.
+    bool withheld() const { return tBoardWithheld; }
 
 private:
     const Backend* backend_;
     bool boardLocked_ = false;
 };
-
-// Set while this thread holds a Lock without the board's lock, which a live
-// process kept past the wait limit: its firmware calls fail with 0x8100.
-extern thread_local bool tBoardWithheld;
 
 // A call that found the library closed under the lock: FALSE, last error 0.
 inline bool Closed() {

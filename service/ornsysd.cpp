@@ -4,8 +4,11 @@
 // ornsysd - the board service: holds the board's firmware and carries out
 // the firmware calls and port accesses of programs that may not reach it
 // themselves, as far as the groups of each client allow. One thread serves
-// every connection from one poll loop, so calls reach the firmware one at a
-// time; the library's lock keeps them apart from direct users of the board.
+// every connection from one poll loop (greetings, requests read, replies
+// sent); the calls run on a second thread, one batch of requests at a time,
+// so that a call waiting for the board (another program holds it) stops no
+// other connection. The library's lock keeps them apart from direct users
+// of the board.
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -17,8 +20,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdarg>
 #include <chrono>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +72,90 @@ struct Client {
     size_t sent = 0;
     Clock::time_point partialSince{};
     bool refusedLogged = false;
+    uint64_t id = 0;
+    // Its requests are with the caller thread: nothing more is read from it
+    // until they come back, so a connection holds one batch at a time.
+    bool busy = false;
+    bool hungUp = false;  // left while busy: ends when its batch is back
+};
+
+// The thread that makes the calls. A batch is what one read of a client
+// brought: every complete request in it is carried out and the reply
+// queued; what is left of a request goes back with the replies.
+class Caller {
+public:
+    struct Batch {
+        uint64_t client;
+        zoka::Role role;
+        std::vector<uint8_t> in, out;
+        bool ok = true;
+        std::string why, refused;
+    };
+
+    bool Start() {
+        if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+        thread_ = std::thread([this] { Run(); });
+        return true;
+    }
+    void Stop() {
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            stopping_ = true;
+        }
+        ready_.notify_one();
+        if (thread_.joinable()) thread_.join();
+        close(wake_[0]);
+        close(wake_[1]);
+    }
+    // Readable when batches are done.
+    int WakeFd() const { return wake_[0]; }
+    void Submit(Batch batch) {
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            waiting_.push_back(std::move(batch));
+        }
+        ready_.notify_one();
+    }
+    std::vector<Batch> Done() {
+        char drained[64];
+        while (read(wake_[0], drained, sizeof drained) > 0) {
+        }
+        std::lock_guard<std::mutex> hold(mutex_);
+        std::vector<Batch> done;
+        done.swap(done_);
+        return done;
+    }
+
+private:
+    void Run() {
+        for (;;) {
+            Batch batch;
+            {
+                std::unique_lock<std::mutex> hold(mutex_);
+                ready_.wait(hold, [this] { return stopping_ || !waiting_.empty(); });
+                if (stopping_) return;
+                batch = std::move(waiting_.front());
+                waiting_.pop_front();
+            }
+            batch.ok = ornsysd::ServeInput(batch.in, batch.out, batch.role, batch.why, batch.refused);
+            {
+                std::lock_guard<std::mutex> hold(mutex_);
+                done_.push_back(std::move(batch));
+            }
+            const char one = 1;
+            if (write(wake_[1], &one, 1) < 0) {
+                // Full: the loop has wakes enough to come.
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<Batch> waiting_;
+    std::vector<Batch> done_;
+    bool stopping_ = false;
+    int wake_[2] = {-1, -1};
+    std::thread thread_;
 };
 
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -167,7 +258,9 @@ int ListenOn(const char* path) {
 void Accept(int listener, std::list<Client>& clients) {
     int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
+    static uint64_t lastId = 0;
     Client client{fd, 0, uid_t(-1), zoka::Role::None, {}, {}};
+    client.id = ++lastId;
     client.role = PeerRole(fd, client);
     size_t ofUser = 0;
     for (const Client& other : clients) ofUser += other.uid == client.uid;
@@ -224,8 +317,9 @@ bool Drop(Client& client, const std::string& why) {
     return false;
 }
 
-// False when the connection is over.
-bool Receive(Client& client) {
+// Reads what the client sent and hands it to the caller thread. False when
+// the connection is over.
+bool Receive(Client& client, Caller& caller) {
     uint8_t chunk[16384];
     ssize_t n = recv(client.fd, chunk, sizeof(chunk), MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return true;
@@ -235,14 +329,29 @@ bool Receive(Client& client) {
         return false;
     }
     client.in.insert(client.in.end(), chunk, chunk + n);
-    std::string why, refused;
-    const bool ok = ornsysd::ServeInput(client.in, client.out, client.role, why, refused);
-    if (!refused.empty() && !client.refusedLogged) {
+    client.busy = true;
+    caller.Submit({client.id, client.role, std::move(client.in), {}, true, {}, {}});
+    client.in.clear();
+    return true;
+}
+
+// A batch back from the caller thread: its replies queued, what is left of
+// a request kept. False when the connection is over.
+bool Returned(Client& client, Caller::Batch& batch, bool gone) {
+    client.busy = false;
+    client.in = std::move(batch.in);
+    client.out.insert(client.out.end(), batch.out.begin(), batch.out.end());
+    if (!batch.refused.empty() && !client.refusedLogged) {
         Log("client %d (uid %u, role %s): %s refused (further refusals on this connection are not logged)",
-            int(client.pid), unsigned(client.uid), ornsysd::RoleName(client.role), refused.c_str());
+            int(client.pid), unsigned(client.uid), ornsysd::RoleName(client.role), batch.refused.c_str());
         client.refusedLogged = true;
     }
-    if (!ok) return Drop(client, "malformed request: " + why);
+    if (!batch.ok) return Drop(client, "malformed request: " + batch.why);
+    if (gone) {
+        if (!client.in.empty())
+            Drop(client, "request cut short (" + std::to_string(client.in.size()) + " bytes received)");
+        return false;
+    }
     if (client.in.empty()) client.partialSince = {};
     else if (client.partialSince == Clock::time_point{}) client.partialSince = Clock::now();
     return Flush(client);
@@ -343,17 +452,23 @@ int main(int argc, char** argv) {
     Log("serving the %s backend to roles %s, %s, %s", getenv("ORNSYS_BACKEND"), gGroups[0].name, gGroups[1].name,
         gGroups[2].name);
 
+    Caller caller;
+    if (!caller.Start()) {
+        Log("cannot start the caller thread: %s", strerror(errno));
+        OrnClose();
+        return 1;
+    }
     std::list<Client> clients;
     std::vector<pollfd> polled;
     for (;;) {
-        polled.assign({{listener, POLLIN, 0}, {signals, POLLIN, 0}});
+        polled.assign({{listener, POLLIN, 0}, {signals, POLLIN, 0}, {caller.WakeFd(), POLLIN, 0}});
         int timeout = -1;
         const Clock::time_point now = Clock::now();
         for (const Client& client : clients) {
-            short events = client.out.size() - client.sent > kMaxPendingReply ? 0 : POLLIN;
+            short events = client.busy || client.out.size() - client.sent > kMaxPendingReply ? 0 : POLLIN;
             if (client.sent < client.out.size()) events |= POLLOUT;
-            polled.push_back({client.fd, events, 0});
-            if (client.partialSince != Clock::time_point{}) {
+            polled.push_back({client.hungUp ? -1 : client.fd, events, 0});
+            if (!client.busy && client.partialSince != Clock::time_point{}) {
                 auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                 client.partialSince + kRequestTimeout - now).count();
                 left = left < 0 ? 0 : left + 1;
@@ -365,15 +480,19 @@ int main(int argc, char** argv) {
             break;
         }
         if (polled[1].revents & POLLIN) break;
-        size_t index = 2;
+        size_t index = 3;
         const Clock::time_point after = Clock::now();
         for (auto it = clients.begin(); it != clients.end(); ++index) {
             Client& client = *it;
             const short events = polled[index].revents;
             bool open = true;
-            if (events & (POLLIN | POLLHUP | POLLERR)) open = Receive(client);
+            // A client that left while its batch is out is not looked at
+            // again; it ends when the batch is back.
+            if (client.busy) client.hungUp = client.hungUp || (events & (POLLHUP | POLLERR));
+            else if (events & (POLLIN | POLLHUP | POLLERR)) open = Receive(client, caller);
             if (open && (events & POLLOUT)) open = Flush(client);
-            if (open && client.partialSince != Clock::time_point{} && after - client.partialSince >= kRequestTimeout)
+            if (open && !client.busy && client.partialSince != Clock::time_point{} &&
+                after - client.partialSince >= kRequestTimeout)
                 open = Drop(client, "request not finished within 10 s");
             if (open) {
                 ++it;
@@ -382,8 +501,22 @@ int main(int argc, char** argv) {
                 it = clients.erase(it);
             }
         }
+        if (polled[2].revents & POLLIN) {
+            for (Caller::Batch& batch : caller.Done()) {
+                for (auto it = clients.begin(); it != clients.end(); ++it) {
+                    if (it->id != batch.client) continue;
+                    const bool gone = it->hungUp;
+                    if (!Returned(*it, batch, gone) || gone) {
+                        close(it->fd);
+                        clients.erase(it);
+                    }
+                    break;
+                }
+            }
+        }
         if (polled[0].revents & POLLIN) Accept(listener, clients);
     }
+    caller.Stop();
     for (Client& client : clients) close(client.fd);
     if (socketPath != nullptr) unlink(socketPath);
     OrnClose();

@@ -91,7 +91,7 @@ bool Call(const zoka::FunctionEntry& entry, std::vector<uint8_t>& block, std::ve
     {
         orn::Lock lock;
         DWORD size = DWORD(block.size());
-        if (lock) status = entry.length == zoka::kConfigBlock ? CallZOKAFunction(zoka::GetBoardCfgSize, &size)
+        if (lock && !lock.withheld()) status = entry.length == zoka::kConfigBlock ? CallZOKAFunction(zoka::GetBoardCfgSize, &size)
                                                                : ORN_SUCCESS;
         if (status == ORN_SUCCESS && size != block.size()) {
             why = std::string(entry.name) + " with a block of " + std::to_string(block.size()) +

@@ -204,7 +204,7 @@ TEST_F(VirtualBoard, AStoppedHolderKeepsTheLockAndAWaiterFailsInTime) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(LastError(), DWORD(ORN_DLL_START_FAILED));
-    EXPECT_GE(seconds, board_lock::kWaitLimitSeconds);
+    EXPECT_GE(seconds, board_lock::kWaitLimitSeconds - 0.01);  // the lock counts whole milliseconds
     EXPECT_LT(seconds, board_lock::kWaitLimitSeconds + 3);
     const char* chosen = getenv("ORNSYS_BACKEND");
     const std::string backend = chosen != nullptr && *chosen != '\0' ? chosen : "virtual";

@@ -10,9 +10,15 @@ A family the board does not have (its count or first call answers "not
 supported" or "not present") is left out; any other failed call counts in
 ornsys_scrape_errors_total{family}, the rest of the family stays, and the
 exporter goes on.
+
+Scrapes are served one at a time, each within its deadline: what a scrape
+has not read when its deadline passes counts as errors, and a scrape that
+cannot start within its deadline (another one is stuck) counts an error for
+every family, so a mute board service costs neither threads nor memory.
 """
 
 import argparse
+import os
 import socket
 import sys
 import threading
@@ -31,31 +37,67 @@ TEMPERATURE_TYPES = {0: "cpu", 1: "board", 2: "memory", 3: "system"}
 OPERATING_TIME_UNITS = {"hours": 3600, "minutes": 60, "seconds": 1}
 # A connection that has not sent its whole request by then is closed.
 REQUEST_TIMEOUT = 10
+# A scrape reads no further family or item after this many seconds. One
+# library call through the board service may take the service client's own
+# deadline, which the exporter sets 1 s below this (ORNSYS_SERVICE_TIMEOUT,
+# unless given), so that a scrape ends within Prometheus's default 10 s.
+SCRAPE_TIMEOUT = 5
 
 
 class BoardCollector:
     """Reads the board at every scrape, through one open library."""
 
-    def __init__(self, board: ornsys.Board, operating_time_unit: str = "hours"):
+    def __init__(self, board: ornsys.Board, operating_time_unit: str = "hours",
+                 scrape_timeout: float = SCRAPE_TIMEOUT):
         self.board = board
         self.operating_time_seconds = OPERATING_TIME_UNITS[operating_time_unit]
         self.errors = {family: 0 for family in FAMILIES}
+        self.scrape_timeout = scrape_timeout
+        self._deadline = 0.0
+        self._one_scrape = threading.Lock()
+        self._counting = threading.Lock()
 
     def collect(self):
         metrics = []
-        for family in FAMILIES:
+        if self._one_scrape.acquire(timeout=self.scrape_timeout):
             try:
-                metrics.extend(getattr(self, "_" + family)())
-            except _ABSENT:
-                pass  # the board has no such family
-            except ornsys.OrnError:
-                self.errors[family] += 1
+                self._deadline = time.monotonic() + self.scrape_timeout
+                for family in FAMILIES:
+                    if self._late(family):
+                        continue
+                    try:
+                        metrics.extend(getattr(self, "_" + family)())
+                    except _ABSENT:
+                        pass  # the board has no such family
+                    except ornsys.OrnError:
+                        self._count(family)
+            finally:
+                self._one_scrape.release()
+        else:
+            for family in FAMILIES:  # another scrape is stuck past its deadline
+                self._count(family)
+        yield from metrics
+        yield self._errors()
+
+    def _count(self, family):
+        with self._counting:
+            self.errors[family] += 1
+
+    def _errors(self):
         errors = CounterMetricFamily("ornsys_scrape_errors", "Failed library calls while reading a family",
                                      labels=["family"])
-        for family, count in self.errors.items():
-            errors.add_metric([family], count)
-        yield from metrics
-        yield errors
+        with self._counting:
+            for family, count in self.errors.items():
+                errors.add_metric([family], count)
+        return errors
+
+    def _late(self, family):
+        """Whether the scrape's deadline has passed; if so the family's
+        read counts as an error."""
+        if time.monotonic() < self._deadline:
+            return False
+        self._count(family)
+        return True
 
     def _board(self):
         info = self.board.info
@@ -83,10 +125,12 @@ class BoardCollector:
         """One item's reading, or None (counted) when its call fails, even
         with "not present": the family is there, so the item should be.
         The other items of the family stay."""
+        if self._late(family):
+            return None
         try:
             return read()
         except ornsys.OrnError:
-            self.errors[family] += 1
+            self._count(family)
             return None
 
     def _voltage(self):
@@ -188,13 +232,18 @@ def main(argv=None):
                         help="with --textfile: rewrite it every this many seconds (default: once)")
     parser.add_argument("--operating-time-unit", choices=sorted(OPERATING_TIME_UNITS), default="hours",
                         help="what one step of the board's operating time counter is (default: hours)")
+    parser.add_argument("--scrape-timeout", type=float, default=SCRAPE_TIMEOUT,
+                        help=f"seconds a scrape may read the board (default {SCRAPE_TIMEOUT})")
     options = parser.parse_args(argv)
+    if options.scrape_timeout < 2:
+        parser.error("--scrape-timeout must be 2 seconds or more")
+    os.environ.setdefault("ORNSYS_SERVICE_TIMEOUT", str(int(options.scrape_timeout) - 1))
     try:
         board = ornsys.Board().open()
     except ornsys.OrnError as error:
         print(f"ornsys-exporter: the board cannot be opened: {error}", file=sys.stderr)
         return 1
-    collector = BoardCollector(board, options.operating_time_unit)
+    collector = BoardCollector(board, options.operating_time_unit, options.scrape_timeout)
     try:
         if options.textfile:
             registry = CollectorRegistry()

@@ -2,6 +2,9 @@
 # Copyright (c) 2026 The ornsys authors
 """The exporter's metrics on boards whose values are known, with faults."""
 
+import os
+import pathlib
+
 import pytest
 
 pytest.importorskip("prometheus_client", reason="python3-prometheus-client is not installed")
@@ -66,3 +69,91 @@ def test_it_serves_with_no_options_and_drops_half_sent_requests(board_file, monk
     half.sendall(b"GET /metr")
     half.settimeout(5)
     assert half.recv(100) == b""  # closed by the server after its timeout
+
+
+def test_a_mute_board_service_costs_scrapes_their_deadline_and_no_threads(tmp_path):
+    """The exporter, as its unit runs it, through a board service that
+    greets and then never answers: four scrapes at once each end within
+    twice the scrape deadline with every family counted once as an error,
+    the board is called by one scrape at a time, and no thread stays behind
+    them."""
+    import socket
+    import struct
+    import subprocess
+    import sys
+    import threading
+    import time
+    import urllib.request
+
+    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    listener.bind(str(tmp_path / "mute.sock"))
+    listener.listen(8)
+    requests = []
+
+    def mute():  # greets each client, takes its requests, answers none
+        while True:
+            connection, _ = listener.accept()
+            connection.sendall(struct.pack("=8sII", b"ORNSYSD\0", 1, 1))
+            while len(header := connection.recv(16, socket.MSG_WAITALL)) == 16:
+                requests.append(time.monotonic())
+                connection.recv(struct.unpack("=IIII", header)[2], socket.MSG_WAITALL)
+            connection.close()
+
+    threading.Thread(target=mute, daemon=True).start()
+    probe = socket.socket()
+    probe.bind(("127.0.0.1", 0))
+    port = probe.getsockname()[1]
+    probe.close()
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=str(tmp_path / "mute.sock"))
+    env.pop("ORNSYS_SERVICE_TIMEOUT", None)  # the exporter sets it, 1 s below its deadline
+    server = subprocess.Popen([sys.executable, "-m", "ornsys.exporter", "--address", "127.0.0.1", "--port", str(port),
+                               "--scrape-timeout", "2"], env=env)
+
+    def threads():
+        status = pathlib.Path(f"/proc/{server.pid}/status").read_text()
+        return int(status.split("Threads:")[1].split()[0])
+
+    try:
+        for _ in range(200):
+            try:
+                socket.create_connection(("127.0.0.1", port)).close()
+                break
+            except OSError:
+                time.sleep(0.05)
+        before = threads()
+        answers = []
+
+        def scrape():
+            started = time.monotonic()
+            with urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=30) as answer:
+                answers.append((answer.read().decode(), time.monotonic() - started))
+
+        scrapers = [threading.Thread(target=scrape) for _ in range(4)]
+        for scraper in scrapers:
+            scraper.start()
+        for scraper in scrapers:
+            scraper.join()
+        assert len(answers) == 4
+        for text, took in answers:
+            assert took < 2 * 2 + 1.5, took
+            assert "ornsys_temperature_celsius" not in text
+        scrape()  # one more, after them all
+        last = answers[-1][0]
+        errors = {line.split('"')[1]: float(line.split()[-1]) for line in last.splitlines()
+                  if line.startswith("ornsys_scrape_errors_total{")}
+        # Each scrape counted each family once: its call failed, its deadline
+        # had passed, or the scrape never began; so did the read the registry
+        # makes when the exporter starts.
+        assert errors == {family: 6.0 for family in exporter.FAMILIES}
+        # At most two calls a scrape reached the board, one scrape at a time:
+        # the calls are at least the library's deadline (1 s) apart.
+        assert 0 < len(requests) <= 6 * 2
+        assert all(b - a >= 0.9 for a, b in zip(requests, requests[1:])), requests
+        for _ in range(50):
+            if threads() <= before:
+                break
+            time.sleep(0.1)
+        assert threads() <= before
+    finally:
+        server.kill()
+        server.wait()

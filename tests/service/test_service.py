@@ -56,9 +56,10 @@ class Service:
         self.log = folder / "ornsysd.log"
         self.process = None
 
-    def start(self, admin_group=ADMIN, trace=False, board=None):
+    def start(self, admin_group=ADMIN, trace=False, board=None, state=None):
         command = ["systemd-socket-activate", "-l", str(self.socket), "-E", "ORNSYS_BACKEND=virtual",
                    *(["-E", f"ORNSIM_BOARD={board}"] if board else []),
+                   *(["-E", f"ORNSIM_STATE={state}", "-E", "ORNSYS_DEBUG=1"] if state else []),
                    *(["-E", f"ORNSIM_TRACE={self.folder / 'trace'}"] if trace else []),
                    str(BIN / "ornsysd"), "--read-group", str(READ), "--watchdog-group", str(WATCHDOG),
                    "--admin-group", str(admin_group)]
@@ -322,6 +323,49 @@ sys.stdin.read()
     slow.close()
     report(f"service memory under a slow reader: {grown} kB more after 8 s")
     assert grown < 8 * 1024, grown
+
+
+def test_a_call_that_waits_for_the_board_stops_no_other_connection(service):
+    """While another process of the board holds its lock (here this test,
+    as a program using the board directly would: the lock's word and its
+    presence byte in the state file), a call through the service waits 15 s
+    and fails with 0x8100, the service saying who held the board; meanwhile
+    new clients are greeted at once. Once the board is free, calls go on."""
+    import fcntl
+    import mmap
+    service.stop()
+    state = service.folder / "state"
+    service.start(state=state)
+    env = service.client_env()
+    assert ornsys(env, "-TEMP", "-g", "0")[2] == 0  # the state file is made
+    with open(state, "r+b") as file:
+        lock = mmap.mmap(file.fileno(), 128)
+        fcntl.lockf(file.fileno(), fcntl.LOCK_EX | fcntl.LOCK_NB, 1, (1 << 30) + os.getpid())
+        lock[64:68] = struct.pack("=I", os.getpid())
+        started = time.monotonic()
+        waiting = subprocess.Popen([str(BIN / "ornsys"), "-TEMP", "-g", "0"], env=env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True)
+        time.sleep(1)
+        greeted = time.monotonic()
+        newcomer = service.raw()  # fails the test unless greeted within its 15 s
+        greeted = time.monotonic() - greeted
+        out, err = waiting.communicate(timeout=30)
+        waited = time.monotonic() - started
+        assert (out, err, waiting.returncode) == (
+            "ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !\n\n",
+            "OrnGetThermSensorValue() failed!\n", 255)
+        lock[64:68] = bytes(4)
+        fcntl.lockf(file.fileno(), fcntl.LOCK_UN, 1, (1 << 30) + os.getpid())
+        lock.close()
+    report(f"service: a newcomer greeted in {greeted * 1000:.1f} ms while a call waited {waited:.1f} s for the board")
+    assert greeted < 1, greeted
+    assert 15 <= waited < 20, waited
+    assert (f"ornsys: virtual backend: process {os.getpid()} has held the board's lock for 15 s or more; this call "
+            "fails after waiting 15 s") in service.log.read_text()
+    newcomer.sendall(struct.pack("=IIII", 1, 0x11, 4, 0) + bytes(4))  # the NVRAM count
+    status, block_length, _ = struct.unpack("=III", newcomer.recv(12, socket.MSG_WAITALL))
+    assert (status, struct.unpack("=I", newcomer.recv(block_length, socket.MSG_WAITALL))[0]) == (0, 4)
+    newcomer.close()
 
 
 def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
