@@ -277,7 +277,8 @@ private:
             if (!ok_ || c.file.empty()) return;
             std::string path = c.file.front() == '/' ? c.file : board_.folder + "/" + c.file;
             std::string text, reason;
-            switch (ornsim_files::ReadFileUpTo(path, text, reason, size)) {
+            ornsim_files::Owner owner{board_.owner};
+            switch (ornsim_files::ReadFileUpTo(path, text, reason, size, &owner)) {
             case ornsim_files::ReadResult::kRead: break;
             case ornsim_files::ReadResult::kTooLong:
                 return void(Error("file '" + c.file + "' is longer than its memory", c.fileLine));
@@ -708,8 +709,9 @@ bool FunctionHasIndex(DWORD function) {
 }
 
 bool Parse(std::string_view text, const std::string& name, const std::string& folder,
-           Board& board, std::string& error) {
+           Board& board, std::string& error, uid_t owner) {
     board = Board{};
+    board.owner = owner;
     board.cpu.CPUInfoSize = sizeof(CPUINFO);
     board.cpu.CPUClass = 0x0F;
     board.cpu.CPUCount = 1;

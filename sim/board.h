@@ -3,6 +3,8 @@
 // board.h - the virtual board's description as read from a board file.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -118,12 +120,14 @@ struct Board {
     std::vector<Battery> batteries;
     std::vector<Fault> faults;
     std::string folder;  // where relative `file` names are looked up
+    uid_t owner = uid_t(-1);  // the board file's owner: whose `file`s it may name
 };
 
 // Parses a board file's text. On failure returns false with one message
-// line "ornsim: NAME:LINE: MESSAGE" (no newline) in `error`.
+// line "ornsim: NAME:LINE: MESSAGE" (no newline) in `error`. `owner`: the
+// board file's owner (see Board::owner).
 bool Parse(std::string_view text, const std::string& name, const std::string& folder,
-           Board& board, std::string& error);
+           Board& board, std::string& error, uid_t owner = uid_t(-1));
 
 // The longest duration and the farthest the board's clock may run: 100
 // years, so that every time in nanoseconds fits a signed 64-bit number.

@@ -28,10 +28,12 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
     bool on() const { return fd_ >= 0; }
+    const std::string& failure() const { return failure_; }  // why it is not on
     void Line(const std::string& text) const;
 
 private:
     int fd_ = -1;
+    std::string failure_;
 };
 
 // The writable memories, laid out in one region: the live state (clock,

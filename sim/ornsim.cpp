@@ -102,11 +102,16 @@ static_assert(sizeof(Memory::StateHeader) == 128 && offsetof(Memory::StateHeader
 // open the trace starts on a new line, so every line it writes is whole.
 Trace::Trace(const char* path) {
     if (path == nullptr || *path == '\0') return;
-    fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd_ < 0) return;
+    std::string why;
+    fd_ = ornsim_files::OpenOwnPath(path, O_WRONLY | O_CREAT | O_APPEND, 0644, why);
+    if (fd_ < 0) {
+        failure_ = why.empty() ? strerror(errno) : why;  // a FIFO without a reader: ENXIO
+        return;
+    }
+    fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);  // a reader that lags slows the board, loses no line
     // Looked at through a second descriptor: a trace may be write-only, or
     // not a regular file at all (a terminal, a pipe), and then has no end.
-    int reader = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int reader = ornsim_files::OpenOwnPath(path, O_RDONLY, 0, why);
     if (reader < 0) return;
     struct stat st {};
     char last = '\n';
@@ -228,13 +233,20 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
     header.length = length_;
     const std::string name = path;
 
-    int fd = open(path, O_RDWR | O_CLOEXEC);
+    std::string why;
+    int fd = ornsim_files::OpenOwnPath(path, O_RDWR, 0, why);
     if (fd < 0 && errno == ENOENT) {
         if (!CreateStateFile(name, header, error)) return false;
-        fd = open(path, O_RDWR | O_CLOEXEC);
+        fd = ornsim_files::OpenOwnPath(path, O_RDWR, 0, why);
     }
     if (fd < 0) {
-        error = "ornsim: " + name + ": cannot open state file: " + strerror(errno);
+        error = "ornsim: " + name + ": cannot open state file: " + (why.empty() ? strerror(errno) : why);
+        return false;
+    }
+    struct stat kind {};
+    if (fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+        close(fd);
+        error = "ornsim: " + name + ": cannot open state file: not a regular file";
         return false;
     }
     StateHeader found{};
@@ -325,10 +337,11 @@ bool gPortsTried = false;    // the environment is read for it once
 
 ornsim* Start(bool traceOpen) {
     std::string text, name, folder = ".", error;
+    ornsim_files::Owner owner;
     const char* boardPath = secure_getenv("ORNSIM_BOARD");
     if (boardPath != nullptr && *boardPath != '\0') {
         name = boardPath;
-        if (!ornsim_files::ReadRegularFile(boardPath, text, error)) {
+        if (!ornsim_files::ReadRegularFile(boardPath, text, error, &owner)) {
             fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, error.c_str());
             return nullptr;
         }
@@ -338,7 +351,7 @@ ornsim* Start(bool traceOpen) {
         text = ornsim_board::kDefaultBoard;
     }
     auto sim = std::make_unique<ornsim>();
-    if (!ornsim_board::Parse(text, name, folder, sim->board, error) ||
+    if (!ornsim_board::Parse(text, name, folder, sim->board, error, owner.found) ||
         !sim->memory.Create(sim->board, secure_getenv("ORNSIM_STATE"), error)) {
         fprintf(stderr, "%s\n", error.c_str());
         return nullptr;
@@ -347,7 +360,7 @@ ornsim* Start(bool traceOpen) {
     sim->trace = std::make_unique<ornsim_impl::Trace>(tracePath);
     if (tracePath != nullptr && *tracePath != '\0' && !sim->trace->on()) {
         // A trace asked for and not kept would pass for a board that was never called.
-        fprintf(stderr, "ornsim: %s: cannot open trace file: %s\n", tracePath, strerror(errno));
+        fprintf(stderr, "ornsim: %s: cannot open trace file: %s\n", tracePath, sim->trace->failure().c_str());
         return nullptr;
     }
     sim->faultMatches.assign(sim->board.faults.size(), 0);

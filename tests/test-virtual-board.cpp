@@ -7,12 +7,15 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -216,6 +219,86 @@ TEST_F(VirtualBoard, AStoppedHolderKeepsTheLockAndAWaiterFailsInTime) {
     EXPECT_TRUE(OrnGetBoardInfo(&info));
     close(ready[0]);
     close(ready[1]);
+}
+
+// Paths another user chose, as a root program may be handed them (the
+// environment, a board file): that user's symlinks are not followed, nor
+// root's in a folder that user may change; a FIFO is never waited on; a
+// file the board file's owner could not read is not served.
+TEST_F(VirtualBoard, AnotherUsersPathsAreNeitherFollowedNorWaitedOnNorServed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to place another user's files";
+    constexpr uid_t kOther = 65534;
+    const std::string victim = Path("victim"), theirs = Path("theirs"), fifo = Path("fifo");
+    std::ofstream(victim) << "root's";
+    chmod(victim.c_str(), 0600);
+    ASSERT_EQ(mkdir(theirs.c_str(), 0755), 0);
+    ASSERT_EQ(chown(theirs.c_str(), kOther, kOther), 0);
+    const std::string theirLink = theirs + "/link", rootsLinkInTheirs = theirs + "/roots";
+    ASSERT_EQ(symlink(victim.c_str(), theirLink.c_str()), 0);
+    ASSERT_EQ(lchown(theirLink.c_str(), kOther, kOther), 0);
+    ASSERT_EQ(symlink(victim.c_str(), rootsLinkInTheirs.c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    const std::string theirs65534 = "a symlink of uid 65534, not followed";
+    struct Case {
+        const char* variable;
+        std::string path, said;
+    } cases[] = {
+        {"ORNSIM_TRACE", theirLink, theirLink + ": cannot open trace file: " + theirs65534},
+        {"ORNSIM_STATE", theirLink, theirLink + ": cannot open state file: " + theirs65534},
+        {"ORNSIM_BOARD", theirLink, theirLink + ":0: cannot read board file: " + theirs65534},
+        {"ORNSIM_TRACE", rootsLinkInTheirs,
+         rootsLinkInTheirs + ": cannot open trace file: a symlink of uid 0 in a folder others may change, not followed"},
+        {"ORNSIM_TRACE", fifo, fifo + ": cannot open trace file: No such device or address"},
+        {"ORNSIM_STATE", fifo, fifo + ": cannot open state file: not a regular file"},
+        {"ORNSIM_BOARD", fifo, fifo + ":0: cannot read board file: not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.variable) + "=" + c.path);
+        setenv(c.variable, c.path.c_str(), 1);
+        testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(OrnOpen());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "ornsim: " + c.said + "\n");
+        unsetenv(c.variable);
+        setenv("ORNSIM_TRACE", Path("trace").c_str(), 1);
+    }
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "root's");
+
+    // Root's own link in root's folder is followed.
+    const std::string ownLink = Path("own-link");
+    ASSERT_EQ(symlink(Path("traced").c_str(), ownLink.c_str()), 0);
+    setenv("ORNSIM_TRACE", ownLink.c_str(), 1);
+    EXPECT_TRUE(OrnOpen());
+    EXPECT_TRUE(OrnClose());
+    EXPECT_TRUE(std::filesystem::is_regular_file(Path("traced")));
+
+    // A board file of another user's names root's file, then one of its own.
+    setenv("ORNSIM_TRACE", Path("trace").c_str(), 1);
+    for (const bool ownFile : {false, true}) {
+        const std::string named = ownFile ? theirs + "/contents" : victim;
+        if (ownFile) {
+            std::ofstream(named) << "theirs";
+            ASSERT_EQ(chown(named.c_str(), kOther, kOther), 0);
+            chmod(named.c_str(), 0600);
+        }
+        UseBoard("[nvram]\ntype = 1\nsize = 8\nfile = " + named + "\n");
+        ASSERT_EQ(chown(Path("test.board").c_str(), kOther, kOther), 0);
+        testing::internal::CaptureStderr();
+        const bool opened = OrnOpen();
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (ownFile) {
+            EXPECT_TRUE(opened) << said;
+            EXPECT_TRUE(OrnClose());
+        } else {
+            EXPECT_FALSE(opened);
+            EXPECT_NE(said.find(": cannot read file '" + victim +
+                                "': owned by uid 0 and not readable by all, unlike the board file (uid 65534)\n"),
+                      std::string::npos)
+                << said;
+        }
+    }
 }
 
 // Offsets of the NVRAM 1 byte writes that the trace shows as completed
