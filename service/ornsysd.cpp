@@ -17,8 +17,10 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdarg>
@@ -193,6 +195,54 @@ zoka::Role PeerRole(int fd, Client& client) {
     return role;
 }
 
+// The socket's mode lets its owner (root) and group (the read role's) in;
+// the other roles' groups get the same through the socket's access control
+// list, so that a member of the watchdog or admin group alone can connect
+// and a user in no role group cannot. False, after a log line, when the
+// file system keeps no such lists.
+bool OpenToRoleGroups(const char* path) {
+    struct Entry {
+        uint16_t tag, permissions;
+        uint32_t id;
+    } __attribute__((packed));
+    constexpr uint16_t kUserObject = 0x01, kGroupObject = 0x04, kGroup = 0x08, kMask = 0x10, kOther = 0x20;
+    constexpr uint16_t kReadWrite = 6;
+    constexpr uint32_t kNoId = 0xFFFFFFFFu;
+    // Entries by tag, then by ID, as the kernel wants them.
+    std::vector<gid_t> others;
+    for (size_t i = 1; i < sizeof gGroups / sizeof gGroups[0]; ++i)
+        if (gGroups[i].exists && !(gGroups[0].exists && gGroups[i].gid == gGroups[0].gid))
+            others.push_back(gGroups[i].gid);
+    std::sort(others.begin(), others.end());
+    others.erase(std::unique(others.begin(), others.end()), others.end());
+    if (others.empty()) return true;
+    struct stat socketStat {};
+    if (lstat(path, &socketStat) != 0 || !S_ISSOCK(socketStat.st_mode)) {
+        Log("cannot let groups %s and %s connect to %s: not a socket", gGroups[1].name, gGroups[2].name, path);
+        return false;
+    }
+    // The owner, the group and everyone else keep what the mode gives them.
+    const uint16_t groupBits = uint16_t(socketStat.st_mode >> 3 & 7);
+    uint8_t list[4 + 8 * sizeof(Entry)];
+    const uint32_t version = 2;
+    memcpy(list, &version, sizeof version);
+    size_t length = sizeof version;
+    auto add = [&](uint16_t tag, uint16_t permissions, uint32_t id) {
+        const Entry entry{tag, permissions, id};
+        memcpy(list + length, &entry, sizeof entry);
+        length += sizeof entry;
+    };
+    add(kUserObject, uint16_t(socketStat.st_mode >> 6 & 7), kNoId);
+    add(kGroupObject, groupBits, kNoId);
+    for (gid_t gid : others) add(kGroup, kReadWrite, gid);
+    add(kMask, uint16_t(groupBits | kReadWrite), kNoId);
+    add(kOther, uint16_t(socketStat.st_mode & 7), kNoId);
+    if (lsetxattr(path, "system.posix_acl_access", list, length, 0) == 0) return true;
+    Log("cannot let groups %s and %s connect to %s (%s): only members of %s can", gGroups[1].name, gGroups[2].name,
+        path, strerror(errno), gGroups[0].name);
+    return false;
+}
+
 // systemd's socket activation: the listening socket is descriptor 3.
 int ActivatedSocket() {
     const char* pid = getenv("LISTEN_PID");
@@ -206,6 +256,11 @@ int ActivatedSocket() {
         return -1;
     }
     fcntl(3, F_SETFD, FD_CLOEXEC);
+    sockaddr_un bound{};
+    socklen_t length = sizeof bound;
+    if (getsockname(3, reinterpret_cast<sockaddr*>(&bound), &length) == 0 && bound.sun_family == AF_UNIX &&
+        bound.sun_path[0] == '/')
+        OpenToRoleGroups(bound.sun_path);
     return 3;
 }
 
@@ -241,6 +296,7 @@ int ListenOn(const char* path) {
     if (ok && gGroups[0].exists && chown(inside.c_str(), uid_t(-1), gGroups[0].gid) != 0)
         Log("cannot give %s to group %s: %s", path, gGroups[0].name, strerror(errno));
     if (ok && chmod(inside.c_str(), 0660) != 0) Log("cannot open %s to its group: %s", path, strerror(errno));
+    if (ok) OpenToRoleGroups(inside.c_str());
     if (ok) {
         struct stat old;
         if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
@@ -359,8 +415,10 @@ bool Returned(Client& client, Caller::Batch& batch, bool gone) {
 
 void Usage(FILE* to) {
     fputs("usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]\n"
+          "       ornsysd --grant-socket PATH [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]\n"
           "Serves the board's firmware to programs in the role groups. Without --socket the socket\n"
-          "comes from the service manager (ornsysd.socket).\n",
+          "comes from the service manager (ornsysd.socket). --grant-socket lets the watchdog and admin\n"
+          "groups connect to the socket at PATH, and serves nothing.\n",
           to);
 }
 
@@ -368,6 +426,7 @@ void Usage(FILE* to) {
 
 int main(int argc, char** argv) {
     const char* socketPath = nullptr;
+    const char* grantPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -381,6 +440,9 @@ int main(int argc, char** argv) {
         bool known = false;
         if (i + 1 < argc && option == "--socket") {
             socketPath = argv[++i];
+            known = true;
+        } else if (i + 1 < argc && option == "--grant-socket") {
+            grantPath = argv[++i];
             known = true;
         }
         for (RoleGroup& group : gGroups) {
@@ -409,6 +471,10 @@ int main(int argc, char** argv) {
                 ornsysd::RoleName(roleGroup.role));
         }
     }
+
+    // For the socket unit, before the service first starts: the socket is
+    // made by the service manager at boot.
+    if (grantPath != nullptr) return OpenToRoleGroups(grantPath) ? 0 : 1;
 
     // The service is the board's one user on behalf of others: it never
     // reaches the board through a service itself.

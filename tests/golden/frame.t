@@ -366,8 +366,10 @@ $ -WD -s
 program: ornsysd
 $ --help
 | usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
+|        ornsysd --grant-socket PATH [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
 | Serves the board's firmware to programs in the role groups. Without --socket the socket
-| comes from the service manager (ornsysd.socket).
+| comes from the service manager (ornsysd.socket). --grant-socket lets the watchdog and admin
+| groups connect to the socket at PATH, and serves nothing.
 = 0
 
 program: ornsysd
@@ -379,8 +381,10 @@ program: ornsysd
 $ --bogus
 ! ornsysd: unknown or incomplete option: --bogus
 ! usage: ornsysd [--socket PATH] [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
+!        ornsysd --grant-socket PATH [--read-group GROUP] [--watchdog-group GROUP] [--admin-group GROUP]
 ! Serves the board's firmware to programs in the role groups. Without --socket the socket
-! comes from the service manager (ornsysd.socket).
+! comes from the service manager (ornsysd.socket). --grant-socket lets the watchdog and admin
+! groups connect to the socket at PATH, and serves nothing.
 = 2
 
 # No board service at the socket: the open fails and says why.

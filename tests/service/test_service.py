@@ -395,6 +395,47 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
 
 
+def test_each_role_group_alone_may_connect_and_no_other_user(tmp_path):
+    """A member of the watchdog or the admin group who is not in the read
+    group connects and gets that role (the socket's access list lets the
+    groups in); a user in none of them is refused at the socket."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="ornsysd-"))
+    folder.chmod(0o755)
+    path = folder / "ornsysd.sock"
+    service = subprocess.Popen([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ),
+                                "--watchdog-group", str(WATCHDOG), "--admin-group", str(ADMIN)],
+                               env=dict(os.environ, ORNSYS_BACKEND="virtual"), stderr=subprocess.PIPE, text=True)
+    try:
+        for _ in range(200):
+            if path.exists():
+                break
+            time.sleep(0.01)
+        probe = f"""
+import socket, struct
+c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+try:
+    c.connect({str(path)!r})
+    print(struct.unpack("=8sII", c.recv(16, socket.MSG_WAITALL))[2])
+except OSError as error:
+    print(error.strerror)
+"""
+        def role_of(groups):
+            user = ["setpriv", "--reuid", "65534", "--regid", "65534",
+                    *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
+            return subprocess.run(user + [sys.executable, "-c", probe], capture_output=True, text=True,
+                                  timeout=10).stdout.strip()
+
+        seen = {name: role_of(groups) for name, groups in
+                (("read", [READ]), ("watchdog", [WATCHDOG]), ("admin", [ADMIN]), ("none", []))}
+    finally:
+        service.terminate()
+        service.wait(10)
+        shutil.rmtree(folder)
+    if "cannot let groups" in service.stderr.read():
+        pytest.skip("needs a file system with access control lists for the socket")
+    assert seen == {"read": "1", "watchdog": "2", "admin": "3", "none": "Permission denied"}
+
+
 def test_the_units_verify_and_are_hardened(tmp_path):
     if shutil.which("systemd-analyze") is None:
         pytest.skip("needs systemd-analyze (scripts/install-deps --tests)")
@@ -402,7 +443,7 @@ def test_the_units_verify_and_are_hardened(tmp_path):
     for name in ["ornsysd.service", "ornsysd.socket"]:
         text = (units / name).read_text()
         # The unit as installed, with the program where this build has it.
-        (tmp_path / name).write_text(re.sub(r"ExecStart=\S+", f"ExecStart={BIN / 'ornsysd'}", text))
+        (tmp_path / name).write_text(re.sub(r"(ExecStart(?:Post)?=)\S+", f"\\g<1>{BIN / 'ornsysd'}", text))
     # The manual is checked with the others, not through man(1) here.
     verify = subprocess.run(["systemd-analyze", "verify", "--man=no", str(tmp_path / "ornsysd.socket"),
                              str(tmp_path / "ornsysd.service")], capture_output=True, text=True)
