@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -299,6 +300,74 @@ TEST(BoardLock, PresenceNotTheProcessIdTellsADeadHolder) {
     EXPECT_EQ(board_lock::Take(*lock.area, lock.presence), board_lock::Taken::kFine);
     board_lock::Release(*lock.area);
     rmdir(dir);
+}
+
+// A holder killed and its process ID given to a new, long-lived process
+// (forced in a PID namespace of its own, where this test chooses the next
+// ID): the next caller takes the lock over at once, not after that
+// process's lifetime.
+TEST(BoardLock, AHolderWhoseProcessIdWasReusedIsTakenOverAtOnce) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root for a PID namespace";
+    char dir[] = "/tmp/ornsys-lock-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/lock";
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t outer = fork();
+    if (outer == 0) {
+        close(report[0]);
+        // 'u': no PID namespace here; else what the init of one found.
+        auto say = [&](char what) {
+            if (write(report[1], &what, 1) != 1) _exit(3);
+            _exit(0);
+        };
+        if (unshare(CLONE_NEWPID) != 0) say('u');
+        pid_t init = fork();  // process 1 of the new namespace
+        if (init < 0) say('u');
+        if (init > 0) {
+            int status = 0;
+            waitpid(init, &status, 0);
+            _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 4);
+        }
+        SharedLock lock(path);
+        if (lock.area == nullptr) say('f');
+        pid_t holder = Holder(lock, [] { pause(); });
+        if (holder <= 0) say('f');
+        kill(holder, SIGKILL);
+        waitpid(holder, nullptr, 0);
+        // The next process of this namespace gets the dead holder's ID.
+        int last = open("/proc/sys/kernel/ns_last_pid", O_WRONLY);
+        const std::string before = std::to_string(holder - 1);
+        if (last < 0 || write(last, before.c_str(), before.size()) != ssize_t(before.size())) say('n');
+        close(last);
+        pid_t reused = fork();
+        if (reused == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            pause();
+        }
+        if (reused != holder) {
+            kill(reused, SIGKILL);
+            say('n');
+        }
+        board_lock::Waited waited;
+        const auto start = std::chrono::steady_clock::now();
+        const board_lock::Taken taken = board_lock::Take(*lock.area, lock.presence, &waited, 5000);
+        const bool quick = std::chrono::steady_clock::now() - start < std::chrono::seconds(1);
+        kill(reused, SIGKILL);
+        waitpid(reused, nullptr, 0);
+        say(taken == board_lock::Taken::kHolderDied && quick ? 'y' : 'w');
+    }
+    close(report[1]);
+    char what = 0;
+    const bool told = read(report[0], &what, 1) == 1;
+    close(report[0]);
+    waitpid(outer, nullptr, 0);
+    unlink(path.c_str());
+    rmdir(dir);
+    ASSERT_TRUE(told);
+    if (what == 'u') GTEST_SKIP() << "needs a PID namespace, which this machine refuses";
+    if (what == 'n') GTEST_SKIP() << "needs to choose the next process ID (ns_last_pid), which this kernel refuses";
+    EXPECT_EQ(what, 'y') << "'w': the caller waited for the new process, 'f': no lock file";
 }
 
 }  // namespace

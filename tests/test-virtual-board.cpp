@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -152,6 +153,7 @@ TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
     ASSERT_EQ(pipe(ready), 0);
     pid_t inside = fork();
     if (inside == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a failed test
         char called = OrnOpen() && OrnGetBoardInfo(&info);
         if (write(ready[1], &called, 1) != 1) _exit(1);
         pause();
