@@ -19,10 +19,12 @@ from typing import Optional
 
 from . import _errors
 from . import _records as records
-from ._errors import AccessDenied, NoAcknowledge, NotOpen, NotPresent, NotSupported, OrnError, OutOfRange, PartialTransfer
+from ._errors import (AccessDenied, NoAcknowledge, NotOpen, NotPresent, NotSupported, OrnError, OutOfRange,
+                      PartialTransfer, RefusedTransfer)
 from ._lib import lib
 
 __all__ = ["Board", "OrnError", "AccessDenied", "NotOpen", "NotSupported", "NotPresent", "OutOfRange", "NoAcknowledge", "PartialTransfer",
+           "RefusedTransfer",
            "port_read", "port_write", "dll_version", "BATTERY_UNKNOWN"]
 
 BATTERY_UNKNOWN = 0xFFFFFFFF
@@ -174,7 +176,8 @@ class NVRam:
             _errors.raise_for(lib, name, ok)
             if count.value < length:
                 code, message = _errors.last_error(lib)
-                raise PartialTransfer(name, code, message, bytes(buffer[:count.value]))
+                kind = RefusedTransfer if code == 0x8109 else PartialTransfer
+                raise kind(name, code, message, bytes(buffer[:count.value]))
 
     def read(self, offset: int, length: int) -> bytes:
         buffer = (ctypes.c_uint8 * max(length, 1))()

@@ -47,6 +47,12 @@ class PartialTransfer(OrnError):
         self.data = data
 
 
+class RefusedTransfer(PartialTransfer, AccessDenied):
+    """0x8109 on an NVRAM transfer: the board service refused it; both an
+    `AccessDenied` and a `PartialTransfer` (`data`: the bytes moved, none
+    when refused at once)."""
+
+
 _CLASSES = {0x8000: NotSupported, 0x8041: NotPresent, 0x8051: OutOfRange, 0x8033: OutOfRange,
             0x8022: NoAcknowledge, 0x8109: AccessDenied}
 

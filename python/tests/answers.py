@@ -48,6 +48,7 @@ def answer(board, name):
         return repr(STEPS[name](board))
     except ornsys.OrnError as error:
         data = f" {error.data!r}" if isinstance(error, ornsys.PartialTransfer) else ""
+        assert isinstance(error, ornsys.AccessDenied) == (error.code == 0x8109), type(error)
         return f"{type(error).__name__} 0x{error.code:04x} {error.message!r}{data}"
     except ValueError as error:
         return f"ValueError {error}"

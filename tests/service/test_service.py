@@ -176,8 +176,8 @@ def test_each_role_gets_exactly_its_families(service):
                 else:
                     assert "0x8109" not in got[step], (role, step, got[step])
             else:
-                # A refused transfer moved nothing.
-                assert got[step] in (f"AccessDenied {REFUSED}", f"PartialTransfer {REFUSED} b''"), (role, step)
+                # A refused transfer moved nothing, and says it was refused.
+                assert got[step] in (f"AccessDenied {REFUSED}", f"RefusedTransfer {REFUSED} b''"), (role, step)
     assert "(uid 65534, role read): SetBoardCfg refused" in service.log.read_text()
 
 
