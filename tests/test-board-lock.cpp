@@ -261,8 +261,10 @@ TEST(BoardLock, PresenceNotTheProcessIdTellsADeadHolder) {
     void (*const lives[])() = {
         [] { pause(); },
         [] {
+            const pid_t parent = getpid();
             if (fork() == 0) {
                 prctl(PR_SET_PDEATHSIG, SIGKILL);
+                if (getppid() != parent) _exit(0);  // the parent was killed before the line above
                 pause();
             }
             pause();

@@ -151,9 +151,11 @@ TEST_F(VirtualBoard, StateFileSharesTheLockAndWhoIsInside) {
     unsetenv("ORNSYS_DEBUG");
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
+    const pid_t test = getpid();
     pid_t inside = fork();
     if (inside == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a failed test
+        if (getppid() != test) _exit(1);
         char called = OrnOpen() && OrnGetBoardInfo(&info);
         if (write(ready[1], &called, 1) != 1) _exit(1);
         pause();
