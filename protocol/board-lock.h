@@ -99,12 +99,13 @@ inline struct flock64 PresenceByte(uint32_t pid) {
     return byte;
 }
 
-// Marks this process as one that shares the lock. A child after fork first
+// Marks this process as one that shares the lock, once per process. A child
+// after fork first
 // gets an open file description of its own: on the parent's, the child's
 // byte and its siblings' would be one owner's, invisible to each other, and
 // the parent's byte would last as long as the child.
 inline void Announce(Presence& presence, uint32_t self) {
-    if (presence.fd < 0) return;
+    if (presence.fd < 0 || presence.announcedAs.load(std::memory_order_relaxed) == self) return;
     if (presence.openedBy != self) {
         char own[32];
         snprintf(own, sizeof own, "/proc/self/fd/%d", presence.fd);
@@ -146,7 +147,7 @@ inline Taken Take(Area& area, Presence& presence, Waited* waited = nullptr,
                   int64_t limitMs = kWaitLimitSeconds * 1000) {
     std::atomic_ref<uint32_t> word(area.holder);
     const uint32_t self = ProcessId();
-    if (presence.announcedAs.load(std::memory_order_relaxed) != self) Announce(presence, self);
+    Announce(presence, self);
     uint32_t seen = 0;
     if (word.compare_exchange_strong(seen, self, std::memory_order_acquire)) return Taken::kFine;
     const int64_t start = MonotonicMs();

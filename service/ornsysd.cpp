@@ -392,8 +392,9 @@ bool Receive(Client& client, Caller& caller) {
 }
 
 // A batch back from the caller thread: its replies queued, what is left of
-// a request kept. False when the connection is over.
-bool Returned(Client& client, Caller::Batch& batch, bool gone) {
+// a request kept. False when the connection is over (also when the client
+// left while the batch was out).
+bool Returned(Client& client, Caller::Batch& batch) {
     client.busy = false;
     client.in = std::move(batch.in);
     client.out.insert(client.out.end(), batch.out.begin(), batch.out.end());
@@ -403,7 +404,7 @@ bool Returned(Client& client, Caller::Batch& batch, bool gone) {
         client.refusedLogged = true;
     }
     if (!batch.ok) return Drop(client, "malformed request: " + batch.why);
-    if (gone) {
+    if (client.hungUp) {
         if (!client.in.empty())
             Drop(client, "request cut short (" + std::to_string(client.in.size()) + " bytes received)");
         return false;
@@ -571,8 +572,7 @@ int main(int argc, char** argv) {
             for (Caller::Batch& batch : caller.Done()) {
                 for (auto it = clients.begin(); it != clients.end(); ++it) {
                     if (it->id != batch.client) continue;
-                    const bool gone = it->hungUp;
-                    if (!Returned(*it, batch, gone) || gone) {
+                    if (!Returned(*it, batch)) {
                         close(it->fd);
                         clients.erase(it);
                     }

@@ -65,12 +65,6 @@ uint64_t Fingerprint(const Board& board, const std::vector<BYTE>& initial) {
     return Fnv1a(hash, initial.data(), initial.size());
 }
 
-// The folder a path names a file in: "." for a bare name, "/" at the root.
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
-}
-
 bool WriteAll(int fd, const void* data, size_t length) {
     const auto* p = static_cast<const BYTE*>(data);
     while (length > 0) {
@@ -102,16 +96,14 @@ static_assert(sizeof(Memory::StateHeader) == 128 && offsetof(Memory::StateHeader
 // open the trace starts on a new line, so every line it writes is whole.
 Trace::Trace(const char* path) {
     if (path == nullptr || *path == '\0') return;
-    std::string why;
-    fd_ = ornsim_files::OpenOwnPath(path, O_WRONLY | O_CREAT | O_APPEND, 0644, why);
-    if (fd_ < 0) {
-        failure_ = why.empty() ? strerror(errno) : why;  // a FIFO without a reader: ENXIO
-        return;
-    }
+    // A FIFO without a reader fails with ENXIO.
+    fd_ = ornsim_files::OpenOwnPath(path, O_WRONLY | O_CREAT | O_APPEND, 0644, failure_);
+    if (fd_ < 0) return;
     fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);  // a reader that lags slows the board, loses no line
     // Looked at through a second descriptor: a trace may be write-only, or
     // not a regular file at all (a terminal, a pipe), and then has no end.
-    int reader = ornsim_files::OpenOwnPath(path, O_RDONLY, 0, why);
+    std::string unused;
+    int reader = ornsim_files::OpenOwnPath(path, O_RDONLY, 0, unused);
     if (reader < 0) return;
     struct stat st {};
     char last = '\n';
@@ -195,7 +187,7 @@ bool Memory::CreateStateFile(const std::string& name, const StateHeader& header,
         return false;
     };
     auto fill = [&](int fd) { return WriteAll(fd, &header, sizeof header) && WriteAll(fd, heap_.data(), length_); };
-    int fd = open(FolderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    int fd = open(ornsim_files::FolderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (fd >= 0) {
         bool written = fill(fd);
         std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -240,18 +232,17 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
         fd = ornsim_files::OpenOwnPath(path, O_RDWR, 0, why);
     }
     if (fd < 0) {
-        error = "ornsim: " + name + ": cannot open state file: " + (why.empty() ? strerror(errno) : why);
+        error = "ornsim: " + name + ": cannot open state file: " + why;
         return false;
     }
-    struct stat kind {};
-    if (fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         error = "ornsim: " + name + ": cannot open state file: not a regular file";
         return false;
     }
     StateHeader found{};
-    struct stat st {};
-    bool fits = pread(fd, &found, sizeof found, 0) == ssize_t(sizeof found) && fstat(fd, &st) == 0 &&
+    bool fits = pread(fd, &found, sizeof found, 0) == ssize_t(sizeof found) &&
                 memcmp(found.magic, kStateMagic, sizeof kStateMagic) == 0 &&
                 found.fingerprint == fingerprint && found.length == length_ &&
                 uint64_t(st.st_size) == sizeof(StateHeader) + length_;
@@ -261,15 +252,13 @@ bool Memory::MapStateFile(const Board& board, const char* path, std::string& err
         return false;
     }
     void* map = mmap(nullptr, sizeof(StateHeader) + length_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (map == MAP_FAILED) close(fd);
-    else {
-        presence_.fd = fd;
-        presence_.openedBy = board_lock::ProcessId();
-    }
     if (map == MAP_FAILED) {
         error = "ornsim: " + name + ": cannot map state file: " + strerror(errno);
+        close(fd);
         return false;
     }
+    presence_.fd = fd;  // kept open: the process's presence on the lock
+    presence_.openedBy = board_lock::ProcessId();
     mapped_ = true;
     shared_ = static_cast<StateHeader*>(map);
     base_ = static_cast<BYTE*>(map) + sizeof(StateHeader);
@@ -296,7 +285,7 @@ void Memory::Enter() const {
     std::atomic_ref<uint32_t> inside(shared_->insidePid);
     const uint32_t self = board_lock::ProcessId();
     // Announced here too, for a library that takes no lock.
-    if (presence_.announcedAs.load(std::memory_order_relaxed) != self) board_lock::Announce(presence_, self);
+    board_lock::Announce(presence_, self);
     uint32_t other = 0;
     while (!inside.compare_exchange_strong(other, self)) {
         if (other == self) return;
@@ -345,7 +334,7 @@ ornsim* Start(bool traceOpen) {
             fprintf(stderr, "ornsim: %s:0: cannot read board file: %s\n", boardPath, error.c_str());
             return nullptr;
         }
-        folder = ornsim_impl::FolderOf(name);
+        folder = ornsim_files::FolderOf(name);
     } else {
         name = "default.board";
         text = ornsim_board::kDefaultBoard;

@@ -17,20 +17,30 @@
 
 namespace ornsim_files {
 
+// The folder a path names a file in: "." for a bare name, "/" at the root.
+inline std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+}
+
 // Opens `path` as open(2) does, except that opening a FIFO never waits for
 // its other end, and a symlink at the end of the path is followed only when
 // it is this user's or root's and its folder is too (not writable by
 // others, or sticky): a program run by root with a path another user chose
 // (an environment variable, a board file) must not read or write through
-// that user's links. -1 with errno; EPERM, with `why`, for a refused link.
+// that user's links. -1 with errno and `why` (the errno text, or EPERM and
+// the reason for a refused link).
 inline int OpenOwnPath(const std::string& path, int flags, mode_t mode, std::string& why) {
     flags |= O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    auto failed = [&why] {
+        why = strerror(errno);
+        return -1;
+    };
     int fd = open(path.c_str(), flags | O_NOFOLLOW, mode);
-    if (fd >= 0 || errno != ELOOP) return fd;
+    if (fd >= 0) return fd;
+    if (errno != ELOOP) return failed();
     struct stat link {}, folder {};
-    const size_t slash = path.rfind('/');
-    const std::string in = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    if (lstat(path.c_str(), &link) != 0 || stat(in.c_str(), &folder) != 0) return -1;
+    if (lstat(path.c_str(), &link) != 0 || stat(FolderOf(path).c_str(), &folder) != 0) return failed();
     const uid_t self = geteuid();
     const bool linkOurs = link.st_uid == self || link.st_uid == 0;
     const bool folderOurs = (folder.st_uid == self || folder.st_uid == 0) &&
@@ -41,7 +51,8 @@ inline int OpenOwnPath(const std::string& path, int flags, mode_t mode, std::str
         errno = EPERM;
         return -1;
     }
-    return open(path.c_str(), flags, mode);
+    fd = open(path.c_str(), flags, mode);
+    return fd >= 0 ? fd : failed();
 }
 
 enum class ReadResult { kRead, kFailed, kTooLong };
@@ -60,12 +71,8 @@ struct Owner {
 // a refused link or owner).
 inline ReadResult ReadFileUpTo(const std::string& path, std::string& out, std::string& error, size_t most,
                                Owner* owner = nullptr) {
-    std::string why;
-    int fd = OpenOwnPath(path, O_RDONLY, 0, why);
-    if (fd < 0) {
-        error = why.empty() ? strerror(errno) : why;
-        return ReadResult::kFailed;
-    }
+    int fd = OpenOwnPath(path, O_RDONLY, 0, error);
+    if (fd < 0) return ReadResult::kFailed;
     struct stat st {};
     bool ok = fstat(fd, &st) == 0;
     if (!ok) error = strerror(errno);
