@@ -19,6 +19,7 @@
 #include <cstring>
 #include <iterator>
 #include <mutex>
+#include <optional>
 
 #include "backend.h"
 #include "board-lock.h"
@@ -253,7 +254,8 @@ bool ReceiveInto(void* into, uint32_t length, uint32_t expected, int64_t deadlin
 // size asked once. A service that later says otherwise (restarted on
 // another board) is not believed over the caller's buffer: it refuses the
 // call, whose block has another size than its board's.
-DWORD gConfigSize = 0;
+// Empty until learnt: a board may say 0, and that answer holds too.
+std::optional<DWORD> gConfigSize;
 
 DWORD CallLocked(DWORD function, void* block);
 
@@ -262,10 +264,11 @@ DWORD CallLocked(DWORD function, void* block) {
     if (entry == nullptr) return ORN_BIOS_NOT_SUPPORTED;
     DWORD blockLength = DWORD(entry->length);
     if (entry->length == zoka::kConfigBlock) {
-        DWORD size = gConfigSize;
-        if (size == 0) {
+        DWORD size = 0;
+        if (!gConfigSize) {
             if (DWORD status = CallLocked(zoka::GetBoardCfgSize, &size)) return status;
         }
+        size = gConfigSize.value_or(0);
         if (size == 0 || size > wire::kMaxBlock) return ORN_BIOS_DATA_ACCESS;
         blockLength = size;
     }
@@ -293,8 +296,18 @@ DWORD CallLocked(DWORD function, void* block) {
     // The block names this process's buffer, not the service's copy.
     if (pointerBytes != nullptr) memcpy(pointerBytes, &pointer, sizeof(pointer));
     const DWORD status = reply.status & 0xFFFF;
-    if (function == zoka::GetBoardCfgSize && status == ORN_SUCCESS && reply.blockLength != 0)
-        memcpy(&gConfigSize, block, sizeof(gConfigSize));
+    // The service sends the block and buffer back with every call it makes;
+    // a success without them would leave the caller's record unfilled (and
+    // a size never learnt, so a later block would be sized by another answer).
+    if (status == ORN_SUCCESS && (reply.blockLength != blockLength || reply.bufferLength != bufferBack)) {
+        Disconnect();
+        return ORN_DLL_START_FAILED;
+    }
+    if (function == zoka::GetBoardCfgSize && status == ORN_SUCCESS) {
+        DWORD learnt;
+        memcpy(&learnt, block, sizeof(learnt));
+        gConfigSize = learnt;
+    }
     return status;
 }
 
@@ -305,7 +318,7 @@ DWORD Call(DWORD function, void* block) {
 
 int Open() {
     std::lock_guard<std::mutex> hold(gMutex);
-    gConfigSize = 0;
+    gConfigSize.reset();
     if (int error = Connect()) {
         if (error == EINVAL) {
             orn::DebugStep("reading ORNSYS_SERVICE_TIMEOUT", 0, "it is not a whole number of seconds from 1 to 3600");
@@ -336,7 +349,7 @@ int Open() {
 int Close() {
     std::lock_guard<std::mutex> hold(gMutex);
     Disconnect();
-    gConfigSize = 0;
+    gConfigSize.reset();
     return 1;
 }
 
@@ -346,7 +359,8 @@ bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
     wire::ReplyHeader reply{};
     int64_t deadline = 0;
     if (!Exchange(request, &port, nullptr, 0, reply, deadline)) return false;
-    if (!ReceiveInto(&port, reply.blockLength, sizeof(port), deadline) || reply.bufferLength != 0) {
+    const bool whole = reply.blockLength == sizeof(port) || (reply.status != ORN_SUCCESS && reply.blockLength == 0);
+    if (!whole || !ReceiveInto(&port, reply.blockLength, sizeof(port), deadline) || reply.bufferLength != 0) {
         Disconnect();
         return false;
     }

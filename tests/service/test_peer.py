@@ -143,3 +143,24 @@ def test_replies_are_held_to_what_the_call_can_hold(tmp_path):
     assert run(peer, "-I2C", "-br", "1", "0x57", "0", "1", "4", debug=False)[:3] == (
         OPEN_FAILED, "utI2CReadBlock: OrnI2CReadBlock() failed for busid 0x01!\n", 255)
     assert peer.requests == [(0x27, 15, 4)]
+
+
+def test_a_configuration_block_size_is_asked_once(tmp_path):
+    """A success reply without the block leaves the caller's record as it was,
+    so the call fails; a size of 0 is an answer too. Either way the block is
+    never sized by a later, other answer than the caller's buffer had."""
+    for first, error in [(b"", OPEN_FAILED), (struct.pack("=I", 0), "ORNSYS ERROR: BIOS: data access error !\n\n")]:
+        def answers(connection, peer):
+            while (request := peer.request(connection)) is not None:
+                function, block = request
+                if function == 0x04:
+                    reply(connection, 0, first if len(peer.requests) == 1 else struct.pack("=I", 256))
+                else:
+                    reply(connection, 0, block)
+
+        folder = tmp_path / str(len(first))
+        folder.mkdir()
+        peer = Peer(folder, answers)
+        assert run(peer, "-INFO", "-gc", debug=False)[:3] == (
+            error, "utGetBoardCfg: OrnGetBoardCfg() failed!\n", 255), first
+        assert peer.requests == [(0x04, 4, 0)], first
