@@ -8,9 +8,11 @@
 #   libornsim1     the virtual board's library (with its default board), for
 #                  development machines: used only with ORNSYS_BACKEND=virtual
 #   ornsim-tools   ornsim-ctl and ornsim-trace, man(1), man(5) and man(7)
+#   python3-ornsys the Python package, ornsys-exporter with its unit and user
+#                  (architecture all)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL lib dev tool sim simtools)
+set(CPACK_COMPONENTS_ALL lib dev tool sim simtools python)
 set(CPACK_PACKAGE_NAME ornsys)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "ornsys developers <ornsys@example.org>")
@@ -62,6 +64,14 @@ set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libornsys2 (= ${_deb_version})")
 if(CPACK_DEBIAN_PACKAGE_DEPENDS)
   string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
 endif()
+# The board service's accounts and units are set up and taken down by the
+# package's own scripts, as Debian's helpers would.
+foreach(script postinst prerm postrm)
+  list(APPEND _tool_scripts ${CMAKE_CURRENT_LIST_DIR}/deb/ornsys/${script})
+  list(APPEND _python_scripts ${CMAKE_CURRENT_LIST_DIR}/deb/python3-ornsys/${script})
+endforeach()
+set(CPACK_DEBIAN_TOOL_PACKAGE_CONTROL_EXTRA "${_tool_scripts}")
+set(CPACK_DEBIAN_TOOL_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_TOOL_DESCRIPTION "board services for x86 embedded PCs - test and demo tool\n${_about}\n.\nThis package holds ornsys, which exercises every facility from the\ncommand line.")
 
 set(_sim "The virtual board is a simulated ZOKA firmware for development and tests\nwithout a board: board files describe it, faults can be injected, every\ncall can be traced, and a state file keeps its memories. The library uses\nit only when ORNSYS_BACKEND=virtual asks for it.")
@@ -80,10 +90,20 @@ if(CPACK_DEBIAN_PACKAGE_DEPENDS)
 endif()
 set(CPACK_COMPONENT_SIMTOOLS_DESCRIPTION "virtual board for the ornsys board services library - tools\n${_sim}\n.\nThis package holds ornsim-ctl, which steers a running virtual board,\nornsim-trace, which reads its trace, ornsim-record, which records a real\nboard as a board file (its twin), and the manual of board files.")
 
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-ornsys)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= 3.11), python3-prometheus-client, libornsys2 (>= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "ornsys")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA "${_python_scripts}")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "board services for x86 embedded PCs - Python 3 package and exporter\n${_about}\n.\nThis package holds the Python 3 package ornsys and ornsys-exporter, which\nserves the board's metrics to Prometheus through the board service; its\nsystemd unit is installed but not enabled, since it listens on the network.")
+
 # Each package carries the copyright and the changelog Debian asks for.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)
 execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/deb/changelog.Debian)
-foreach(component lib dev tool sim simtools)
+foreach(component lib dev tool sim simtools python)
   string(TOUPPER ${component} upper)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}

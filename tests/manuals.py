@@ -26,6 +26,12 @@ functions = set(re.findall(r"BOOL (Orn\w+)\(", (source / "include" / "ornsyslx.h
 named = {f for page in (source / "man").glob("*.3") for f in re.findall(r"(Orn\w+)(?=[^\n]*\\- )", page.read_text())}
 check(len(functions) == 46 and named == functions, f"API functions without a page: {functions ^ named}")
 
+# The exporter's options, as its parser takes them and as its page tells them.
+options = set(re.findall(r'add_argument\("(--[\w-]+)"', (source / "python" / "ornsys" / "exporter.py").read_text()))
+page = (source / "man" / "ornsys-exporter.1").read_text().replace("\\-", "-")
+told = set(re.findall(r"^\.BI (--[\w-]+)", page, re.M))
+check(len(options) == 6 and told == options, f"exporter options not told alike: {options ^ told}")
+
 # The documented keys: section -> key -> the example value.
 documented, section = {}, None
 for line in (source / "man" / "ornsim-board.5").read_text().splitlines():
