@@ -91,6 +91,15 @@ void OutPort(int width, WORD port, DWORD value) {
 }  // namespace
 
 const orn::Backend orn::kBoardBackend = {
-    "board", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, PortPrivilege,
-    LockCalls, UnlockCalls,
+    .name = "board",
+    .open = Open,
+    .close = ExitZokaBios,
+    .call = Bios32Call,
+    .bindFar = gate::BindFar,
+    .releaseFar = gate::ReleaseFar,
+    .portIn = InPort,
+    .portOut = OutPort,
+    .raiseIoPrivilege = PortPrivilege,
+    .lockCalls = LockCalls,
+    .unlockCalls = UnlockCalls,
 };

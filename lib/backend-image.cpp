@@ -101,6 +101,15 @@ void UnlockCalls() { gSim->unlock(gBoard); }
 }  // namespace
 
 const orn::Backend orn::kImageBackend = {
-    "image", Open, ExitZokaBios, Bios32Call, gate::BindFar, gate::ReleaseFar, InPort, OutPort, RaiseIopl,
-    LockCalls, UnlockCalls,
+    .name = "image",
+    .open = Open,
+    .close = ExitZokaBios,
+    .call = Bios32Call,
+    .bindFar = gate::BindFar,
+    .releaseFar = gate::ReleaseFar,
+    .portIn = InPort,
+    .portOut = OutPort,
+    .raiseIoPrivilege = RaiseIopl,
+    .lockCalls = LockCalls,
+    .unlockCalls = UnlockCalls,
 };

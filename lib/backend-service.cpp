@@ -416,5 +416,15 @@ const char* ServiceSocketPath() { return SocketPath(); }
 }  // namespace orn
 
 const orn::Backend orn::kServiceBackend = {
-    "service", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, PortPrivilege, NoLock, NoUnlock,
+    .name = "service",
+    .open = Open,
+    .close = Close,
+    .call = Call,
+    .bindFar = BindFar,
+    .releaseFar = ReleaseFar,
+    .portIn = InPort,
+    .portOut = OutPort,
+    .raiseIoPrivilege = PortPrivilege,
+    .lockCalls = NoLock,
+    .unlockCalls = NoUnlock,
 };

@@ -85,5 +85,15 @@ void UnlockCalls() { gSim->unlock(gInstance); }
 }  // namespace
 
 const orn::Backend orn::kVirtualBackend = {
-    "virtual", Open, Close, Call, BindFar, ReleaseFar, InPort, OutPort, RaiseIopl, LockCalls, UnlockCalls,
+    .name = "virtual",
+    .open = Open,
+    .close = Close,
+    .call = Call,
+    .bindFar = BindFar,
+    .releaseFar = ReleaseFar,
+    .portIn = InPort,
+    .portOut = OutPort,
+    .raiseIoPrivilege = RaiseIopl,
+    .lockCalls = LockCalls,
+    .unlockCalls = UnlockCalls,
 };

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "internal.h"
+#include "raw-access.h"
 
 namespace ornsysd {
 
@@ -71,37 +71,19 @@ long BodyLength(const wire::RequestHeader& request, std::string& why) {
     }
 }
 
-// The firmware call itself, with the lock held; the status.
-DWORD CallLocked(const zoka::FunctionEntry& entry, std::vector<uint8_t>& block, std::vector<uint8_t>& buffer,
-                 uint32_t bufferLength) {
-    if (entry.flow == zoka::BufferFlow::NoBuffer) return CallZOKAFunction(entry.number, block.data());
-    FarBuffer far(buffer.data(), bufferLength);
-    if (!far.valid()) return ORN_BIOS_DATA_ACCESS;
-    const zoka::FarPointer pointer = far.get();
-    memcpy(block.data() + zoka::FarPointerAt(entry.number), &pointer, sizeof(pointer));
-    return CallZOKAFunction(entry.number, block.data());
-}
-
 // One firmware call on the service's copies of the block and buffer, its
 // reply queued. False for a configuration block of another size than the
 // board's: the firmware would fill or read the board's size.
 bool Call(const zoka::FunctionEntry& entry, std::vector<uint8_t>& block, std::vector<uint8_t>& buffer,
           uint32_t bufferLength, std::vector<uint8_t>& out, std::string& why) {
-    DWORD status = ORN_DLL_START_FAILED;
-    {
-        orn::Lock lock;
-        DWORD size = DWORD(block.size());
-        if (lock && !lock.withheld()) status = entry.length == zoka::kConfigBlock ? CallZOKAFunction(zoka::GetBoardCfgSize, &size)
-                                                               : ORN_SUCCESS;
-        if (status == ORN_SUCCESS && size != block.size()) {
-            why = std::string(entry.name) + " with a block of " + std::to_string(block.size()) +
-                  " bytes; the board's has " + std::to_string(size);
-            return false;
-        }
-        if (status == ORN_SUCCESS) status = CallLocked(entry, block, buffer, bufferLength);
+    const orn::raw::CallResult call = orn::raw::Call(entry, block.data(), block.size(), buffer.data(), bufferLength);
+    if (call.wrongConfigSize) {
+        why = std::string(entry.name) + " with a block of " + std::to_string(block.size()) +
+              " bytes; the board's has " + std::to_string(call.boardConfigSize);
+        return false;
     }
     buffer.resize(wire::BufferComesBack(entry.flow) ? bufferLength : 0);
-    Reply(out, status, block, buffer);
+    Reply(out, call.status, block, buffer);
     return true;
 }
 
@@ -172,13 +154,15 @@ bool ServeInput(std::vector<uint8_t>& in, std::vector<uint8_t>& out, zoka::Role 
             Refuse(out);
             continue;
         }
-        DWORD status = RaiseIoPrivilege();
         wire::PortBlock port{};
         if (request.kind != wire::kPortAccess) memcpy(&port, bytes, sizeof(port));
-        if (status == ORN_SUCCESS && request.kind == wire::kPortIn)
-            port.value = PortIn(int(request.function), WORD(port.port));
-        else if (status == ORN_SUCCESS && request.kind == wire::kPortOut)
-            PortOut(int(request.function), WORD(port.port), port.value);
+        DWORD status = ORN_SUCCESS;
+        if (request.kind == wire::kPortIn)
+            status = orn::raw::PortRead(int(request.function), WORD(port.port), &port.value);
+        else if (request.kind == wire::kPortOut)
+            status = orn::raw::PortWrite(int(request.function), WORD(port.port), port.value);
+        else
+            status = orn::raw::PortPrivilege();
         if (request.kind == wire::kPortAccess) {
             Append(out, wire::ReplyHeader{status, 0, 0});
         } else {

@@ -102,7 +102,14 @@ def packages():
         sys.exit("the board's packages carry the virtual board")
     # The library exports the API alone, needs no simulator and holds none of it.
     library = glob.glob(f"{root}/**/libornsys.so.2", recursive=True)[0]
-    others = re.sub(r"[0-9a-f]+ [TW] Orn[A-Za-z0-9]*\n", "", run("nm", "nm", "-D", "--defined-only", library).stdout)
+    others = re.sub(r"[0-9a-f]+ ([TW] Orn[A-Za-z0-9]*@@ORNSYS_2|A ORNSYS_2)\n", "",
+                    run("nm", "nm", "-D", "--defined-only", library).stdout)
+    # Every API symbol carries the library's one version node.
+    unversioned = [line for line in run("readelf --dyn-syms", "readelf", "--dyn-syms", "-W", library).stdout.splitlines()
+                   if re.search(r" Orn\w*", line) and not re.search(r" Orn\w*@@ORNSYS_2$", line)]
+    if unversioned or len(re.findall(r" Orn\w*@@ORNSYS_2$", run("readelf --dyn-syms", "readelf", "--dyn-syms", "-W",
+                                                              library).stdout, re.M)) != 46:
+        sys.exit("the library's API symbols are not all in version node ORNSYS_2:\n" + "\n".join(unversioned))
     if others or "ornsim" in run("readelf", "readelf", "-d", library).stdout or \
             re.search("ornsim_impl|ornsim_board", run("nm -C", "nm", "-C", f"{build}/bin/libornsys.so.2").stdout):
         sys.exit(f"the library exports more than the API, or needs or holds the virtual board:\n{others}")

@@ -74,5 +74,5 @@ def test_the_package_agrees_with_the_library_and_its_headers():
     codes = {name: int(code, 16) for name, code in re.findall(r"#define (ORN_\w+) (0x[0-9A-Fa-f]{4})\b", header)}
     table = (SOURCE / "protocol" / "zoka.h").read_text()
     known = {codes[name] for name in re.findall(r"X\((ORN_\w+), \"", table)}
-    assert len(known) == 22  # the design's 21 and the board service's refusal
+    assert len(known) == 22  # the firmware's 21 and the board service's refusal
     assert set(_errors._CLASSES) <= known
