@@ -189,6 +189,9 @@ BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value)
 
 // ---- non-volatile memory family state (nvram.cpp), read and written
 // only with hSem held ----
+// The library keeps the descriptions of NVRAMs 0 to 9; a higher index is
+// out of range.
+inline constexpr DWORD kNVRamTableSize = 10;
 extern DWORD dwNVRamCount;
-extern NVRAMINFO rgtNVRamInfo[10];
-extern NVDEVICEINFO rgtNVDeviceInfo[10];
+extern NVRAMINFO rgtNVRamInfo[kNVRamTableSize];
+extern NVDEVICEINFO rgtNVDeviceInfo[kNVRamTableSize];

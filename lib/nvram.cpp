@@ -5,12 +5,12 @@
 
 // The library's record of the firmware's last answers.
 DWORD dwNVRamCount = 0;
-NVRAMINFO rgtNVRamInfo[10] = {};
-NVDEVICEINFO rgtNVDeviceInfo[10] = {};
+NVRAMINFO rgtNVRamInfo[kNVRamTableSize] = {};
+NVDEVICEINFO rgtNVDeviceInfo[kNVRamTableSize] = {};
 
 namespace {
 
-constexpr DWORD kHighestIndex = 9;
+constexpr DWORD kHighestIndex = kNVRamTableSize - 1;
 
 // Read and write: refresh the count and every description (each call takes
 // the lock itself), then hold the lock across the byte loop. A refusal

@@ -125,55 +125,60 @@ enum class Role : BYTE { None = 0, Read = 1, Watchdog = 2, Admin = 3 };
 // Which way the bytes of a block's far-pointer buffer go in a call.
 enum class BufferFlow : BYTE { NoBuffer, ToFirmware, FromFirmware, BothWays };
 
+// What a call does to the board: reads it; changes what the board keeps
+// (memories, the configuration block, I2C devices, the display); or acts
+// on it without a kept result (the watchdog, the OEM pass-through).
+enum class Effect : BYTE { Reads, Stores, Acts };
+
 // Every function of the service, in one table: its number, its name (the
 // library function's, without "Orn"), the length of its parameter block in
 // bytes (0: none; kConfigBlock: the board's configuration block, of the
-// size function 0x04 reports), the role the board service asks of a caller
-// and which way its far-pointer buffer goes.
+// size function 0x04 reports), the role the board service asks of a caller,
+// which way its far-pointer buffer goes and what the call does to the board.
 constexpr long kConfigBlock = -2;
-#define ZOKA_FUNCTIONS(X)                                                      \
-    X(0x01, GetBoardInfo, sizeof(BOARDINFO), Read, NoBuffer)                   \
-    X(0x03, GetCPUInfo, sizeof(CPUINFO), Read, NoBuffer)                       \
-    X(0x04, GetBoardCfgSize, sizeof(DWORD), Read, NoBuffer)                    \
-    X(0x05, GetBoardCfg, kConfigBlock, Read, NoBuffer)                         \
-    X(0x06, SetBoardCfg, kConfigBlock, Admin, NoBuffer)                        \
-    X(0x11, GetNVRamCount, sizeof(DWORD), Read, NoBuffer)                      \
-    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock), Read, NoBuffer)              \
-    X(0x13, ReadNVRam, sizeof(NVRamByteBlock), Read, NoBuffer)                 \
-    X(0x14, WriteNVRam, sizeof(NVRamByteBlock), Admin, NoBuffer)               \
-    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock), Read, NoBuffer)        \
-    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock), Read, NoBuffer)            \
-    X(0x17, NVDeviceRaw, sizeof(NVRawBlock), Admin, NoBuffer)                  \
-    X(0x21, I2CRead8, sizeof(I2CByteBlock), Admin, NoBuffer)                   \
-    X(0x22, I2CWrite8, sizeof(I2CByteBlock), Admin, NoBuffer)                  \
-    X(0x23, I2CRead16, sizeof(I2CWordBlock), Admin, NoBuffer)                  \
-    X(0x24, I2CWrite16, sizeof(I2CWordBlock), Admin, NoBuffer)                 \
-    X(0x25, GetI2CBusCount, sizeof(DWORD), Admin, NoBuffer)                    \
-    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock), Admin, NoBuffer)            \
-    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock), Admin, FromFirmware)       \
-    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock), Admin, ToFirmware)        \
-    X(0x31, WDConfig, sizeof(WDConfigBlock), Watchdog, NoBuffer)               \
-    X(0x32, WDGetStatus, sizeof(BYTE), Read, NoBuffer)                         \
-    X(0x33, WDTrigger, 0, Watchdog, NoBuffer)                                  \
-    X(0x41, BacklightCtrl, sizeof(DisplayBlock), Admin, NoBuffer)              \
-    X(0x42, GetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer)          \
-    X(0x43, SetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer)          \
-    X(0x44, GetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer)           \
-    X(0x45, SetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer)           \
-    X(0x51, GetThermSensorCount, sizeof(DWORD), Read, NoBuffer)                \
-    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock), Read, NoBuffer)       \
-    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock), Read, NoBuffer)     \
-    X(0x54, GetVoltSensorCount, sizeof(DWORD), Read, NoBuffer)                 \
-    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock), Read, NoBuffer)        \
-    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock), Read, NoBuffer)      \
-    X(0x61, GetSystemState, sizeof(SYSTEMSTATE), Read, NoBuffer)               \
-    X(0x62, GetBatteryCount, sizeof(DWORD), Read, NoBuffer)                    \
-    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock), Read, NoBuffer)          \
-    X(0x64, GetBatteryState, sizeof(BatteryStateBlock), Read, NoBuffer)        \
-    X(0x71, OEMPassThru, sizeof(PassThruBlock), Admin, BothWays)    
+#define ZOKA_FUNCTIONS(X)                                                             \
+    X(0x01, GetBoardInfo, sizeof(BOARDINFO), Read, NoBuffer, Reads)                   \
+    X(0x03, GetCPUInfo, sizeof(CPUINFO), Read, NoBuffer, Reads)                       \
+    X(0x04, GetBoardCfgSize, sizeof(DWORD), Read, NoBuffer, Reads)                    \
+    X(0x05, GetBoardCfg, kConfigBlock, Read, NoBuffer, Reads)                         \
+    X(0x06, SetBoardCfg, kConfigBlock, Admin, NoBuffer, Stores)                       \
+    X(0x11, GetNVRamCount, sizeof(DWORD), Read, NoBuffer, Reads)                      \
+    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock), Read, NoBuffer, Reads)              \
+    X(0x13, ReadNVRam, sizeof(NVRamByteBlock), Read, NoBuffer, Reads)                 \
+    X(0x14, WriteNVRam, sizeof(NVRamByteBlock), Admin, NoBuffer, Stores)              \
+    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock), Read, NoBuffer, Reads)        \
+    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock), Read, NoBuffer, Reads)            \
+    X(0x17, NVDeviceRaw, sizeof(NVRawBlock), Admin, NoBuffer, Stores)                 \
+    X(0x21, I2CRead8, sizeof(I2CByteBlock), Admin, NoBuffer, Reads)                   \
+    X(0x22, I2CWrite8, sizeof(I2CByteBlock), Admin, NoBuffer, Stores)                 \
+    X(0x23, I2CRead16, sizeof(I2CWordBlock), Admin, NoBuffer, Reads)                  \
+    X(0x24, I2CWrite16, sizeof(I2CWordBlock), Admin, NoBuffer, Stores)                \
+    X(0x25, GetI2CBusCount, sizeof(DWORD), Admin, NoBuffer, Reads)                    \
+    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock), Admin, NoBuffer, Reads)            \
+    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock), Admin, FromFirmware, Reads)       \
+    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock), Admin, ToFirmware, Stores)       \
+    X(0x31, WDConfig, sizeof(WDConfigBlock), Watchdog, NoBuffer, Acts)                \
+    X(0x32, WDGetStatus, sizeof(BYTE), Read, NoBuffer, Reads)                         \
+    X(0x33, WDTrigger, 0, Watchdog, NoBuffer, Acts)                                   \
+    X(0x41, BacklightCtrl, sizeof(DisplayBlock), Admin, NoBuffer, Stores)             \
+    X(0x42, GetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads)          \
+    X(0x43, SetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores)         \
+    X(0x44, GetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads)           \
+    X(0x45, SetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores)          \
+    X(0x51, GetThermSensorCount, sizeof(DWORD), Read, NoBuffer, Reads)                \
+    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock), Read, NoBuffer, Reads)       \
+    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads)     \
+    X(0x54, GetVoltSensorCount, sizeof(DWORD), Read, NoBuffer, Reads)                 \
+    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock), Read, NoBuffer, Reads)        \
+    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads)      \
+    X(0x61, GetSystemState, sizeof(SYSTEMSTATE), Read, NoBuffer, Reads)               \
+    X(0x62, GetBatteryCount, sizeof(DWORD), Read, NoBuffer, Reads)                    \
+    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock), Read, NoBuffer, Reads)          \
+    X(0x64, GetBatteryState, sizeof(BatteryStateBlock), Read, NoBuffer, Reads)        \
+    X(0x71, OEMPassThru, sizeof(PassThruBlock), Admin, BothWays, Acts)
 
 enum Function : DWORD {
-#define ZOKA_ENUM(number, name, length, role, flow) name = number,
+#define ZOKA_ENUM(number, name, length, role, flow, effect) name = number,
     ZOKA_FUNCTIONS(ZOKA_ENUM)
 #undef ZOKA_ENUM
 };
@@ -184,9 +189,11 @@ struct FunctionEntry {
     long length;
     Role role;
     BufferFlow flow;
+    Effect effect;
 };
 constexpr FunctionEntry kFunctions[] = {
-#define ZOKA_ENTRY(number, name, length, role, flow) {number, #name, long(length), Role::role, BufferFlow::flow},
+#define ZOKA_ENTRY(number, name, length, role, flow, effect) \
+    {number, #name, long(length), Role::role, BufferFlow::flow, Effect::effect},
     ZOKA_FUNCTIONS(ZOKA_ENTRY)
 #undef ZOKA_ENTRY
 };

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
 // ornsim-trace: prints a virtual board's trace (the files named, or standard
-// input) with function names, fields and status messages.
+// input) with function names, fields and status messages; --functions lists
+// the firmware's functions from the protocol table, for scripts.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,8 +10,18 @@
 #include <string>
 
 #include "trace-decoder.h"
+#include "zoka.h"
 
 namespace {
+
+// One line a function: its number, its name and what it does to the board
+// (reads, stores: changes what the board keeps, acts: the watchdog and the
+// pass-through).
+void ListFunctions() {
+    static constexpr const char* kEffects[] = {"reads", "stores", "acts"};
+    for (const zoka::FunctionEntry& f : zoka::kFunctions)
+        std::printf("0x%02x %s %s\n", unsigned(f.number), f.name, kEffects[int(f.effect)]);
+}
 
 void Decode(std::istream& in) {
     for (std::string line; std::getline(in, line);) std::cout << ornsim_impl::DecodeTraceLine(line) << '\n';
@@ -20,7 +31,11 @@ void Decode(std::istream& in) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-        std::cout << "usage: ornsim-trace [TRACE...]\n";
+        std::cout << "usage: ornsim-trace [TRACE...]\n       ornsim-trace --functions\n";
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "--functions") == 0) {
+        ListFunctions();
         return 0;
     }
     if (argc == 1) Decode(std::cin);

@@ -36,7 +36,6 @@ import subprocess
 import sys
 import tempfile
 
-CATEGORIES = ["-INFO", "-NVR", "-I2C", "-WD", "-VGA", "-TEMP", "-VOLT", "-SYS", "-BATT", "-OEM"]
 
 
 def read(path):
@@ -131,15 +130,19 @@ def commands(text, on_line=lambda line: None):
 class Runner:
     def __init__(self, options, work):
         self.o, self.work, self.usage = options, work, []
+        # What the state file keeps changes only through these.
+        self.changes_state = functions_that(options.tool, options.emulator, {"stores"})
 
     def learn_usage(self):
         """The usage texts the tool prints on its usage exits (no words, and
         "-help" after each category), each with the line that stands for it in
         the golden files; in full where a golden file asks for them literally."""
-        self.usage = []
-        for words, label in [([], "<usage>")] + [([c, "-help"], f"<usage and {c[1:]} help>") for c in CATEGORIES]:
-            self.run(Case(), words, "", True)
-            self.usage.append((self.last["out"], label))
+        self.run(Case(), [], "", True)
+        self.usage = [(self.last["out"], "<usage>")]
+        # The categories as the tool's own usage text lists them.
+        for category in re.findall(r"^    (-[A-Z0-9]+) ", self.last["out"], re.M):
+            self.run(Case(), [category, "-help"], "", True)
+            self.usage.append((self.last["out"], f"<usage and {category[1:]} help>"))
 
     def run(self, case, words, state, literal):
         trace = os.path.join(self.work, "trace")
@@ -196,8 +199,15 @@ def regenerate(options, text, work):
 # Each status a failing firmware call can give (the library's table and one
 # it does not know) with the line the tool prints for it: "CODE LINE" a line.
 STATUS_LINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "status-lines")
-# Functions that change what the state file keeps.
-CHANGES_STATE = {0x06, 0x14, 0x17, 0x22, 0x24, 0x28, 0x41, 0x43, 0x45}
+
+
+def functions_that(tool, emulator, effects):
+    """The firmware functions whose effect is one of `effects`, as the
+    protocol table says (ornsim-trace --functions, beside the tool)."""
+    listing = subprocess.run(emulator + [os.path.join(os.path.dirname(tool), "ornsim-trace"), "--functions"],
+                             capture_output=True, text=True, check=True).stdout
+    return {int(number, 16) for number, _, effect in (line.split() for line in listing.splitlines())
+            if effect in effects}
 
 
 def unexpected_ending(words, function, line, hit):
@@ -268,7 +278,7 @@ def sweep(runner, case, words, failures):
                 fail(f"{label}sanitizer report:\n{hit['err']}")
             elif why := unexpected_ending(words, function, line, hit):
                 fail(label + why)
-            if function in CHANGES_STATE and read(state) != before:
+            if function in runner.changes_state and read(state) != before:
                 fail(label + "a failed write changed the state")
             runner.run(case, words, name, True)
             if runner.last["signal"] or runner.last["exit"] != clean["exit"]:

@@ -70,7 +70,7 @@ def _date(t) -> Optional[datetime.datetime]:
 
 
 def dll_version() -> str:
-    """The library's version, "2.0.6"."""
+    """The library's version, "MAJOR.MINOR.PATCH"."""
     with _lock:
         value = ctypes.c_uint32()
         lib.OrnGetDllVersion(ctypes.byref(value))  # needs an open library
