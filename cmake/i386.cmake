@@ -14,3 +14,6 @@ find_program(ORNSYS_QEMU_I386 qemu-i386)
 if(ORNSYS_QEMU_I386)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${ORNSYS_QEMU_I386})
 endif()
+# pkg-config looks among the i386 libraries alone (libfuse3-dev:i386 for
+# ornsys-devices), never at the build machine's own.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)

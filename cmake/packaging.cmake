@@ -10,9 +10,14 @@
 #   ornsim-tools   ornsim-ctl and ornsim-trace, man(1), man(5) and man(7)
 #   python3-ornsys the Python package, ornsys-exporter with its unit and user
 #                  (architecture all)
+#   ornsys-devices the board's watchdog as a Linux watchdog device (where
+#                  libfuse3 is found)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL lib dev tool sim simtools python)
+if(ORNSYS_DEVICES_BUILT)
+  list(APPEND CPACK_COMPONENTS_ALL devices)
+endif()
 set(CPACK_PACKAGE_NAME ornsys)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "ornsys developers <ornsys@example.org>")
@@ -64,10 +69,26 @@ set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "libornsys2 (= ${_deb_version})")
 if(CPACK_DEBIAN_PACKAGE_DEPENDS)
   string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", ${CPACK_DEBIAN_PACKAGE_DEPENDS}")
 endif()
-# The board service's accounts and units are set up and taken down by the
-# package's own scripts, as Debian's helpers would.
+# A package's accounts and units are set up and taken down by its own
+# scripts, as Debian's helpers would: made from deb/enabled-unit for a
+# package whose unit is enabled on install.
+function(ornsys_unit_scripts package unit stop_units sysusers groups restart out)
+  set(DEB_UNIT ${unit})
+  set(DEB_RESTART_ON_UPGRADE ${restart})
+  set(DEB_STOP_UNITS ${stop_units})
+  set(DEB_SYSUSERS ${sysusers})
+  set(DEB_GROUPS ${groups})
+  set(scripts)
+  foreach(script postinst prerm postrm)
+    configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/deb/enabled-unit/${script}.in
+                   ${CMAKE_BINARY_DIR}/deb/${package}/${script} @ONLY)
+    list(APPEND scripts ${CMAKE_BINARY_DIR}/deb/${package}/${script})
+  endforeach()
+  set(${out} "${scripts}" PARENT_SCOPE)
+endfunction()
+ornsys_unit_scripts(ornsys ornsysd.socket "ornsysd.socket ornsysd.service" ornsys.conf
+                    "ornsys ornsys-watchdog ornsys-admin" yes _tool_scripts)
 foreach(script postinst prerm postrm)
-  list(APPEND _tool_scripts ${CMAKE_CURRENT_LIST_DIR}/deb/ornsys/${script})
   list(APPEND _python_scripts ${CMAKE_CURRENT_LIST_DIR}/deb/python3-ornsys/${script})
 endforeach()
 set(CPACK_DEBIAN_TOOL_PACKAGE_CONTROL_EXTRA "${_tool_scripts}")
@@ -100,10 +121,20 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA "${_python_scripts}")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION "board services for x86 embedded PCs - Python 3 package and exporter\n${_about}\n.\nThis package holds the Python 3 package ornsys and ornsys-exporter, which\nserves the board's metrics to Prometheus through the board service; its\nsystemd unit is installed but not enabled, since it listens on the network.")
 
+set(CPACK_DEBIAN_DEVICES_PACKAGE_NAME ornsys-devices)
+set(CPACK_DEBIAN_DEVICES_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_DEVICES_PACKAGE_DEPENDS "libornsys2 (= ${_deb_version}), ornsys (= ${_deb_version})")
+# Restarting the watchdog's daemon would take the device from under its
+# opener (systemd keeps its file descriptor): the board would reset.
+ornsys_unit_scripts(ornsys-devices ornsys-devices.service ornsys-devices.service "" "" no _devices_scripts)
+set(CPACK_DEBIAN_DEVICES_PACKAGE_CONTROL_EXTRA "${_devices_scripts}")
+set(CPACK_DEBIAN_DEVICES_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_COMPONENT_DEVICES_DESCRIPTION "board services for x86 embedded PCs - the board's watchdog as a Linux device\n${_about}\n.\nThis package holds ornsys-devices, which offers the board's watchdog as a\nLinux watchdog device (CUSE) for systemd's RuntimeWatchdogSec= and any\nwatchdog keeper, through the board service.")
+
 # Each package carries the copyright and the changelog Debian asks for.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)
 execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/deb/changelog.Debian)
-foreach(component lib dev tool sim simtools python)
+foreach(component ${CPACK_COMPONENTS_ALL})
   string(TOUPPER ${component} upper)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}

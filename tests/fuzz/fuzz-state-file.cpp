@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 // Bytes 24 to 127 of a state file are the board's run-time sharing (who is
 // inside the firmware, the board's lock), not contents the loader takes:
-// a file that names a running process there waits for it or stops, by
-// design. They are kept clear, and the rest of the file fuzzed.
+// a file that names a running process there waits for it or stops, as it
+// must. They are kept clear, and the rest of the file fuzzed.
 constexpr size_t kSharingAt = 24, kSharingEnd = 128;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
