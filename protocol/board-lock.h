@@ -151,7 +151,9 @@ inline Taken Take(Area& area, Presence& presence, Waited* waited = nullptr,
     uint32_t seen = 0;
     if (word.compare_exchange_strong(seen, self, std::memory_order_acquire)) return Taken::kFine;
     const int64_t start = MonotonicMs();
-    uint32_t holderSeen = 0;
+    // The holder the first try found has held the lock since before `start`
+    // at least; one seen later, since it was seen.
+    uint32_t holderSeen = seen & ~kWaiters;
     int64_t holderSince = start;
     for (;;) {
         // Once this caller has waited, others may sleep too: the word keeps
