@@ -13,6 +13,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -129,6 +130,12 @@ void GiveToGroup(void* data) {
     const std::string node = "/dev/" + device.name;
     struct stat seen{};
     for (int tries = 0; tries < 50 && stat(node.c_str(), &seen) != 0; ++tries) usleep(100000);
+    // After udev has taken the device (its database entry is there): udev
+    // sets a node's owner and mode as it takes it, and would undo ours.
+    const std::string taken = "/run/udev/data/c" + std::to_string(major(seen.st_rdev)) + ":" +
+                              std::to_string(minor(seen.st_rdev));
+    for (int tries = 0; tries < 50 && access("/run/udev", F_OK) == 0 && access(taken.c_str(), F_OK) != 0; ++tries)
+        usleep(100000);
     const group* role = getgrnam(device.group.c_str());
     if (role == nullptr)
         Log("group %s does not exist: %s stays root's alone", device.group.c_str(), node.c_str());

@@ -247,7 +247,8 @@ check missing-program-fails-in-bounded-time bounded_failure
 # keeper that feeds it past its timeout, then stops it with the magic close.
 device_made() {
   systemctl is-active ornsys-devices.service && [ "$(stat -c "%G %a" /dev/ornsys-watchdog)" = "ornsys-watchdog 660" ] ||
-    { systemctl status --no-pager ornsys-devices.service | tail -8; return 1; }
+    { systemctl is-active ornsys-devices.service; udevadm info -q property /dev/ornsys-watchdog | grep -E 'SUBSYSTEM|DEVNAME'
+      stat -c "%n %U:%G %a" /dev/ornsys-watchdog /dev/i2c-16; return 1; }
 }
 check watchdog-device-made device_made
 keeper() {
