@@ -124,6 +124,21 @@ constexpr unsigned kIoctl32Bit = 1u << 3;
 
 Device& Of(fuse_req_t request) { return *static_cast<Device*>(fuse_req_userdata(request)); }
 
+// Gives the node its role's group and mode 0660 where it has others; true
+// when it had to. udev may set a node's owner and mode after the daemon did
+// (its rules read before the group existed, or its defaults), so this runs
+// again every few seconds.
+bool KeepGroup(const Device& device, bool quiet) {
+    const std::string node = "/dev/" + device.name;
+    const group* role = getgrnam(device.group.c_str());
+    struct stat seen{};
+    if (role == nullptr || stat(node.c_str(), &seen) != 0) return false;
+    if (seen.st_uid == 0 && seen.st_gid == role->gr_gid && (seen.st_mode & 07777) == 0660) return false;
+    if ((chown(node.c_str(), 0, role->gr_gid) != 0 || chmod(node.c_str(), 0660) != 0) && !quiet)
+        Log("cannot give %s to group %s: %s", node.c_str(), device.group.c_str(), strerror(errno));
+    return true;
+}
+
 // The kernel has made the device: it becomes its role's group's.
 void GiveToGroup(void* data) {
     const Device& device = *static_cast<Device*>(data);
@@ -136,11 +151,10 @@ void GiveToGroup(void* data) {
                               std::to_string(minor(seen.st_rdev));
     for (int tries = 0; tries < 50 && access("/run/udev", F_OK) == 0 && access(taken.c_str(), F_OK) != 0; ++tries)
         usleep(100000);
-    const group* role = getgrnam(device.group.c_str());
-    if (role == nullptr)
+    if (getgrnam(device.group.c_str()) == nullptr)
         Log("group %s does not exist: %s stays root's alone", device.group.c_str(), node.c_str());
-    else if (chown(node.c_str(), 0, role->gr_gid) != 0 || chmod(node.c_str(), 0660) != 0)
-        Log("cannot give %s to group %s: %s", node.c_str(), device.group.c_str(), strerror(errno));
+    else
+        KeepGroup(device, false);
     Log("%s is %s", device.what.c_str(), node.c_str());
 }
 
@@ -367,8 +381,9 @@ int main(int argc, char** argv) {
         }
     }
     if (status == 0) {
-        int signal = 0;
-        sigwait(&ending, &signal);
+        const timespec every{2, 0};
+        while (sigtimedwait(&ending, nullptr, &every) < 0)
+            for (const auto& device : devices) KeepGroup(*device, true);
     }
     for (auto& device : devices) {
         if (device->session == nullptr) continue;

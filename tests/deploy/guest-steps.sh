@@ -117,8 +117,8 @@ board_i2c_dev() {
   ours=$(journalctl -b -u ornsys-devices.service | sed -n "s|.*the board's I2C bus 0 (PIIX4SMB) is /dev/i2c-\([0-9]*\)$|\1|p" | tail -1)
   kernels=$(grep -l "SMBus PIIX4" /sys/class/i2c-dev/*/name | head -1 | xargs dirname | xargs basename)
   kernels=${kernels#i2c-}
-  [ -n "$ours" ] && [ "$(stat -c "%G %a" "/dev/i2c-$ours")" = "ornsys-admin 660" ] ||
-    { journalctl -b -u ornsys-devices.service | tail -5; return 1; }
+  [ -n "$ours" ] && within 10 sh -c "[ \"\$(stat -c '%G %a' /dev/i2c-$ours)\" = 'ornsys-admin 660' ]" ||
+    { journalctl -b -u ornsys-devices.service | tail -3; stat -c "%n %U:%G %a" "/dev/i2c-$ours"; return 1; }
   # One after the other: the firmware and the kernel's driver share the
   # controller, and transactions of both at once would mix.
   through_ours=$(i2cdump -y "$ours" 0x50 b) && through_kernels=$(i2cdump -y "$kernels" 0x50 b) || return 1
@@ -246,7 +246,8 @@ check missing-program-fails-in-bounded-time bounded_failure
 # The board's watchdog as Linux's: the device made for the watchdog role; a
 # keeper that feeds it past its timeout, then stops it with the magic close.
 device_made() {
-  systemctl is-active ornsys-devices.service && [ "$(stat -c "%G %a" /dev/ornsys-watchdog)" = "ornsys-watchdog 660" ] ||
+  systemctl is-active ornsys-devices.service &&
+    within 10 sh -c '[ "$(stat -c "%G %a" /dev/ornsys-watchdog)" = "ornsys-watchdog 660" ]' ||
     { systemctl is-active ornsys-devices.service; udevadm info -q property /dev/ornsys-watchdog | grep -E 'SUBSYSTEM|DEVNAME'
       stat -c "%n %U:%G %a" /dev/ornsys-watchdog /dev/i2c-16; return 1; }
 }
