@@ -24,13 +24,12 @@ struct Span {
 
 // What an I2C ioctl needs next, or its result: `retry` names the caller's
 // memory to fetch (in, concatenated in order) and to store (out) before
-// the ioctl is asked again; else `error` (0 or an errno value), `result`
-// and the bytes for `out`.
+// the ioctl is asked again; else `error` (0 or an errno value) and the
+// bytes for `out`.
 struct I2cStep {
     bool retry = false;
     std::vector<Span> in, out;
     int error = 0;
-    long result = 0;
     std::vector<uint8_t> bytes;
 };
 

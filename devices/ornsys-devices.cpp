@@ -276,7 +276,7 @@ void I2cIoctl(fuse_req_t request, int command, void* argument, fuse_file_info* f
     } else if (step.error != 0) {
         fuse_reply_err(request, step.error);
     } else {
-        fuse_reply_ioctl(request, int(step.result), step.bytes.data(), step.bytes.size());
+        fuse_reply_ioctl(request, 0, step.bytes.data(), step.bytes.size());
     }
 }
 

@@ -47,7 +47,6 @@ public:
     IoctlResult ioctl(unsigned command, std::span<const uint8_t> in);
 
     bool armed() const { return armed_; }
-    unsigned timeout() const { return timeout_; }
 
 private:
     int arm(unsigned timeout);
