@@ -94,8 +94,7 @@ I2cStep I2cBus::ioctl(I2cFile& file, unsigned command, uint64_t argument, bool c
             if (step.error == 0) step.bytes.assign(bytes, bytes + sizeof bytes);
             return step;
         }
-        case I2C_RDWR:  // plain I2C messages: the firmware has none
-            return Error(EOPNOTSUPP);
+        case I2C_RDWR: return transfer(argument, compat32, in, outSize);
         default: return Error(ENOTTY);
     }
 }
@@ -136,6 +135,67 @@ I2cStep I2cBus::smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, u
         default: return Error(EOPNOTSUPP);  // quick, process calls, SMBus blocks
     }
     return ok ? Done() : Error(ErrnoOfLastError());
+}
+
+// I2C_RDWR in the message patterns the firmware's functions carry, all to
+// one address: one write (a send byte, or bytes from the offset its first
+// byte names), one read at the device's pointer, or a one-byte write of an
+// offset and a read from there. Anything else is EOPNOTSUPP, not guessed at.
+I2cStep I2cBus::transfer(uint64_t argument, bool compat32, std::span<const uint8_t> in, size_t outSize) {
+    // {messages pointer, count}; each message {addr, flags, len, buf pointer}
+    const size_t pointer = compat32 ? 4 : 8, header = compat32 ? 8 : 16, message = compat32 ? 12 : 16;
+    if (in.size() < header) return Retry({{argument, header}}, {});
+    uint64_t messages = 0;
+    uint32_t count;
+    memcpy(&messages, in.data(), pointer);
+    memcpy(&count, in.data() + pointer, sizeof count);
+    if (messages == 0 || count == 0 || count > I2C_RDWR_IOCTL_MAX_MSGS) return Error(EINVAL);
+    if (count > 2) return Error(EOPNOTSUPP);
+    if (in.size() < header + count * message) return Retry({{argument, header}, {messages, count * message}}, {});
+    struct Message {
+        uint16_t address, flags, length;
+        uint64_t buffer;
+    } m[2] = {};
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* at = in.data() + header + i * message;
+        memcpy(&m[i].address, at, 2);
+        memcpy(&m[i].flags, at + 2, 2);
+        memcpy(&m[i].length, at + 4, 2);
+        memcpy(&m[i].buffer, at + 8, pointer);
+        if (m[i].address > 0x7F || (m[i].length != 0 && m[i].buffer == 0)) return Error(EINVAL);
+        if ((m[i].flags & ~I2C_M_RD) != 0 || m[i].length == 0 || m[i].address != m[0].address) return Error(EOPNOTSUPP);
+    }
+    const bool reads = m[count - 1].flags & I2C_M_RD;
+    const bool offsetThenRead = count == 2 && !(m[0].flags & I2C_M_RD) && m[0].length == 1 && reads;
+    if (count == 2 && !offsetThenRead) return Error(EOPNOTSUPP);
+    if (reads ? m[count - 1].length > I2C_SMBUS_BLOCK_MAX : m[0].length > I2C_SMBUS_BLOCK_MAX + 1)
+        return Error(EOPNOTSUPP);
+    const size_t written = reads ? (offsetThenRead ? 1 : 0) : m[0].length;
+    const size_t wanted = reads ? m[count - 1].length : 0;
+    if (in.size() < header + count * message + written || outSize < wanted) {
+        std::vector<Span> fetch = {{argument, header}, {messages, count * message}};
+        if (written != 0) fetch.push_back({m[0].buffer, written});
+        return Retry(fetch, reads ? std::vector<Span>{{m[count - 1].buffer, wanted}} : std::vector<Span>{});
+    }
+    const std::span<const uint8_t> bytes = in.subspan(header + count * message, written);
+    const I2cFile target{m[0].address};
+    I2cStep step;
+    if (!reads) {
+        const long taken = write(target, bytes);
+        if (taken < 0) return Error(int(-taken));
+    } else if (offsetThenRead) {
+        step.bytes.assign(wanted, 0);
+        DWORD got = DWORD(wanted);
+        if (!OrnI2CReadBlock(busId_, BYTE(target.address), bytes[0], step.bytes.data(), &got, kAtOffset))
+            return Error(ErrnoOfLastError());
+        if (got != wanted) return Error(EIO);
+    } else {
+        const long got = read(target, step.bytes, wanted);
+        if (got < 0) return Error(int(-got));
+        if (size_t(got) != wanted) return Error(EIO);
+    }
+    step.result = int(count);  // the kernel's answer: the messages done
+    return step;
 }
 
 long I2cBus::read(const I2cFile& file, std::vector<uint8_t>& data, size_t size) {

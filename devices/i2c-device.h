@@ -4,7 +4,8 @@
 // i2c-device.h - one of the board's I2C buses as Linux's i2c-dev device
 // (<linux/i2c-dev.h>), for i2c-tools and Python's smbus libraries:
 // I2C_SLAVE, I2C_FUNCS, I2C_SMBUS (byte, byte data, word data, I2C block
-// data) and plain read and write, each one firmware call through the
+// data), I2C_RDWR (the message patterns those carry) and plain read and
+// write, each one firmware call through the
 // library's public API. The ioctl decoding is separate from the character
 // device, for the tests and the fuzzer.
 #pragma once
@@ -24,12 +25,13 @@ struct Span {
 
 // What an I2C ioctl needs next, or its result: `retry` names the caller's
 // memory to fetch (in, concatenated in order) and to store (out) before
-// the ioctl is asked again; else `error` (0 or an errno value) and the
-// bytes for `out`.
+// the ioctl is asked again; else `error` (0 or an errno value), the
+// ioctl's return value (`result`) and the bytes for `out`.
 struct I2cStep {
     bool retry = false;
     std::vector<Span> in, out;
     int error = 0;
+    int result = 0;
     std::vector<uint8_t> bytes;
 };
 
@@ -59,6 +61,7 @@ public:
 
 private:
     I2cStep smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, uint32_t size, uint8_t* data);
+    I2cStep transfer(uint64_t argument, bool compat32, std::span<const uint8_t> in, size_t outSize);
     uint8_t busId_;
 };
 

@@ -264,19 +264,20 @@ void I2cIoctl(fuse_req_t request, int command, void* argument, fuse_file_info* f
         Of(request).bus->ioctl(FileOf(file), unsigned(command), uintptr_t(argument), (flags & (FUSE_IOCTL_COMPAT | kIoctl32Bit)) != 0,
                                {static_cast<const uint8_t*>(in), inSize}, outSize);
     if (step.retry) {
-        if (inSize != 0 || outSize != 0) {  // the kernel gave less than was asked, or a loop
-            size_t wanted = 0;
-            for (const auto& span : step.in) wanted += span.size;
-            if (wanted <= inSize) {
-                fuse_reply_err(request, EINVAL);
-                return;
-            }
+        // Each round asks for more than the last; asking for what it has
+        // means the kernel gave less than was asked: an error, not a loop.
+        size_t wantedIn = 0, wantedOut = 0;
+        for (const auto& span : step.in) wantedIn += span.size;
+        for (const auto& span : step.out) wantedOut += span.size;
+        if ((inSize != 0 || outSize != 0) && wantedIn <= inSize && wantedOut <= outSize) {
+            fuse_reply_err(request, EINVAL);
+            return;
         }
         ReplyRetry(request, step.in, step.out);
     } else if (step.error != 0) {
         fuse_reply_err(request, step.error);
     } else {
-        fuse_reply_ioctl(request, 0, step.bytes.data(), step.bytes.size());
+        fuse_reply_ioctl(request, step.result, step.bytes.data(), step.bytes.size());
     }
 }
 

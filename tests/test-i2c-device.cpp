@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "board-fixture.h"
 #include "i2c-device.h"
@@ -128,7 +129,6 @@ TEST_F(I2cDeviceTest, FunctionsAddressesAndPlainReadsAndWrites) {
     EXPECT_EQ(bus.ioctl(file, I2C_SLAVE, 0x80, false, {}, 0).error, EINVAL);
     EXPECT_EQ(bus.ioctl(file, I2C_TENBIT, 1, false, {}, 0).error, EINVAL);
     EXPECT_EQ(bus.ioctl(file, I2C_PEC, 1, false, {}, 0).error, EINVAL);
-    EXPECT_EQ(bus.ioctl(file, I2C_RDWR, kArgument, false, {}, 0).error, EOPNOTSUPP);
     EXPECT_EQ(bus.ioctl(file, 0x5401, 0, false, {}, 0).error, ENOTTY);
     std::vector<uint8_t> data;
     EXPECT_EQ(bus.read(file, data, 4), -EINVAL);  // no address chosen
@@ -149,6 +149,117 @@ TEST_F(I2cDeviceTest, FunctionsAddressesAndPlainReadsAndWrites) {
     EXPECT_EQ(calls[0], "call 0x22 015700004200 -> 0x0000 015700004200");
     EXPECT_EQ(calls[1].rfind("call 0x27 01570000", 0), 0u) << calls[1];
     EXPECT_EQ(calls[1].substr(10 + 28, 2), "00") << calls[1];  // the transfer block's last byte: protocol 0
+}
+
+// The caller's memory as the kernel sees it: regions by address.
+using Memory = std::map<uint64_t, std::vector<uint8_t>>;
+
+// One ioctl over the kernel's rounds: each retry's spans fetched from and
+// stored to `memory` as CUSE does; at most four rounds.
+I2cStep Rounds(I2cBus& bus, I2cFile& file, unsigned command, bool compat32, Memory& memory) {
+    std::vector<uint8_t> in;
+    size_t outSize = 0;
+    std::vector<ornsys_devices::Span> out;
+    for (int round = 0; round < 4; ++round) {
+        I2cStep step = bus.ioctl(file, command, kArgument, compat32, in, outSize);
+        if (!step.retry) {
+            size_t at = 0;
+            for (const auto& span : out)  // the answer's bytes go where the last round said
+                for (size_t i = 0; i < span.size && at < step.bytes.size(); ++i) memory.at(span.address)[i] = step.bytes[at++];
+            return step;
+        }
+        in.clear();
+        for (const auto& span : step.in) {
+            const std::vector<uint8_t>& region = memory.at(span.address);
+            EXPECT_LE(span.size, region.size());
+            in.insert(in.end(), region.begin(), region.begin() + long(std::min(span.size, region.size())));
+        }
+        out = step.out;
+        outSize = 0;
+        for (const auto& span : out) outSize += span.size;
+    }
+    ADD_FAILURE() << "more than four rounds";
+    return {};
+}
+
+// An I2C_RDWR request's memory: the argument, the messages and their buffers.
+struct Message {
+    uint16_t address, flags;
+    std::vector<uint8_t> bytes;  // a read's length is its size
+};
+
+Memory Transfer(const std::vector<Message>& messages, bool compat32) {
+    constexpr uint64_t kMessages = 0x3000, kBuffers = 0x4000;
+    const size_t pointer = compat32 ? 4 : 8, size = compat32 ? 12 : 16;
+    Memory memory;
+    std::vector<uint8_t> argument(compat32 ? 8 : 16), list(messages.size() * size);
+    memcpy(argument.data(), &kMessages, pointer);
+    const uint32_t count = uint32_t(messages.size());
+    memcpy(argument.data() + pointer, &count, 4);
+    for (size_t i = 0; i < messages.size(); ++i) {
+        const uint16_t length = uint16_t(messages[i].bytes.size());
+        const uint64_t buffer = kBuffers + 0x100 * i;
+        memcpy(&list[i * size], &messages[i].address, 2);
+        memcpy(&list[i * size + 2], &messages[i].flags, 2);
+        memcpy(&list[i * size + 4], &length, 2);
+        memcpy(&list[i * size + 8], &buffer, pointer);
+        memory[buffer] = messages[i].bytes;
+    }
+    memory[kArgument] = argument;
+    memory[kMessages] = list;
+    return memory;
+}
+
+TEST_F(I2cDeviceTest, MessageTransfersInTheFirmwaresPatterns) {
+    ASSERT_TRUE(OrnOpen());
+    I2cBus bus(1);  // an EEPROM of 0xff bytes at 0x57
+    I2cFile file;
+    struct Case {
+        const char* what;
+        std::vector<Message> messages;
+        int error;
+        std::vector<uint8_t> read;  // what the last message holds after it
+        std::string call;
+    };
+    const std::vector<uint8_t> four(4, 0);
+    const Case cases[] = {
+        {"bytes from an offset", {{0x57, 0, {0x30, 7, 8, 9, 10}}}, 0, {}, "call 0x28 01573000"},
+        {"offset, then a read from it", {{0x57, 0, {0x30}}, {0x57, I2C_M_RD, {0, 0, 0}}}, 0, {7, 8, 9},
+         "call 0x27 01573000"},
+        {"a read at the device's pointer (0x33)", {{0x57, I2C_M_RD, {0, 0}}}, 0, {10, 0xff}, "call 0x27 01570000"},
+        {"a send byte", {{0x57, 0, {0x31}}}, 0, {}, "call 0x22 015700003100"},
+        {"two writes", {{0x57, 0, {1}}, {0x57, 0, {2}}}, EOPNOTSUPP, {}, ""},
+        {"an offset of two bytes", {{0x57, 0, {1, 2}}, {0x57, I2C_M_RD, four}}, EOPNOTSUPP, {}, ""},
+        {"two addresses", {{0x57, 0, {1}}, {0x50, I2C_M_RD, four}}, EOPNOTSUPP, {}, ""},
+        {"three messages", {{0x57, 0, {1}}, {0x57, 0, {1}}, {0x57, 0, {1}}}, EOPNOTSUPP, {}, ""},
+        {"a zero-length message (quick)", {{0x57, 0, {}}}, EOPNOTSUPP, {}, ""},
+        {"a read of 33 bytes", {{0x57, I2C_M_RD, std::vector<uint8_t>(33)}}, EOPNOTSUPP, {}, ""},
+        {"a write of 34 bytes", {{0x57, 0, std::vector<uint8_t>(34)}}, EOPNOTSUPP, {}, ""},
+        {"a flag the firmware has not", {{0x57, I2C_M_RD | I2C_M_NOSTART, four}}, EOPNOTSUPP, {}, ""},
+        {"a 10-bit address", {{0x257, I2C_M_RD, four}}, EINVAL, {}, ""},
+        {"no messages", {}, EINVAL, {}, ""},
+    };
+    for (bool compat32 : {false, true})
+        for (const Case& c : cases) {
+            ClearTrace();
+            Memory memory = Transfer(c.messages, compat32);
+            const I2cStep step = Rounds(bus, file, I2C_RDWR, compat32, memory);
+            EXPECT_EQ(step.error, c.error) << c.what << (compat32 ? " (32-bit)" : "");
+            EXPECT_EQ(step.result, c.error == 0 ? int(c.messages.size()) : 0) << c.what;
+            if (!c.read.empty()) {
+                EXPECT_EQ(memory.at(0x4000 + 0x100 * (c.messages.size() - 1)), c.read) << c.what;
+            }
+            const std::vector<std::string> calls = Calls();
+            if (c.call.empty()) {
+                EXPECT_TRUE(calls.empty()) << c.what;
+            } else {
+                ASSERT_EQ(calls.size(), 1u) << c.what;
+                EXPECT_EQ(calls[0].rfind(c.call, 0), 0u) << c.what << ": " << calls[0];
+            }
+        }
+    // A device that does not answer is ENXIO, as for SMBus requests.
+    Memory memory = Transfer({{0x33, I2C_M_RD, four}}, false);
+    EXPECT_EQ(Rounds(bus, file, I2C_RDWR, false, memory).error, ENXIO);
 }
 
 }  // namespace
