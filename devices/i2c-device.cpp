@@ -104,6 +104,10 @@ I2cStep I2cBus::smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, u
     if (readWrite != I2C_SMBUS_READ && readWrite != I2C_SMBUS_WRITE) return Error(EINVAL);
     const BYTE address = BYTE(file.address);
     const bool read = readWrite == I2C_SMBUS_READ;
+    if (size == I2C_SMBUS_I2C_BLOCK_BROKEN) {  // the old number, which libi2c still writes with: as the kernel does
+        size = I2C_SMBUS_I2C_BLOCK_DATA;
+        if (read) data[0] = I2C_SMBUS_BLOCK_MAX;
+    }
     bool ok = false;
     switch (size) {
         case I2C_SMBUS_BYTE:

@@ -4,11 +4,15 @@
  * the real firmware of the machine it boots on and prints one line per case
  * on the console, "ORNSYS-SYSTEM: CASE PASS|FAIL [why]", then "ORNSYS-SYSTEM:
  * DONE" and powers the guest off. Which boot this is comes from the kernel
- * command line, ornsys_boot=stock|rom|lockdown (which the kernel hands to
- * init as a variable). */
+ * command line, ornsys_boot=stock|rom|lockdown|devices (which the kernel
+ * hands to init as a variable). */
 #define _GNU_SOURCE
 #include <errno.h>
+#include <fcntl.h>
 #include <grp.h>
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+#include <linux/watchdog.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdarg.h>
@@ -16,9 +20,11 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/io.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/reboot.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -265,12 +271,73 @@ static void service_cases(void) {
     verdict("rom-service-stops", status == 0, "status %d", status);
 }
 
+/* ---- the board in Linux's device interfaces (ornsys-devices) ---- */
+
+#define BOARD_BUS 16 /* the daemon's first number: the kernel's own adapter is 0 */
+#define WATCHDOG_TIMEOUT 6
+static const char* const watchdog_node = "/dev/ornsys-watchdog";
+
+/* The kernel's own SMBus adapter (i2c-piix4), from the environment. */
+static int kernel_bus(void) { return getenv("KERNEL_BUS") ? atoi(getenv("KERNEL_BUS")) : -1; }
+
+static int open_bus(int bus, int address) {
+    char node[32];
+    snprintf(node, sizeof node, "/dev/i2c-%d", bus);
+    int fd = open(node, O_RDWR);
+    if (fd >= 0 && ioctl(fd, I2C_SLAVE, address) != 0) close(fd), fd = -1;
+    return fd;
+}
+
+/* An offset written and 16 bytes read in one I2C_RDWR on the board's bus
+ * equal the kernel's byte reads of the same EEPROM. */
+static int transfer_equals_the_kernels(void) {
+    int board = open_bus(BOARD_BUS, 0x50), kernel = open_bus(kernel_bus(), 0x50);
+    if (board < 0 || kernel < 0) FAIL("cannot open the buses: %s", strerror(errno));
+    unsigned char offset = 0x00, got[16] = {0};
+    struct i2c_msg messages[2] = {{0x50, 0, 1, &offset}, {0x50, I2C_M_RD, sizeof got, got}};
+    struct i2c_rdwr_ioctl_data transfer = {messages, 2};
+    int done = ioctl(board, I2C_RDWR, &transfer);
+    if (done != 2) FAIL("I2C_RDWR answered %d: %s", done, strerror(errno));
+    for (int i = 0; i < 16; ++i) {
+        union i2c_smbus_data data;
+        struct i2c_smbus_ioctl_data read = {I2C_SMBUS_READ, (unsigned char)i, I2C_SMBUS_BYTE_DATA, &data};
+        if (ioctl(kernel, I2C_SMBUS, &read) != 0) FAIL("the kernel's read of 0x%02x failed: %s", i, strerror(errno));
+        if (data.byte != got[i]) FAIL("offset 0x%02x: 0x%02x through the board, 0x%02x through the kernel", i, got[i], data.byte);
+    }
+    return close(board) == 0 && close(kernel) == 0;
+}
+
+/* A keeper feeds the watchdog past its timeout, then stops it with the
+ * magic close; the machine stays up after both. */
+static int keeper_then_magic_close(void) {
+    int fd = open(watchdog_node, O_WRONLY);
+    if (fd < 0) FAIL("open: %s", strerror(errno));
+    struct watchdog_info info;
+    int timeout = WATCHDOG_TIMEOUT, got = 0;
+    if (ioctl(fd, WDIOC_GETSUPPORT, &info) != 0 || strcmp((char*)info.identity, "ornsys board watchdog") != 0 ||
+        !(info.options & WDIOF_MAGICCLOSE))
+        FAIL("WDIOC_GETSUPPORT: %s", strerror(errno));
+    if (ioctl(fd, WDIOC_SETTIMEOUT, &timeout) != 0 || ioctl(fd, WDIOC_GETTIMEOUT, &got) != 0 || got != WATCHDOG_TIMEOUT)
+        FAIL("the timeout is %d, not %d: %s", got, WATCHDOG_TIMEOUT, strerror(errno));
+    for (int second = 0; second < 2 * WATCHDOG_TIMEOUT + 2; ++second) {
+        int dummy = 0;
+        if ((second % 2 ? ioctl(fd, WDIOC_KEEPALIVE, &dummy) : (int)write(fd, "x", 1) - 1) != 0)
+            FAIL("feeding failed at %d s: %s", second, strerror(errno));
+        sleep(1);
+    }
+    if (write(fd, "V", 1) != 1 || close(fd) != 0) FAIL("the magic close failed: %s", strerror(errno));
+    sleep(WATCHDOG_TIMEOUT + 3);
+    return 1;
+}
+
 static const struct {
     char* name;
     int (*body)(void);
 } own_cases[] = {{"rom-firmware-reads-the-rtc", firmware_reads_the_rtc},
                  {"rom-threads-and-a-worker-open", threads_before_open},
-                 {"rom-no-writable-code", no_writable_code}};
+                 {"rom-no-writable-code", no_writable_code},
+                 {"devices-i2c-rdwr", transfer_equals_the_kernels},
+                 {"devices-watchdog-keeper", keeper_then_magic_close}};
 
 static void rom_cases(void) {
     const struct program_case cases[] = {
@@ -289,6 +356,7 @@ static void rom_cases(void) {
         program_case(&images);
     }
     for (size_t i = 0; i < sizeof own_cases / sizeof own_cases[0]; ++i) {
+        if (strncmp(own_cases[i].name, "rom-", 4) != 0) continue; /* the devices' boot runs those */
         const struct program_case own = {
             own_cases[i].name, -1, 0, no_env, {(char*)self, "case", own_cases[i].name}, 0, {""}};
         program_case(&own);
@@ -431,6 +499,123 @@ static void several_processes(void) {
             "placed %d, exit %d: %s", placed, r.status, r.out);
 }
 
+static int load_module(const char* name) {
+    char path[64];
+    snprintf(path, sizeof path, "/modules/%s.ko", name);
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int loaded = fd >= 0 && syscall(SYS_finit_module, fd, "", 0) == 0;
+    if (!loaded) printf("ORNSYS-SYSTEM: module %s: %s\n", name, strerror(errno));
+    if (fd >= 0) close(fd);
+    return loaded;
+}
+
+/* What a program printed, both streams, when it ended with 0; else "". */
+static void output_of(struct run* r, char* const argv[], char* const envp[]) {
+    run(r, -1, 0, argv, envp);
+    if (r->status != 0) printf("ORNSYS-SYSTEM: %s ended with %d: %s\n", argv[0], r->status, r->out), r->out[0] = '\0';
+}
+
+static int node_is(const char* node, gid_t group) {
+    struct stat st;
+    for (int i = 0; i < 100 && stat(node, &st) != 0; ++i) usleep(100000);
+    return stat(node, &st) == 0 && S_ISCHR(st.st_mode) && st.st_gid == group && (st.st_mode & 07777) == 0660;
+}
+
+/* The daemon on the firmware as root, its nodes for Debian's i2c-tools
+ * (32- and 64-bit, so the kernel's compat path too) beside the kernel's
+ * own driver of the same SMBus; then the watchdog kept, stopped by a
+ * magic close, and at last left to run down (the stage sees the reset). */
+static void devices_cases(void) {
+    verdict("devices-modules", load_module("fuse") && load_module("cuse"), "fuse or cuse did not load");
+    mkdir("/etc", 0755);
+    FILE* groups = fopen("/etc/group", "w");
+    fputs("root:x:0:\nornsys-admin:x:901:\nornsys-watchdog:x:902:\n", groups);
+    fclose(groups);
+    mkdir("/run/ornsys", 0755);
+    if (fork() == 0) {
+        char* argv[] = {"/ornsys-devices64", "--timeout", "30", NULL};
+        execve(argv[0], argv, no_env);
+        _exit(127);
+    }
+    verdict("devices-nodes", node_is(watchdog_node, 902) && node_is("/dev/i2c-16", 901),
+            "not character devices of their groups, mode 0660");
+
+    /* Bytes written through the board's device, 64-bit as an I2C block,
+     * 32-bit as a word; then the EEPROM dumped through it by both. */
+    static char* block64[] = {"/i2cset64", "-y", "16", "0x50", "0x00", "0x11", "0x22", "0x33", "0x44",
+                              "0x55", "0x66", "0x77", "0x88", "i", NULL};
+    static char* word32[] = {"/i2cset", "-y", "16", "0x50", "0x10", "0xbeef", "w", NULL};
+    static char* dump64[] = {"/i2cdump64", "-y", "16", "0x50", "b", NULL};
+    static char* dump32[] = {"/i2cdump", "-y", "16", "0x50", "b", NULL};
+    struct run board64, board32, kernel, r;
+    output_of(&r, block64, no_env);
+    output_of(&r, word32, no_env);
+    output_of(&board64, dump64, no_env);
+    output_of(&board32, dump32, no_env);
+    /* The kernel's driver of the same controller, loaded only now: the
+     * two must not drive it at the same moment. */
+    const int drivers = load_module("i2c-dev") && load_module("i2c-piix4");
+    int bus = -1;
+    for (int n = 0; n < 16 && bus < 0; ++n) {
+        char path[64], name[64] = "";
+        snprintf(path, sizeof path, "/sys/bus/i2c/devices/i2c-%d/name", n);
+        FILE* file = fopen(path, "r");
+        if (file && fgets(name, sizeof name, file) && strstr(name, "PIIX4")) bus = n;
+        if (file) fclose(file);
+    }
+    char bus_text[8], bus_env[24], node[24];
+    snprintf(bus_text, sizeof bus_text, "%d", bus);
+    snprintf(bus_env, sizeof bus_env, "KERNEL_BUS=%d", bus);
+    snprintf(node, sizeof node, "/dev/i2c-%d", bus);
+    for (int i = 0; i < 100 && bus >= 0 && access(node, F_OK) != 0; ++i) usleep(100000);
+    char* dump_kernel[] = {"/i2cdump64", "-y", bus_text, "0x50", "b", NULL};
+    output_of(&kernel, dump_kernel, no_env);
+    verdict("devices-kernel-smbus", drivers && bus >= 0 && kernel.out[0] != '\0', "bus %d", bus);
+    verdict("devices-board-writes-seen-by-the-kernel",
+            strstr(kernel.out, "00: 11 22 33 44 55 66 77 88 00") && strstr(kernel.out, "10: ef be 00"), "kernel:\n%s",
+            kernel.out);
+    verdict("devices-i2cdump-64bit", board64.out[0] && strcmp(board64.out, kernel.out) == 0, "board:\n%s\nkernel:\n%s",
+            board64.out, kernel.out);
+    verdict("devices-i2cdump-32bit", board32.out[0] && strcmp(board32.out, kernel.out) == 0, "board:\n%s\nkernel:\n%s",
+            board32.out, kernel.out);
+    /* A byte the kernel writes is read back through the board. */
+    char* set[] = {"/i2cset64", "-y", bus_text, "0x50", "0x62", "0x3c", "b", NULL};
+    char* get[] = {"/i2cget", "-y", "16", "0x50", "0x62", "b", NULL};
+    output_of(&r, set, no_env);
+    output_of(&r, get, no_env);
+    verdict("devices-kernel-write-read-by-the-board-32bit", strcmp(r.out, "0x3c\n") == 0, "read back: %s", r.out);
+    char* env[] = {bus_env, NULL};
+    const struct program_case transfers[] = {
+        {"devices-i2c-rdwr-32bit", -1, 0, env, {"/init", "case", "devices-i2c-rdwr"}, 0, {""}},
+        {"devices-i2c-rdwr-64bit", -1, 0, env, {"/init64", "case", "devices-i2c-rdwr"}, 0, {""}},
+        {"devices-watchdog-keeper-64bit", -1, 0, no_env, {"/init64", "case", "devices-watchdog-keeper"}, 0, {""}},
+        {"devices-watchdog-keeper-32bit", -1, 0, no_env, {"/init", "case", "devices-watchdog-keeper"}, 0, {""}},
+    };
+    for (size_t i = 0; i < sizeof transfers / sizeof transfers[0]; ++i) program_case(&transfers[i]);
+
+    /* The last: a keeper that dies. Its close leaves the watchdog armed,
+     * and the board resets WATCHDOG_TIMEOUT s after its last feed. */
+    printf("ORNSYS-SYSTEM: DONE %d failed\n", failures);
+    fflush(stdout);
+    pid_t keeper = fork();
+    if (keeper == 0) {
+        int fd = open(watchdog_node, O_WRONLY), timeout = WATCHDOG_TIMEOUT;
+        if (fd < 0 || ioctl(fd, WDIOC_SETTIMEOUT, &timeout) != 0) _exit(1);
+        for (;;) {
+            if (write(fd, "x", 1) == 1) printf("ORNSYS-SYSTEM: watchdog fed\n");
+            fflush(stdout);
+            sleep(1);
+        }
+    }
+    sleep(3);
+    kill(keeper, SIGKILL);
+    ended(keeper);
+    printf("ORNSYS-SYSTEM: keeper killed\n");
+    fflush(stdout);
+    sleep(4 * WATCHDOG_TIMEOUT);
+    printf("ORNSYS-SYSTEM: not reset %d s after the keeper died\n", 4 * WATCHDOG_TIMEOUT);
+}
+
 /* Prints a program's output on the console, a line at a time behind a
  * mark, empty lines and an unterminated last line kept. */
 static void print_marked(const char* mark, const char* text) {
@@ -473,12 +658,18 @@ int main(int argc, char** argv) {
         return failures;
     }
     mount("proc", "/proc", "proc", 0, NULL);
+    mkdir("/sys", 0755);
+    mount("sysfs", "/sys", "sysfs", 0, NULL);
     mount("devtmpfs", "/dev", "devtmpfs", 0, NULL);
     mkdir("/tmp", 01777);
     mkdir("/run", 0755); /* where the board's lock lives */
     const char* boot = getenv("ornsys_boot") ? getenv("ornsys_boot") : "stock";
     printf("ORNSYS-SYSTEM: boot %s\n", boot);
     const int rom = strcmp(boot, "rom") == 0, lockdown = strcmp(boot, "lockdown") == 0;
+    if (strcmp(boot, "devices") == 0) {
+        devices_cases();
+        reboot(RB_POWER_OFF);
+    }
     const struct program_case failing[] = {
         OPEN_FAILURE(lockdown ? "lockdown-info" : "stock-bios-info", -1, no_env, NULL),
         OPEN_FAILURE(lockdown ? "lockdown-debug" : "stock-bios-debug", -1, debug_env,
