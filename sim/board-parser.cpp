@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 
+#include "board-keys.h"
 #include "board.h"
 #include "regular-file.h"
 
@@ -16,31 +17,6 @@ namespace {
 
 constexpr DWORD kMaxNvramSize = 16u << 20;
 constexpr DWORD kMaxConfigSize = 1u << 20;
-
-enum class Section {
-    None, Firmware, Board, Cpu, Nvram, I2cBus, I2cDevice, TempSensor, VoltSensor,
-    Watchdog, Display, System, Battery, Ports, Fault,
-};
-
-// How many times a section may appear: once, or up to `most` times for a
-// repeatable one. Every object of a board lives in every process that uses
-// it, so none is unbounded.
-struct SectionName {
-    std::string_view name;
-    Section section;
-    size_t most;
-    bool repeatable() const { return most > 1; }
-};
-
-constexpr SectionName kSections[] = {
-    {"firmware", Section::Firmware, 1},         {"board", Section::Board, 1},
-    {"cpu", Section::Cpu, 1},                   {"nvram", Section::Nvram, 16},
-    {"i2c-bus", Section::I2cBus, 256},          {"i2c-device", Section::I2cDevice, 1024},
-    {"temp-sensor", Section::TempSensor, 256},  {"volt-sensor", Section::VoltSensor, 256},
-    {"watchdog", Section::Watchdog, 1},         {"display", Section::Display, 1},
-    {"system", Section::System, 1},             {"battery", Section::Battery, 256},
-    {"ports", Section::Ports, 1},               {"fault", Section::Fault, 1024},
-};
 
 // All the board's memories together (configuration block, NVRAMs, I2C
 // devices): what one process may be asked to hold, and a state file to keep.
@@ -395,8 +371,7 @@ private:
         return true;
     }
 
-    bool ContentsKey(std::string_view key, const std::string& v, Contents& c,
-                     std::string_view dataKey, std::string_view fillKey, std::string_view fileKey,
+    bool ContentsKey(KeyId key, const std::string& v, Contents& c, KeyId dataKey, KeyId fillKey, KeyId fileKey,
                      bool& handled) {
         handled = true;
         if (key == dataKey) return ByteList(v, c);
@@ -418,7 +393,19 @@ private:
 
     // ---- keys of each section; false with ok_ set means an unknown key ----
 
-    bool Key(std::string_view key, const std::string& v) {
+    bool Key(std::string_view name, const std::string& v) {
+        if (section_ == Section::Ports) {
+            WORD port;
+            BYTE value;
+            if (!Number(std::string(name), port) || !Number(v, value)) return false;
+            board_.ports.emplace_back(port, value);
+            return true;
+        }
+        const KeyName* known = nullptr;
+        for (const KeyName& entry : kBoardKeys)
+            if (entry.section == section_ && entry.name == name) known = &entry;
+        if (known == nullptr) return false;
+        const KeyId key = known->key;
         switch (section_) {
             case Section::Firmware: return FirmwareKey(key, v);
             case Section::Board: return BoardKey(key, v);
@@ -432,111 +419,105 @@ private:
             case Section::Display: return DisplayKey(key, v);
             case Section::System: return SystemKey(key, v);
             case Section::Battery: return BatteryKey(key, v, board_.batteries.back());
-            case Section::Ports: {
-                WORD port;
-                BYTE value;
-                if (!Number(std::string(key), port) || !Number(v, value)) return false;
-                board_.ports.emplace_back(port, value);
-                return true;
-            }
+            case Section::Ports: break;
             case Section::Fault: return FaultKey(key, v, board_.faults.back());
             case Section::None: break;
         }
         return false;
     }
 
-    bool FirmwareKey(std::string_view key, const std::string& v) {
-        if (key == "zoka") return Choice(v, "present", "absent", board_.zoka);
+    bool FirmwareKey(KeyId key, const std::string& v) {
+        if (key == KeyId::FirmwareZoka) return Choice(v, "present", "absent", board_.zoka);
         return false;
     }
 
-    bool BoardKey(std::string_view key, const std::string& v) {
+    bool BoardKey(KeyId key, const std::string& v) {
         BOARDINFO& b = board_.info;
-        if (key == "platform") return Text(v, b.HWPlatform, 15);
-        if (key == "sysbios") return Text(v, b.SysBIOSVersion, 15);
-        if (key == "bbversion") return Text(v, b.BBVersion, 15);
-        if (key == "hwrevision") return Text(v, b.HWRevision, 15);
-        if (key == "serial") return Text(v, b.SerialNumber, 15);
-        if (key == "bootcounter") return Number(v, b.BootCounter);
-        if (key == "optime") return Number(v, b.OperatingTime);
-        if (key == "counters") return Choice(v, "run", "still", board_.countersRun);
-        if (key == "optime-unit") {
+        if (key == KeyId::BoardPlatform) return Text(v, b.HWPlatform, 15);
+        if (key == KeyId::BoardSysbios) return Text(v, b.SysBIOSVersion, 15);
+        if (key == KeyId::BoardBbversion) return Text(v, b.BBVersion, 15);
+        if (key == KeyId::BoardHwrevision) return Text(v, b.HWRevision, 15);
+        if (key == KeyId::BoardSerial) return Text(v, b.SerialNumber, 15);
+        if (key == KeyId::BoardBootcounter) return Number(v, b.BootCounter);
+        if (key == KeyId::BoardOptime) return Number(v, b.OperatingTime);
+        if (key == KeyId::BoardCounters) return Choice(v, "run", "still", board_.countersRun);
+        if (key == KeyId::BoardOptimeUnit) {
             static constexpr std::pair<std::string_view, uint32_t> kUnits[] = {
                 {"hours", 3600}, {"minutes", 60}, {"seconds", 1}};
             for (const auto& [name, seconds] : kUnits)
                 if (v == name) return board_.optimeUnitSeconds = seconds, true;
             return Error("expected hours, minutes or seconds");
         }
-        if (key == "manufactured") return Date(v, b.ManufacturingDate);
-        if (key == "maintained") return Date(v, b.MaintenanceTime);
-        if (key == "config-size") {
+        if (key == KeyId::BoardManufactured) return Date(v, b.ManufacturingDate);
+        if (key == KeyId::BoardMaintained) return Date(v, b.MaintenanceTime);
+        if (key == KeyId::BoardConfigSize) {
             if (!Number(v, board_.configSize)) return false;
             if (board_.configSize > kMaxConfigSize) return Error("config-size above 1 MiB");
             return true;
         }
         bool handled;
-        bool ok = ContentsKey(key, v, board_.config, "config", "config-fill", "config-file", handled);
+        bool ok = ContentsKey(key, v, board_.config, KeyId::BoardConfig, KeyId::BoardConfigFill, KeyId::BoardConfigFile, handled);
         return handled ? ok : false;
     }
 
-    bool CpuKey(std::string_view key, const std::string& v) {
+    bool CpuKey(KeyId key, const std::string& v) {
         CPUINFO& c = board_.cpu;
-        if (key == "class") return Number(v, c.CPUClass);
-        if (key == "count") return Number(v, c.CPUCount);
-        if (key == "speed") return Number(v, c.CPUSpeed);
-        if (key == "model") return Number(v, c.CPUModel);
-        if (key == "stepping") return Number(v, c.CPUStepping);
-        if (key == "string") return Text(v, c.CPUString, 63);
+        if (key == KeyId::CpuClass) return Number(v, c.CPUClass);
+        if (key == KeyId::CpuCount) return Number(v, c.CPUCount);
+        if (key == KeyId::CpuSpeed) return Number(v, c.CPUSpeed);
+        if (key == KeyId::CpuModel) return Number(v, c.CPUModel);
+        if (key == KeyId::CpuStepping) return Number(v, c.CPUStepping);
+        if (key == KeyId::CpuString) return Text(v, c.CPUString, 63);
         return false;
     }
 
-    bool NvramKey(std::string_view key, const std::string& v, Nvram& nv) {
-        if (key == "type") return Number(v, nv.type);
-        if (key == "size") {
+    bool NvramKey(KeyId key, const std::string& v, Nvram& nv) {
+        if (key == KeyId::NvramType) return Number(v, nv.type);
+        if (key == KeyId::NvramSize) {
             if (!Number(v, nv.size)) return false;
             if (*nv.size > kMaxNvramSize) return Error("nvram size above 16 MiB");
             return true;
         }
-        if (key == "flags") return Number(v, nv.flags);
-        if (key == "manufacturer") return Number(v, nv.manufacturer);
-        if (key == "device") return Number(v, nv.device);
-        if (key == "block-size") return Number(v, nv.blockSize);
-        if (key == "block-flags") return Number(v, nv.blockFlags);
-        if (key == "locked") {
+        if (key == KeyId::NvramFlags) return Number(v, nv.flags);
+        if (key == KeyId::NvramManufacturer) return Number(v, nv.manufacturer);
+        if (key == KeyId::NvramDevice) return Number(v, nv.device);
+        if (key == KeyId::NvramBlockSize) return Number(v, nv.blockSize);
+        if (key == KeyId::NvramBlockFlags) return Number(v, nv.blockFlags);
+        if (key == KeyId::NvramLocked) {
             bool locked;
             if (!Choice(v, "yes", "no", locked)) return false;
             nv.locked = locked;
             return true;
         }
         bool handled;
-        bool ok = ContentsKey(key, v, nv.contents, "data", "fill", "file", handled);
+        bool ok = ContentsKey(key, v, nv.contents, KeyId::NvramData, KeyId::NvramFill, KeyId::NvramFile, handled);
         return handled ? ok : false;
     }
 
-    bool BusKey(std::string_view key, const std::string& v, I2cBus& bus) {
-        if (key == "id") return Number(v, bus.id);
-        if (key == "name") return Text(v, bus.name, 8);
-        if (key == "flags") return Number(v, bus.flags);
-        if (key == "max-block") return Number(v, bus.maxBlock);
+    bool BusKey(KeyId key, const std::string& v, I2cBus& bus) {
+        if (key == KeyId::I2cBusId) return Number(v, bus.id);
+        if (key == KeyId::I2cBusName) return Text(v, bus.name, 8);
+        if (key == KeyId::I2cBusFlags) return Number(v, bus.flags);
+        if (key == KeyId::I2cBusMaxBlock) return Number(v, bus.maxBlock);
         return false;
     }
 
-    bool DeviceKey(std::string_view key, const std::string& v, I2cDevice& dev) {
-        if (key == "bus") {
+    bool DeviceKey(KeyId key, const std::string& v, I2cDevice& dev) {
+        if (key == KeyId::I2cDeviceBus) {
             if (!Number(v, dev.bus)) return false;
             for (size_t i = 0; i < board_.buses.size(); ++i)
                 if (board_.buses[i].id == dev.bus) return true;
             return Error("bus " + v + " is not declared above");
         }
-        if (key == "address") return Number(v, dev.address);
-        if (key == "size") {
+        if (key == KeyId::I2cDeviceAddress) return Number(v, dev.address);
+        if (key == KeyId::I2cDeviceSize) {
             if (!Number(v, dev.size)) return false;
             if (dev.size < 1 || dev.size > 65536) return Error("device size must be 1 to 65536");
             return true;
         }
-        if (key == "readonly") return Choice(v, "yes", "no", dev.readonly);
+        if (key == KeyId::I2cDeviceReadonly) return Choice(v, "yes", "no", dev.readonly);
         bool handled;
-        bool ok = ContentsKey(key, v, dev.contents, "data", "fill", "file", handled);
+        bool ok = ContentsKey(key, v, dev.contents, KeyId::I2cDeviceData, KeyId::I2cDeviceFill, KeyId::I2cDeviceFile, handled);
         return handled ? ok : false;
     }
 
@@ -581,25 +562,25 @@ private:
         return Number(v, field, allowUnknown, unknown);
     }
 
-    bool TempKey(std::string_view key, const std::string& v, TempSensor& t) {
-        if (key == "type") return Number(v, t.type);
-        if (key == "name") return Text(v, t.name, 8);
-        if (key == "value" || key == "values" || key == "ramp") return LiveNumber(v, t.value, t.live);
+    bool TempKey(KeyId key, const std::string& v, TempSensor& t) {
+        if (key == KeyId::TempSensorType) return Number(v, t.type);
+        if (key == KeyId::TempSensorName) return Text(v, t.name, 8);
+        if (key == KeyId::TempSensorValue || key == KeyId::TempSensorValues || key == KeyId::TempSensorRamp) return LiveNumber(v, t.value, t.live);
         return false;
     }
 
-    bool VoltKey(std::string_view key, const std::string& v, VoltSensor& s) {
-        if (key == "nominal") return Number(v, s.nominal, true, VSENSOR_NOMINAL_UNKNOWN);
-        if (key == "name") return Text(v, s.name, 8);
-        if (key == "value" || key == "values" || key == "ramp") return LiveNumber(v, s.value, s.live);
+    bool VoltKey(KeyId key, const std::string& v, VoltSensor& s) {
+        if (key == KeyId::VoltSensorNominal) return Number(v, s.nominal, true, VSENSOR_NOMINAL_UNKNOWN);
+        if (key == KeyId::VoltSensorName) return Text(v, s.name, 8);
+        if (key == KeyId::VoltSensorValue || key == KeyId::VoltSensorValues || key == KeyId::VoltSensorRamp) return LiveNumber(v, s.value, s.live);
         return false;
     }
 
-    bool WatchdogKey(std::string_view key, const std::string& v) {
-        if (key == "status") return Number(v, board_.watchdogStatus);
-        if (key == "timer") return Choice(v, "yes", "no", board_.watchdogTimer);
-        if (key == "kill") return Choice(v, "yes", "no", board_.watchdogKill);
-        if (key == "unit") {
+    bool WatchdogKey(KeyId key, const std::string& v) {
+        if (key == KeyId::WatchdogStatus) return Number(v, board_.watchdogStatus);
+        if (key == KeyId::WatchdogTimer) return Choice(v, "yes", "no", board_.watchdogTimer);
+        if (key == KeyId::WatchdogKill) return Choice(v, "yes", "no", board_.watchdogKill);
+        if (key == KeyId::WatchdogUnit) {
             bool seconds;
             if (!Choice(v, "s", "ms", seconds)) return false;
             board_.watchdogUnitMs = seconds ? 1000 : 1;
@@ -608,68 +589,68 @@ private:
         return false;
     }
 
-    bool DisplayKey(std::string_view key, const std::string& v) {
-        if (key == "backlight") {
+    bool DisplayKey(KeyId key, const std::string& v) {
+        if (key == KeyId::DisplayBacklight) {
             bool on;
             if (!Choice(v, "on", "off", on)) return false;
             board_.backlight = on ? 1 : 0;
             return true;
         }
-        if (key == "brightness") return Number(v, board_.brightness);
-        if (key == "contrast") return Number(v, board_.contrast);
+        if (key == KeyId::DisplayBrightness) return Number(v, board_.brightness);
+        if (key == KeyId::DisplayContrast) return Number(v, board_.contrast);
         return false;
     }
 
-    bool SystemKey(std::string_view key, const std::string& v) {
-        if (key == "misc") return LiveNumber(v, board_.misc, board_.systemLive[kSystemMisc]);
-        if (key == "power") return LiveNumber(v, board_.power, board_.systemLive[kSystemPower]);
-        if (key == "iopl") return Choice(v, "allow", "deny", board_.ioplAllowed);
+    bool SystemKey(KeyId key, const std::string& v) {
+        if (key == KeyId::SystemMisc) return LiveNumber(v, board_.misc, board_.systemLive[kSystemMisc]);
+        if (key == KeyId::SystemPower) return LiveNumber(v, board_.power, board_.systemLive[kSystemPower]);
+        if (key == KeyId::SystemIopl) return Choice(v, "allow", "deny", board_.ioplAllowed);
         return false;
     }
 
-    bool BatteryKey(std::string_view key, const std::string& v, Battery& b) {
+    bool BatteryKey(KeyId key, const std::string& v, Battery& b) {
         struct NumberKey {
-            std::string_view name;
+            KeyId name;
             DWORD* field;
             Live* live;  // the state's fields change while the board runs
         };
         const NumberKey numbers[] = {
-            {"unit", &b.info.PowerUnit, nullptr},
-            {"design-capacity", &b.info.DesignCapacity, nullptr},
-            {"full-charge-capacity", &b.info.FullChargeCapacity, nullptr},
-            {"design-voltage", &b.info.DesignVoltage, nullptr},
-            {"status", &b.state.Status, &b.live[kBatteryStatus]},
-            {"rate", &b.state.CurrentRate, &b.live[kBatteryRate]},
-            {"remaining", &b.state.RemainingCapacity, &b.live[kBatteryRemaining]},
-            {"voltage", &b.state.Voltage, &b.live[kBatteryVoltage]},
+            {KeyId::BatteryUnit, &b.info.PowerUnit, nullptr},
+            {KeyId::BatteryDesignCapacity, &b.info.DesignCapacity, nullptr},
+            {KeyId::BatteryFullChargeCapacity, &b.info.FullChargeCapacity, nullptr},
+            {KeyId::BatteryDesignVoltage, &b.info.DesignVoltage, nullptr},
+            {KeyId::BatteryStatus, &b.state.Status, &b.live[kBatteryStatus]},
+            {KeyId::BatteryRate, &b.state.CurrentRate, &b.live[kBatteryRate]},
+            {KeyId::BatteryRemaining, &b.state.RemainingCapacity, &b.live[kBatteryRemaining]},
+            {KeyId::BatteryVoltage, &b.state.Voltage, &b.live[kBatteryVoltage]},
         };
         constexpr DWORD kUnknown = BATTERY_VALUE_UNKNOWN;
         for (const NumberKey& n : numbers) {
             if (key != n.name) continue;
             if (n.live != nullptr) return LiveNumber(v, *n.field, *n.live, true, kUnknown);
-            return Number(v, *n.field, key != "unit", kUnknown);
+            return Number(v, *n.field, key != KeyId::BatteryUnit, kUnknown);
         }
-        if (key == "device-name") return Text(v, b.info.DeviceName, 16);
-        if (key == "serial") return Text(v, b.info.SerialNumber, 16);
-        if (key == "type") return Text(v, b.info.BatteryType, 16);
-        if (key == "manufacturer") return Text(v, b.info.Manufacturer, 16);
+        if (key == KeyId::BatteryDeviceName) return Text(v, b.info.DeviceName, 16);
+        if (key == KeyId::BatterySerial) return Text(v, b.info.SerialNumber, 16);
+        if (key == KeyId::BatteryType) return Text(v, b.info.BatteryType, 16);
+        if (key == KeyId::BatteryManufacturer) return Text(v, b.info.Manufacturer, 16);
         return false;
     }
 
-    bool FaultKey(std::string_view key, const std::string& v, Fault& f) {
-        if (key == "function") return Number(v, f.function);
-        if (key == "index") return Number(v, f.index);
-        if (key == "call") {
+    bool FaultKey(KeyId key, const std::string& v, Fault& f) {
+        if (key == KeyId::FaultFunction) return Number(v, f.function);
+        if (key == KeyId::FaultIndex) return Number(v, f.index);
+        if (key == KeyId::FaultCall) {
             if (!Number(v, f.call)) return false;
             if (*f.call == 0) return Error("call counts from 1");
             return true;
         }
-        if (key == "status") {
+        if (key == KeyId::FaultStatus) {
             if (!Number(v, f.status)) return false;
             if (*f.status == 0) return Error("status must not be 0");
             return true;
         }
-        if (key == "count") return Number(v, f.count);
+        if (key == KeyId::FaultCount) return Number(v, f.count);
         return false;
     }
 

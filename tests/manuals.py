@@ -40,13 +40,12 @@ for line in (source / "man" / "ornsim-board.5").read_text().splitlines():
     elif section and (entry := re.fullmatch(r'\.B "([a-z0-9-]+) = (.*)"', line)):
         documented.setdefault(section, {})[entry[1]] = entry[2]
 
-parser = (source / "sim" / "board-parser.cpp").read_text()
-keys = set(re.findall(r'key == "([a-z0-9-]+)"', parser)) | set(re.findall(r'\{"([a-z0-9-]+)", &', parser))
-for triple in re.findall(r'ContentsKey\([^;]*?"([a-z-]+)", "([a-z-]+)", "([a-z-]+)"', parser):
-    keys |= set(triple)
-keys |= {"data", "fill", "file", "config", "config-fill", "config-file"}
-known = {key for s, entries in documented.items() if s != "ports" for key in entries}
-check(set(documented) == set(re.findall(r'\{"([a-z0-9-]+)", Section::', parser)), "sections differ")
+listing = subprocess.run([str(pathlib.Path(ctl).with_name("ornsim-trace")), "--board-keys"], capture_output=True,
+                         text=True, check=True).stdout.split("\n")
+sections = {line for line in listing if line and " " not in line}
+keys = {tuple(line.split(" ")) for line in listing if " " in line}
+known = {(s, key) for s, entries in documented.items() if s != "ports" for key in entries}
+check(set(documented) == sections, f"sections differ: {set(documented) ^ sections}")
 check(keys == known, f"keys not documented: {keys - known}; documented keys unknown: {known - keys}")
 
 
