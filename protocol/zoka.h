@@ -130,55 +130,67 @@ enum class BufferFlow : BYTE { NoBuffer, ToFirmware, FromFirmware, BothWays };
 // on it without a kept result (the watchdog, the OEM pass-through).
 enum class Effect : BYTE { Reads, Stores, Acts };
 
+// Where a fault rule finds the index a call is about: a DWORD at the
+// block's start, the bus id byte at its start, or none.
+enum class IndexAt : BYTE { None, Dword, BusId };
+
+constexpr long kNone = -1;
+constexpr long kTransferBuffer = long(offsetof(I2CTransferBlock, buffer));
+constexpr long kTransferCount = long(offsetof(I2CTransferBlock, count));
+constexpr long kPassThruBuffer = long(offsetof(PassThruBlock, buffer));
+
 // Every function of the service, in one table: its number, its name (the
 // library function's, without "Orn"), the length of its parameter block in
 // bytes (0: none; kConfigBlock: the board's configuration block, of the
 // size function 0x04 reports), the role the board service asks of a caller,
-// which way its far-pointer buffer goes and what the call does to the board.
+// which way its far-pointer buffer goes, what the call does to the board,
+// where its index sits, where its far pointer sits in the block (kNone:
+// it has none) and where the DWORD counting the buffer's bytes sits (kNone
+// with a far pointer: the pass-through's kPassThruBytes).
 constexpr long kConfigBlock = -2;
-#define ZOKA_FUNCTIONS(X)                                                             \
-    X(0x01, GetBoardInfo, sizeof(BOARDINFO), Read, NoBuffer, Reads)                   \
-    X(0x03, GetCPUInfo, sizeof(CPUINFO), Read, NoBuffer, Reads)                       \
-    X(0x04, GetBoardCfgSize, sizeof(DWORD), Read, NoBuffer, Reads)                    \
-    X(0x05, GetBoardCfg, kConfigBlock, Read, NoBuffer, Reads)                         \
-    X(0x06, SetBoardCfg, kConfigBlock, Admin, NoBuffer, Stores)                       \
-    X(0x11, GetNVRamCount, sizeof(DWORD), Read, NoBuffer, Reads)                      \
-    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock), Read, NoBuffer, Reads)              \
-    X(0x13, ReadNVRam, sizeof(NVRamByteBlock), Read, NoBuffer, Reads)                 \
-    X(0x14, WriteNVRam, sizeof(NVRamByteBlock), Admin, NoBuffer, Stores)              \
-    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock), Read, NoBuffer, Reads)        \
-    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock), Read, NoBuffer, Reads)            \
-    X(0x17, NVDeviceRaw, sizeof(NVRawBlock), Admin, NoBuffer, Stores)                 \
-    X(0x21, I2CRead8, sizeof(I2CByteBlock), Admin, NoBuffer, Reads)                   \
-    X(0x22, I2CWrite8, sizeof(I2CByteBlock), Admin, NoBuffer, Stores)                 \
-    X(0x23, I2CRead16, sizeof(I2CWordBlock), Admin, NoBuffer, Reads)                  \
-    X(0x24, I2CWrite16, sizeof(I2CWordBlock), Admin, NoBuffer, Stores)                \
-    X(0x25, GetI2CBusCount, sizeof(DWORD), Admin, NoBuffer, Reads)                    \
-    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock), Admin, NoBuffer, Reads)            \
-    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock), Admin, FromFirmware, Reads)       \
-    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock), Admin, ToFirmware, Stores)       \
-    X(0x31, WDConfig, sizeof(WDConfigBlock), Watchdog, NoBuffer, Acts)                \
-    X(0x32, WDGetStatus, sizeof(BYTE), Read, NoBuffer, Reads)                         \
-    X(0x33, WDTrigger, 0, Watchdog, NoBuffer, Acts)                                   \
-    X(0x41, BacklightCtrl, sizeof(DisplayBlock), Admin, NoBuffer, Stores)             \
-    X(0x42, GetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads)          \
-    X(0x43, SetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores)         \
-    X(0x44, GetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads)           \
-    X(0x45, SetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores)          \
-    X(0x51, GetThermSensorCount, sizeof(DWORD), Read, NoBuffer, Reads)                \
-    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock), Read, NoBuffer, Reads)       \
-    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads)     \
-    X(0x54, GetVoltSensorCount, sizeof(DWORD), Read, NoBuffer, Reads)                 \
-    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock), Read, NoBuffer, Reads)        \
-    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads)      \
-    X(0x61, GetSystemState, sizeof(SYSTEMSTATE), Read, NoBuffer, Reads)               \
-    X(0x62, GetBatteryCount, sizeof(DWORD), Read, NoBuffer, Reads)                    \
-    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock), Read, NoBuffer, Reads)          \
-    X(0x64, GetBatteryState, sizeof(BatteryStateBlock), Read, NoBuffer, Reads)        \
-    X(0x71, OEMPassThru, sizeof(PassThruBlock), Admin, BothWays, Acts)
+#define ZOKA_FUNCTIONS(X) \
+    X(0x01, GetBoardInfo, sizeof(BOARDINFO), Read, NoBuffer, Reads, None, kNone, kNone)                                  \
+    X(0x03, GetCPUInfo, sizeof(CPUINFO), Read, NoBuffer, Reads, None, kNone, kNone)                                      \
+    X(0x04, GetBoardCfgSize, sizeof(DWORD), Read, NoBuffer, Reads, None, kNone, kNone)                                   \
+    X(0x05, GetBoardCfg, kConfigBlock, Read, NoBuffer, Reads, None, kNone, kNone)                                        \
+    X(0x06, SetBoardCfg, kConfigBlock, Admin, NoBuffer, Stores, None, kNone, kNone)                                      \
+    X(0x11, GetNVRamCount, sizeof(DWORD), Read, NoBuffer, Reads, None, kNone, kNone)                                     \
+    X(0x12, GetNVRamInfo, sizeof(NVRamInfoBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                            \
+    X(0x13, ReadNVRam, sizeof(NVRamByteBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                               \
+    X(0x14, WriteNVRam, sizeof(NVRamByteBlock), Admin, NoBuffer, Stores, Dword, kNone, kNone)                            \
+    X(0x15, GetNVDeviceInfo, sizeof(NVDeviceInfoBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                      \
+    X(0x16, QueryNVBlock, sizeof(NVBlockInfoBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                          \
+    X(0x17, NVDeviceRaw, sizeof(NVRawBlock), Admin, NoBuffer, Stores, Dword, kNone, kNone)                               \
+    X(0x21, I2CRead8, sizeof(I2CByteBlock), Admin, NoBuffer, Reads, BusId, kNone, kNone)                                 \
+    X(0x22, I2CWrite8, sizeof(I2CByteBlock), Admin, NoBuffer, Stores, BusId, kNone, kNone)                               \
+    X(0x23, I2CRead16, sizeof(I2CWordBlock), Admin, NoBuffer, Reads, BusId, kNone, kNone)                                \
+    X(0x24, I2CWrite16, sizeof(I2CWordBlock), Admin, NoBuffer, Stores, BusId, kNone, kNone)                              \
+    X(0x25, GetI2CBusCount, sizeof(DWORD), Admin, NoBuffer, Reads, None, kNone, kNone)                                   \
+    X(0x26, QueryI2CBus, sizeof(I2CBusQueryBlock), Admin, NoBuffer, Reads, Dword, kNone, kNone)                          \
+    X(0x27, I2CReadBlock, sizeof(I2CTransferBlock), Admin, FromFirmware, Reads, BusId, kTransferBuffer, kTransferCount)  \
+    X(0x28, I2CWriteBlock, sizeof(I2CTransferBlock), Admin, ToFirmware, Stores, BusId, kTransferBuffer, kTransferCount)  \
+    X(0x31, WDConfig, sizeof(WDConfigBlock), Watchdog, NoBuffer, Acts, None, kNone, kNone)                               \
+    X(0x32, WDGetStatus, sizeof(BYTE), Read, NoBuffer, Reads, None, kNone, kNone)                                        \
+    X(0x33, WDTrigger, 0, Watchdog, NoBuffer, Acts, None, kNone, kNone)                                                  \
+    X(0x41, BacklightCtrl, sizeof(DisplayBlock), Admin, NoBuffer, Stores, None, kNone, kNone)                            \
+    X(0x42, GetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads, None, kNone, kNone)                         \
+    X(0x43, SetBacklightValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores, None, kNone, kNone)                        \
+    X(0x44, GetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Reads, None, kNone, kNone)                          \
+    X(0x45, SetContrastValue, sizeof(DisplayBlock), Admin, NoBuffer, Stores, None, kNone, kNone)                         \
+    X(0x51, GetThermSensorCount, sizeof(DWORD), Read, NoBuffer, Reads, None, kNone, kNone)                               \
+    X(0x52, QueryThermSensor, sizeof(TSensorQueryBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                     \
+    X(0x53, GetThermSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                   \
+    X(0x54, GetVoltSensorCount, sizeof(DWORD), Read, NoBuffer, Reads, None, kNone, kNone)                                \
+    X(0x55, QueryVoltSensor, sizeof(VSensorQueryBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                      \
+    X(0x56, GetVoltSensorValue, sizeof(SensorValueBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                    \
+    X(0x61, GetSystemState, sizeof(SYSTEMSTATE), Read, NoBuffer, Reads, None, kNone, kNone)                              \
+    X(0x62, GetBatteryCount, sizeof(DWORD), Read, NoBuffer, Reads, None, kNone, kNone)                                   \
+    X(0x63, GetBatteryInfo, sizeof(BatteryInfoBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                        \
+    X(0x64, GetBatteryState, sizeof(BatteryStateBlock), Read, NoBuffer, Reads, Dword, kNone, kNone)                      \
+    X(0x71, OEMPassThru, sizeof(PassThruBlock), Admin, BothWays, Acts, None, kPassThruBuffer, kNone)                    
 
 enum Function : DWORD {
-#define ZOKA_ENUM(number, name, length, role, flow, effect) name = number,
+#define ZOKA_ENUM(number, name, length, role, flow, effect, index, pointer, count) name = number,
     ZOKA_FUNCTIONS(ZOKA_ENUM)
 #undef ZOKA_ENUM
 };
@@ -190,10 +202,13 @@ struct FunctionEntry {
     Role role;
     BufferFlow flow;
     Effect effect;
+    IndexAt index;
+    long pointer;
+    long count;
 };
 constexpr FunctionEntry kFunctions[] = {
-#define ZOKA_ENTRY(number, name, length, role, flow, effect) \
-    {number, #name, long(length), Role::role, BufferFlow::flow, Effect::effect},
+#define ZOKA_ENTRY(number, name, length, role, flow, effect, index, pointer, count) \
+    {number, #name, long(length), Role::role, BufferFlow::flow, Effect::effect, IndexAt::index, pointer, count},
     ZOKA_FUNCTIONS(ZOKA_ENTRY)
 #undef ZOKA_ENTRY
 };
@@ -211,32 +226,23 @@ constexpr long BlockLength(DWORD function) {
     return e ? e->length : -1;
 }
 
-// The block's far pointer, where it has one: the I2C block transfers'
-// buffer and the OEM pass-through's.
+// The block's far pointer, where it has one (else kNone).
 constexpr long FarPointerAt(DWORD function) {
-    switch (function) {
-        case I2CReadBlock:
-        case I2CWriteBlock: return long(offsetof(I2CTransferBlock, buffer));
-        case OEMPassThru: return long(offsetof(PassThruBlock, buffer));
-        default: return -1;
-    }
+    const FunctionEntry* e = FindFunction(function);
+    return e ? e->pointer : kNone;
 }
 
-// The bytes the firmware reaches through a block's far pointer: an I2C
-// block transfer's count; the pass-through's buffer as the firmware's OEM
+// The bytes the firmware reaches through a block's far pointer: the count
+// the block holds, or the pass-through's buffer as the firmware's OEM
 // function uses it, the 32-bit value it writes.
 constexpr DWORD kPassThruBytes = 4;
 inline DWORD FarBufferLength(DWORD function, const void* block) {
-    switch (function) {
-        case I2CReadBlock:
-        case I2CWriteBlock: {
-            DWORD count;
-            __builtin_memcpy(&count, static_cast<const char*>(block) + offsetof(I2CTransferBlock, count), sizeof count);
-            return count;
-        }
-        case OEMPassThru: return kPassThruBytes;
-        default: return 0;
-    }
+    const FunctionEntry* e = FindFunction(function);
+    if (e == nullptr || e->pointer == kNone) return 0;
+    if (e->count == kNone) return kPassThruBytes;
+    DWORD count;
+    __builtin_memcpy(&count, static_cast<const char*>(block) + e->count, sizeof count);
+    return count;
 }
 
 constexpr bool FarPointersAgreeWithFlows() {

@@ -10,6 +10,7 @@
 #include "board-keys.h"
 #include "board.h"
 #include "regular-file.h"
+#include "zoka.h"
 
 namespace ornsim_board {
 
@@ -21,10 +22,6 @@ constexpr DWORD kMaxConfigSize = 1u << 20;
 // All the board's memories together (configuration block, NVRAMs, I2C
 // devices): what one process may be asked to hold, and a state file to keep.
 constexpr uint64_t kMaxMemoryBytes = 64u << 20;
-
-constexpr DWORD kIndexedFunctions[] = {0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x26, 0x52,
-                                       0x53, 0x55, 0x56, 0x63, 0x64, 0x21, 0x22, 0x23,
-                                       0x24, 0x27, 0x28};
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
@@ -684,9 +681,8 @@ bool ParseDuration(std::string_view text, uint64_t& ms) {
 }
 
 bool FunctionHasIndex(DWORD function) {
-    for (DWORD f : kIndexedFunctions)
-        if (f == function) return true;
-    return false;
+    const zoka::FunctionEntry* entry = zoka::FindFunction(function);
+    return entry != nullptr && entry->index != zoka::IndexAt::None;
 }
 
 bool Parse(std::string_view text, const std::string& name, const std::string& folder,

@@ -467,10 +467,8 @@ const HandlerEntry* Find(DWORD function) {
 
 // The index a fault rule may match: a DWORD at offset 0, or the bus id byte.
 DWORD BlockIndex(DWORD function, const BYTE* block) {
-    switch (function) {
-        case I2CRead8: case I2CWrite8: case I2CRead16: case I2CWrite16: case I2CReadBlock: case I2CWriteBlock:
-            return block[0];
-    }
+    const zoka::FunctionEntry* entry = zoka::FindFunction(function);
+    if (entry != nullptr && entry->index == zoka::IndexAt::BusId) return block[0];
     DWORD index;
     memcpy(&index, block, sizeof index);
     return index;
