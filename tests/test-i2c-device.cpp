@@ -46,7 +46,20 @@ I2cStep Smbus(I2cBus& bus, I2cFile& file, uint8_t readWrite, uint8_t command, ui
     return step;
 }
 
-class I2cDeviceTest : public BoardTest {};
+class I2cDeviceTest : public BoardTest {
+protected:
+    // The firmware calls since the trace was cleared: one beginning with
+    // `call`, or none where `call` is empty.
+    void ExpectOneCallOrNone(const std::string& call, const char* what) {
+        const std::vector<std::string> calls = Calls();
+        if (call.empty()) {
+            EXPECT_TRUE(calls.empty()) << what;
+        } else {
+            ASSERT_EQ(calls.size(), 1u) << what;
+            EXPECT_EQ(calls[0].rfind(call, 0), 0u) << what << ": " << calls[0];
+        }
+    }
+};
 
 TEST_F(I2cDeviceTest, SmbusRequestsBecomeOneFirmwareCallEach) {
     ASSERT_TRUE(OrnOpen());
@@ -104,13 +117,7 @@ TEST_F(I2cDeviceTest, SmbusRequestsBecomeOneFirmwareCallEach) {
             ASSERT_GE(data.size(), c.out.size()) << c.what;
             EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.begin() + long(c.out.size())), c.out) << c.what;
         }
-        const std::vector<std::string> calls = Calls();
-        if (c.call.empty()) {
-            EXPECT_TRUE(calls.empty()) << c.what;
-        } else {
-            ASSERT_EQ(calls.size(), 1u) << c.what;
-            EXPECT_EQ(calls[0].rfind(c.call, 0), 0u) << c.what << ": " << calls[0];
-        }
+        ExpectOneCallOrNone(c.call, c.what);
     }
 }
 
@@ -253,13 +260,7 @@ TEST_F(I2cDeviceTest, MessageTransfersInTheFirmwaresPatterns) {
             if (!c.read.empty()) {
                 EXPECT_EQ(memory.at(0x4000 + 0x100 * (c.messages.size() - 1)), c.read) << c.what;
             }
-            const std::vector<std::string> calls = Calls();
-            if (c.call.empty()) {
-                EXPECT_TRUE(calls.empty()) << c.what;
-            } else {
-                ASSERT_EQ(calls.size(), 1u) << c.what;
-                EXPECT_EQ(calls[0].rfind(c.call, 0), 0u) << c.what << ": " << calls[0];
-            }
+            ExpectOneCallOrNone(c.call, c.what);
         }
     // A device that does not answer is ENXIO, as for SMBus requests.
     Memory memory = Transfer({{0x33, I2C_M_RD, four}}, false);
