@@ -40,8 +40,8 @@ thread_local const char* tDebugBackend = nullptr;
 // nullptr for every variable: it takes no direction from its caller.
 const char* Environment(const char* name) { return secure_getenv(name); }
 
-// Test-only: firmware calls without the board's lock, to show what it
-// prevents. Read at each open.
+// Test builds only: firmware calls without the board's lock, to show what
+// it prevents. Read at each open.
 std::atomic<bool> gBoardLockOff{false};
 
 }  // namespace
@@ -143,8 +143,10 @@ void DebugNote(const char* what) {
 bool StartBackend() {
     const Backend* backend = ChooseBackend();
     if (backend == nullptr) return false;
+#if defined(ORNSYS_TEST_SWITCHES)
     const char* off = Environment("ORNSYS_TEST_NO_BOARD_LOCK");
     gBoardLockOff.store(off != nullptr && strcmp(off, "1") == 0, std::memory_order_relaxed);
+#endif
     SetDebugBackend(backend->name);
     if (backend->open() == 0) return false;
     DebugNote("firmware started");
