@@ -12,6 +12,7 @@
 #include "backend.h"
 #include "board-lock-file.h"
 #include "bios32.h"
+#include "debug.h"
 #include "gate.h"
 #include "internal.h"
 

@@ -18,6 +18,7 @@
 
 #include "backend.h"
 #include "bios32.h"
+#include "debug.h"
 #include "firmware-image.h"
 #include "gate.h"
 #include "internal.h"

@@ -23,6 +23,7 @@
 
 #include "backend.h"
 #include "board-lock.h"
+#include "debug.h"
 #include "internal.h"
 #include "service-wire.h"
 

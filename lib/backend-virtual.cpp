@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "backend.h"
+#include "debug.h"
 #include "internal.h"
 #include "virtual-board.h"
 

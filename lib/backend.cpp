@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "debug.h"
 #include "internal.h"
 
 namespace orn {

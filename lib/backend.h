@@ -59,12 +59,6 @@ const char* ServiceSocketPath();
 // The backend of the open library, nullptr while closed.
 const Backend* OpenBackend();
 
-// The name of the backend a DebugStep line speaks for.
-void SetDebugBackend(const char* name);
-// With ORNSYS_DEBUG=1: one line saying what the backend did.
-void DebugNote(const char* what);
-bool Debugging();
-
 // OrnOpen's and OrnClose's part: start the chosen backend (false: none, or
 // it failed) and end the open one (false: it could not be released).
 bool StartBackend();

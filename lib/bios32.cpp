@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "debug.h"
 #include "gate.h"
 #include "internal.h"
 

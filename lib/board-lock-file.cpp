@@ -19,6 +19,7 @@
 #include <climits>
 
 #include "backend.h"
+#include "debug.h"
 #include "internal.h"
 
 namespace orn {

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "debug.h"
 #include "gate.h"
 #include "internal.h"
 

@@ -91,11 +91,6 @@ inline bool Enter(std::initializer_list<const void*> needed = {}) {
     return true;
 }
 
-// With ORNSYS_DEBUG=1 in the environment: one line on standard error for
-// a step of opening the firmware that failed, with the system's reason
-// (an errno value, 0 for none) and the likely remedy. Otherwise silent.
-void DebugStep(const char* step, int error, const char* remedy);
-
 inline bool Fail(DWORD code) {
     dwLastErrorCode = code;
     return false;

@@ -4,6 +4,7 @@
 // Loads the virtual board's library: first the copy beside this library
 // (the same build, or the same installation), then wherever the dynamic
 // linker finds it.
+#include "debug.h"
 #include "virtual-board.h"
 
 #include <dlfcn.h>

@@ -24,6 +24,7 @@
 
 #include "board-lock-file.h"
 #include "backend.h"
+#include "debug.h"
 #include "board-lock.h"
 
 namespace {
