@@ -183,7 +183,7 @@ WORD CallerDataSelector() {
     return selector;
 }
 
-DWORD CallZOKAFunction(DWORD function, void* block) {
+DWORD CallOpenBackend(DWORD function, void* block) {
     const orn::Backend* backend = orn::OpenBackend();
     return backend ? backend->call(function, block) & 0xFFFF : ORN_BIOS_NOT_SUPPORTED;
 }

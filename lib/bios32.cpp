@@ -155,11 +155,11 @@ int ExitZokaBios() {
     return 1;
 }
 
-DWORD Bios32Call(DWORD function, void* block) {
+DWORD CallBios32Service(DWORD function, void* block) {
     if (ulBiosInterface == 0) return ORN_BIOS_NOT_SUPPORTED;
     if (!tIoPrivilege) {
         if (gSource->raisePrivilege() == -1) return ORN_BIOS_DATA_ACCESS;
         tIoPrivilege = true;
     }
-    return gate::Service(ulBiosInterface, function, block) & 0xFFFF;
+    return gate::EnterService(ulBiosInterface, function, block) & 0xFFFF;
 }

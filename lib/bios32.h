@@ -35,4 +35,4 @@ struct FirmwareSource {
 int InitZokaBios(const FirmwareSource& source);
 int ExitZokaBios();
 // Enters the service; 0x8000 when no entry is known.
-DWORD Bios32Call(DWORD function, void* block);
+DWORD CallBios32Service(DWORD function, void* block);

@@ -7,23 +7,23 @@
 extern "C" {
 
 ORNAPI BOOL OrnGetBoardInfo(BOARDINFO* info) {
-    return orn::Enter({info}) && orn::LockedCall(zoka::GetBoardInfo, info);
+    return orn::BeginCall({info}) && orn::LockedCall(zoka::GetBoardInfo, info);
 }
 
 ORNAPI BOOL OrnGetCPUInfo(CPUINFO* info) {
-    return orn::Enter({info}) && orn::LockedCall(zoka::GetCPUInfo, info);
+    return orn::BeginCall({info}) && orn::LockedCall(zoka::GetCPUInfo, info);
 }
 
 ORNAPI BOOL OrnGetBoardCfgSize(DWORD* size) {
-    return orn::Enter({size}) && orn::LockedCall(zoka::GetBoardCfgSize, size);
+    return orn::BeginCall({size}) && orn::LockedCall(zoka::GetBoardCfgSize, size);
 }
 
 ORNAPI BOOL OrnGetBoardCfg(BYTE* buffer) {
-    return orn::Enter({buffer}) && orn::LockedCall(zoka::GetBoardCfg, buffer);
+    return orn::BeginCall({buffer}) && orn::LockedCall(zoka::GetBoardCfg, buffer);
 }
 
 ORNAPI BOOL OrnSetBoardCfg(BYTE* buffer) {
-    return orn::Enter({buffer}) && orn::LockedCall(zoka::SetBoardCfg, buffer);
+    return orn::BeginCall({buffer}) && orn::LockedCall(zoka::SetBoardCfg, buffer);
 }
 
 }  // extern "C"

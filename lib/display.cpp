@@ -7,16 +7,16 @@
 namespace {
 
 BOOL Send(DWORD function, BYTE value) {
-    if (!orn::Enter()) return FALSE;
+    if (!orn::BeginCall()) return FALSE;
     zoka::DisplayBlock block{0, value};
     return orn::LockedCall(function, &block);
 }
 
 BOOL Fetch(DWORD function, BYTE* value) {
-    if (!orn::Enter({value})) return FALSE;
+    if (!orn::BeginCall({value})) return FALSE;
     zoka::DisplayBlock block{0, 0};
     orn::Lock lock;  // the value is copied before the lock is released
-    if (!orn::Gate(function, &block)) return FALSE;
+    if (!orn::CallFirmware(function, &block)) return FALSE;
     *value = block.value;
     return TRUE;
 }

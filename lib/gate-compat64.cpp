@@ -66,15 +66,15 @@ bool Is32BitUserCode(WORD selector) {
 
 Frame& TheFrame() { return *reinterpret_cast<Frame*>(gArea + kFrameAt); }
 
-void Enter() {
+void SwitchToCompatMode() {
     auto enter = reinterpret_cast<void (*)(Frame*)>(gCode + (ornsys_compat_enter - ornsys_compat_code));
     enter(&TheFrame());
 }
 
-DWORD Service32(DWORD entry, DWORD function, void* block) {
+DWORD CallWithBlockBelow4G(DWORD entry, DWORD function, void* block) {
     long length = zoka::BlockLength(function);
     if (length == zoka::kConfigBlock) {
-        if (gConfigSize == 0 && Service32(entry, zoka::GetBoardCfgSize, &gConfigSize) != 0) gConfigSize = 0;
+        if (gConfigSize == 0 && CallWithBlockBelow4G(entry, zoka::GetBoardCfgSize, &gConfigSize) != 0) gConfigSize = 0;
         length = gConfigSize;
     }
     BYTE* bounce = nullptr;
@@ -98,7 +98,7 @@ DWORD Service32(DWORD entry, DWORD function, void* block) {
     f.block = bounce ? Low(bounce) : 0;
     f.stackTop = Low(gArea + kStackTop);
     f.farSelector = kUser32Code;
-    Enter();
+    SwitchToCompatMode();
     const DWORD status = f.eax & 0xFFFF;
     if (block != nullptr && length > 0) memcpy(block, bounce, size_t(length));
     if (mapped) munmap(bounce, size_t(length));
@@ -174,13 +174,13 @@ void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& off
     f.eax = identifier;
     f.stackTop = Low(gArea + kStackTop);
     f.farSelector = kUser32Code;
-    Enter();
+    SwitchToCompatMode();
     al = f.eax & 0xFF;
     base = f.ebx;
     offset = f.edx;
 }
 
-DWORD Service(DWORD entry, DWORD function, void* block) { return Service32(entry, function, block); }
+DWORD EnterService(DWORD entry, DWORD function, void* block) { return CallWithBlockBelow4G(entry, function, block); }
 
 zoka::FarPointer BindFar(void* buffer, DWORD size, void** low) {
     *low = LowCopy(buffer, size);

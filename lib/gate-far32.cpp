@@ -37,7 +37,7 @@ void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& off
         : "edi", "memory", "cc");
 }
 
-DWORD Service(DWORD entry, DWORD function, void* block) {
+DWORD EnterService(DWORD entry, DWORD function, void* block) {
     DWORD status;
     void* service = reinterpret_cast<void*>(uintptr_t{entry});
     // Frame from the top: return offset, CS, function, block, DS, DS. The

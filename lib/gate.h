@@ -23,7 +23,7 @@ bool Start();
 // The directory call: EAX = identifier, EBX = 0 in; AL, EBX, EDX out.
 void Directory(DWORD entry, DWORD identifier, DWORD& al, DWORD& base, DWORD& offset);
 // The service call with the far-call frame; the status (16 bits).
-DWORD Service(DWORD entry, DWORD function, void* block);
+DWORD EnterService(DWORD entry, DWORD function, void* block);
 // A far pointer the firmware can follow to `size` bytes at `buffer`, and
 // its release (which copies back what the firmware wrote).
 zoka::FarPointer BindFar(void* buffer, DWORD size, void** low);

@@ -12,13 +12,13 @@ constexpr WORD kReadPreset16 = 0xCCCC;
 // built under the lock; the count comes back for reads and writes alike.
 BOOL BlockTransfer(DWORD function, BYTE busid, BYTE devaddr, WORD offset, BYTE* buffer, DWORD* count,
                    BYTE protocol) {
-    if (!orn::Enter({buffer, count})) return FALSE;
+    if (!orn::BeginCall({buffer, count})) return FALSE;
     orn::Lock lock;
     if (!lock) return orn::Closed();
     FarBuffer far(buffer, *count);
     if (!far.valid()) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     zoka::I2CTransferBlock block{busid, devaddr, offset, far.get(), *count, protocol};
-    if (!orn::Gate(function, &block)) return FALSE;
+    if (!orn::CallFirmware(function, &block)) return FALSE;
     *count = block.count;
     return TRUE;
 }
@@ -27,7 +27,7 @@ BOOL BlockTransfer(DWORD function, BYTE busid, BYTE devaddr, WORD offset, BYTE* 
 // read presets its data so that a firmware that writes nothing shows.
 template <typename Block, typename Value>
 BOOL ReadValue(DWORD function, BYTE busid, BYTE devaddr, WORD offset, Value* data, Value preset, BYTE protocol) {
-    if (!orn::Enter({data})) return FALSE;
+    if (!orn::BeginCall({data})) return FALSE;
     Block block{busid, devaddr, offset, preset, protocol};
     if (!orn::LockedCall(function, &block)) return FALSE;
     *data = block.data;
@@ -36,7 +36,7 @@ BOOL ReadValue(DWORD function, BYTE busid, BYTE devaddr, WORD offset, Value* dat
 
 template <typename Block, typename Value>
 BOOL WriteValue(DWORD function, BYTE busid, BYTE devaddr, WORD offset, Value data, BYTE protocol) {
-    if (!orn::Enter()) return FALSE;
+    if (!orn::BeginCall()) return FALSE;
     Block block{busid, devaddr, offset, data, protocol};
     return orn::LockedCall(function, &block);
 }
@@ -62,7 +62,7 @@ ORNAPI BOOL OrnI2CWrite16(BYTE busid, BYTE devaddr, WORD offset, WORD data, BYTE
 }
 
 ORNAPI BOOL OrnGetI2CBusCount(DWORD* count) {
-    return orn::Enter({count}) && orn::LockedCall(zoka::GetI2CBusCount, count);
+    return orn::BeginCall({count}) && orn::LockedCall(zoka::GetI2CBusCount, count);
 }
 
 ORNAPI BOOL OrnQueryI2CBus(DWORD index, I2CBUSINFO* info) {

@@ -66,7 +66,7 @@ private:
 WORD CallerDataSelector();
 
 // The service call of the open library's backend; 0x8000 when none.
-DWORD CallZOKAFunction(DWORD function, void* block);
+DWORD CallOpenBackend(DWORD function, void* block);
 
 // Port primitives of the backend that serves port access: the open
 // library's, else the one the environment chooses.
@@ -79,7 +79,7 @@ namespace orn {
 
 // Steps 1 to 3: clear the last error, require an open library, refuse null
 // pointers that the function needs. False means: return FALSE now.
-inline bool Enter(std::initializer_list<const void*> needed = {}) {
+inline bool BeginCall(std::initializer_list<const void*> needed = {}) {
     dwLastErrorCode = ORN_SUCCESS;
     if (!bInit) return false;
     for (const void* p : needed) {
@@ -131,13 +131,13 @@ inline bool Closed() {
 // Calls the firmware with the lock held by the caller; stores the status.
 // The result is this call's own status, not a read-back of the shared last
 // error, which another thread may have overwritten meanwhile.
-inline bool Gate(DWORD function, void* block) {
+inline bool CallFirmware(DWORD function, void* block) {
     if (!bInit) return Closed();  // closed while this call waited for the lock
     if (tBoardWithheld) {
         dwLastErrorCode = ORN_DLL_START_FAILED;
         return false;
     }
-    const DWORD status = CallZOKAFunction(function, block);
+    const DWORD status = CallOpenBackend(function, block);
     dwLastErrorCode = status;
     return status == ORN_SUCCESS;
 }
@@ -152,7 +152,7 @@ auto Locked(Work work) {
 // One locked firmware call with a block that needs no copying back.
 inline bool LockedCall(DWORD function, void* block) {
     Lock lock;
-    return Gate(function, block);
+    return CallFirmware(function, block);
 }
 
 }  // namespace orn
@@ -164,13 +164,13 @@ namespace orn {
 // lock; on success the whole record, size field included, is copied back.
 template <typename Record>
 BOOL QueryIndexedRecord(DWORD function, DWORD index, Record* record) {
-    if (!Enter({record})) return FALSE;
+    if (!BeginCall({record})) return FALSE;
     zoka::IndexedRecordBlock<Record> block{};
     {
         Lock lock;
         block.index = index;
         __builtin_memcpy(&block.record, record, sizeof(DWORD));
-        if (!Gate(function, &block)) return FALSE;
+        if (!CallFirmware(function, &block)) return FALSE;
     }
     *record = block.record;
     return TRUE;

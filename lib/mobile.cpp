@@ -6,11 +6,11 @@
 extern "C" {
 
 ORNAPI BOOL OrnGetSystemState(SYSTEMSTATE* state) {
-    return orn::Enter({state}) && orn::LockedCall(zoka::GetSystemState, state);
+    return orn::BeginCall({state}) && orn::LockedCall(zoka::GetSystemState, state);
 }
 
 ORNAPI BOOL OrnGetBatteryCount(DWORD* count) {
-    return orn::Enter({count}) && orn::LockedCall(zoka::GetBatteryCount, count);
+    return orn::BeginCall({count}) && orn::LockedCall(zoka::GetBatteryCount, count);
 }
 
 ORNAPI BOOL OrnGetBatteryInfo(DWORD index, BATTERYINFO* info) {

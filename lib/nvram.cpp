@@ -16,7 +16,7 @@ constexpr DWORD kHighestIndex = kNVRamTableSize - 1;
 // the lock itself), then hold the lock across the byte loop. A refusal
 // part-way ends the transfer with TRUE and the bytes moved so far.
 BOOL Transfer(DWORD function, DWORD index, DWORD offset, DWORD length, BYTE* buffer, DWORD* count) {
-    if (!orn::Enter()) return FALSE;
+    if (!orn::BeginCall()) return FALSE;
     // The firmware sees the library's last count in the count block, as
     // when the table itself is the block; the tables change under the lock.
     DWORD nvramCount = orn::Locked([] { return dwNVRamCount; });
@@ -33,7 +33,7 @@ BOOL Transfer(DWORD function, DWORD index, DWORD offset, DWORD length, BYTE* buf
     *count = 0;
     for (DWORD i = 0; i < length; ++i) {
         if (write) block.data = buffer[i];
-        if (!orn::Gate(function, &block)) return TRUE;
+        if (!orn::CallFirmware(function, &block)) return TRUE;
         if (!write) buffer[i] = block.data;
         ++block.offset;
         ++*count;
@@ -46,21 +46,21 @@ BOOL Transfer(DWORD function, DWORD index, DWORD offset, DWORD length, BYTE* buf
 extern "C" {
 
 ORNAPI BOOL OrnGetNVRamCount(DWORD* count) {
-    if (!orn::Enter({count})) return FALSE;
+    if (!orn::BeginCall({count})) return FALSE;
     orn::Lock lock;
-    if (!orn::Gate(zoka::GetNVRamCount, count)) return FALSE;
+    if (!orn::CallFirmware(zoka::GetNVRamCount, count)) return FALSE;
     dwNVRamCount = *count;
     return TRUE;
 }
 
 ORNAPI BOOL OrnGetNVRamInfo(DWORD index, NVRAMINFO* info) {
-    if (!orn::Enter({info})) return FALSE;
+    if (!orn::BeginCall({info})) return FALSE;
     if (index > kHighestIndex) return orn::Fail(ORN_BIOS_OUT_OF_RANGE);
     zoka::NVRamInfoBlock block{};
     {
         orn::Lock lock;
         block.index = index;
-        if (!orn::Gate(zoka::GetNVRamInfo, &block)) return FALSE;
+        if (!orn::CallFirmware(zoka::GetNVRamInfo, &block)) return FALSE;
         rgtNVRamInfo[index] = block.info;
     }
     *info = block.info;
@@ -76,7 +76,7 @@ ORNAPI BOOL OrnWriteNVRam(DWORD index, DWORD offset, DWORD length, BYTE* buffer,
 }
 
 ORNAPI BOOL OrnGetNVDeviceInfo(DWORD index, NVDEVICEINFO* info) {
-    if (!orn::Enter({info})) return FALSE;
+    if (!orn::BeginCall({info})) return FALSE;
     if (index > kHighestIndex) return orn::Fail(ORN_BIOS_OUT_OF_RANGE);
     if (!orn::QueryIndexedRecord(zoka::GetNVDeviceInfo, index, info)) return FALSE;
     orn::Locked([&] { rgtNVDeviceInfo[index] = *info; });
@@ -84,7 +84,7 @@ ORNAPI BOOL OrnGetNVDeviceInfo(DWORD index, NVDEVICEINFO* info) {
 }
 
 ORNAPI BOOL OrnQueryNVBlock(DWORD index, DWORD blockNumber, NVBLOCKINFO* info) {
-    if (!orn::Enter({info})) return FALSE;
+    if (!orn::BeginCall({info})) return FALSE;
     if (index > kHighestIndex) return orn::Fail(ORN_BIOS_OUT_OF_RANGE);
     zoka::NVBlockInfoBlock block{};
     {
@@ -92,14 +92,14 @@ ORNAPI BOOL OrnQueryNVBlock(DWORD index, DWORD blockNumber, NVBLOCKINFO* info) {
         block.index = index;
         block.block = blockNumber;
         block.info.NVBlockInfoSize = info->NVBlockInfoSize;
-        if (!orn::Gate(zoka::QueryNVBlock, &block)) return FALSE;
+        if (!orn::CallFirmware(zoka::QueryNVBlock, &block)) return FALSE;
     }
     *info = block.info;
     return TRUE;
 }
 
 ORNAPI BOOL OrnNVDeviceRaw(DWORD index, DWORD blockNumber, DWORD command) {
-    if (!orn::Enter()) return FALSE;
+    if (!orn::BeginCall()) return FALSE;
     if (index > kHighestIndex) return orn::Fail(ORN_BIOS_OUT_OF_RANGE);
     zoka::NVRawBlock block{index, blockNumber, command};
     return orn::LockedCall(zoka::NVDeviceRaw, &block);

@@ -70,13 +70,13 @@ ORNAPI BOOL OrnOEMWrite(OEMACCESS* access) {
 }
 
 ORNAPI BOOL OrnOEMPassThru(DWORD value, BYTE* buffer) {
-    if (!orn::Enter({buffer})) return FALSE;
+    if (!orn::BeginCall({buffer})) return FALSE;
     orn::Lock lock;
     if (!lock) return orn::Closed();
     FarBuffer far(buffer, zoka::kPassThruBytes);
     if (!far.valid()) return orn::Fail(ORN_BIOS_DATA_ACCESS);
     zoka::PassThruBlock block{value, far.get()};
-    return orn::Gate(zoka::OEMPassThru, &block);
+    return orn::CallFirmware(zoka::OEMPassThru, &block);
 }
 
 }  // extern "C"

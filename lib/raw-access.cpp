@@ -12,12 +12,12 @@ namespace orn::raw {
 namespace {
 
 DWORD CallWithBuffer(const zoka::FunctionEntry& entry, uint8_t* block, uint8_t* buffer, uint32_t bufferLength) {
-    if (entry.flow == zoka::BufferFlow::NoBuffer) return CallZOKAFunction(entry.number, block);
+    if (entry.flow == zoka::BufferFlow::NoBuffer) return CallOpenBackend(entry.number, block);
     FarBuffer far(buffer, bufferLength);
     if (!far.valid()) return ORN_BIOS_DATA_ACCESS;
     const zoka::FarPointer pointer = far.get();
     memcpy(block + zoka::FarPointerAt(entry.number), &pointer, sizeof(pointer));
-    return CallZOKAFunction(entry.number, block);
+    return CallOpenBackend(entry.number, block);
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ CallResult Call(const zoka::FunctionEntry& entry, uint8_t* block, size_t blockLe
     if (!lock || lock.withheld()) return {ORN_DLL_START_FAILED, false, 0};
     if (entry.length == zoka::kConfigBlock) {
         DWORD size = 0;
-        if (DWORD status = CallZOKAFunction(zoka::GetBoardCfgSize, &size)) return {status, false, 0};
+        if (DWORD status = CallOpenBackend(zoka::GetBoardCfgSize, &size)) return {status, false, 0};
         if (size != blockLength) return {ORN_SUCCESS, true, size};
     }
     return {CallWithBuffer(entry, block, buffer, bufferLength), false, 0};

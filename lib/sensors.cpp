@@ -6,16 +6,16 @@
 namespace {
 
 BOOL Count(DWORD function, DWORD* count) {
-    return orn::Enter({count}) && orn::LockedCall(function, count);
+    return orn::BeginCall({count}) && orn::LockedCall(function, count);
 }
 
 BOOL Value(DWORD function, DWORD index, SDWORD* value) {
-    if (!orn::Enter({value})) return FALSE;
+    if (!orn::BeginCall({value})) return FALSE;
     zoka::SensorValueBlock block{};
     {
         orn::Lock lock;
         block.index = index;
-        if (!orn::Gate(function, &block)) return FALSE;
+        if (!orn::CallFirmware(function, &block)) return FALSE;
     }
     *value = block.value;
     return TRUE;

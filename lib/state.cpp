@@ -68,13 +68,13 @@ ORNAPI BOOL OrnClose(void) {
 }
 
 ORNAPI BOOL OrnGetDllVersion(DWORD* version) {
-    if (!orn::Enter({version})) return FALSE;
+    if (!orn::BeginCall({version})) return FALSE;
     *version = kDllVersion;
     return TRUE;
 }
 
 ORNAPI BOOL OrnGetVersion(WORD* version) {
-    if (!orn::Enter({version})) return FALSE;
+    if (!orn::BeginCall({version})) return FALSE;
     *version = kVersion;
     return TRUE;
 }

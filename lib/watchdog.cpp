@@ -6,22 +6,22 @@
 extern "C" {
 
 ORNAPI BOOL OrnWDConfig(WORD delay, WORD timeout, WORD cmd) {
-    if (!orn::Enter()) return FALSE;
+    if (!orn::BeginCall()) return FALSE;
     zoka::WDConfigBlock block{delay, timeout, cmd};
     return orn::LockedCall(zoka::WDConfig, &block);
 }
 
 ORNAPI BOOL OrnWDGetStatus(BYTE* status) {
-    if (!orn::Enter({status})) return FALSE;
+    if (!orn::BeginCall({status})) return FALSE;
     BYTE block = 0;
     orn::Lock lock;  // the status is copied before the lock is released
-    if (!orn::Gate(zoka::WDGetStatus, &block)) return FALSE;
+    if (!orn::CallFirmware(zoka::WDGetStatus, &block)) return FALSE;
     *status = block;
     return TRUE;
 }
 
 ORNAPI BOOL OrnWDTrigger(void) {
-    return orn::Enter() && orn::LockedCall(zoka::WDTrigger, nullptr);
+    return orn::BeginCall() && orn::LockedCall(zoka::WDTrigger, nullptr);
 }
 
 }  // extern "C"

@@ -545,7 +545,7 @@ uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver reso
         abort();
     }
     inside = true;
-    memory.Enter();
+    memory.MarkInside();
     if (board.watchdogTimer) CheckWatchdog();
     auto* block = static_cast<BYTE*>(blockPointer);
     std::string line;
@@ -569,7 +569,7 @@ uint16_t Instance::Call(DWORD function, void* blockPointer, ornsim_resolver reso
         appendBlock();
         trace->Line(line);
     }
-    memory.Leave();
+    memory.MarkOutside();
     inside = false;
     return status;
 }

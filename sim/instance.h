@@ -63,8 +63,8 @@ public:
     int LockCalls(board_lock::Waited& waited);
     void UnlockCalls();
     // Marks this process inside the firmware for the length of a call.
-    void Enter() const;
-    void Leave() const;
+    void MarkInside() const;
+    void MarkOutside() const;
 
 private:
     struct Region {

@@ -280,7 +280,7 @@ void Memory::UnlockCalls() {
 // it at once (a library that does not take the board's lock) abort, so
 // that the fault cannot go unseen. A process that died inside leaves its
 // number behind, and the next one takes over.
-void Memory::Enter() const {
+void Memory::MarkInside() const {
     if (shared_ == nullptr) return;
     std::atomic_ref<uint32_t> inside(shared_->insidePid);
     const uint32_t self = board_lock::ProcessId();
@@ -298,7 +298,7 @@ void Memory::Enter() const {
     }
 }
 
-void Memory::Leave() const {
+void Memory::MarkOutside() const {
     if (shared_ == nullptr) return;
     uint32_t self = board_lock::ProcessId();
     std::atomic_ref<uint32_t>(shared_->insidePid).compare_exchange_strong(self, 0);

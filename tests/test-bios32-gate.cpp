@@ -112,7 +112,7 @@ TEST_F(Bios32Gate, DefaultImageReachesTheVirtualBoard) {
 __attribute__((noinline)) DWORD MixAcrossCalls(int rounds, bool call) {
     DWORD a = 0x1234567, b = 0x89ABCDE, c = 0x13579BD, status = 0, count;
     for (int i = 0; i < rounds; ++i) {
-        if (call) status |= CallZOKAFunction(0x11, &count);
+        if (call) status |= CallOpenBackend(0x11, &count);
         a = a * 3 + b;
         b = b ^ (c << 1);
         c = c + a;
@@ -153,7 +153,7 @@ TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCallerAndNothingElse) {
     EXPECT_TRUE(OrnGetBoardInfo(&guarded.info));
     EXPECT_TRUE(std::all_of(std::begin(guarded.before), std::end(guarded.before), [](BYTE b) { return b == 0xAA; }));
     EXPECT_TRUE(std::all_of(std::begin(guarded.after), std::end(guarded.after), [](BYTE b) { return b == 0xAA; }));
-    CallZOKAFunction(0x11, &count);
+    CallOpenBackend(0x11, &count);
     DWORD flags;
 #if defined(__x86_64__)
     __asm__ __volatile__("pushfq\n\tpopq %q0" : "=r"(flags));
@@ -208,11 +208,11 @@ TEST_F(Bios32Gate, BadImagesFailTheOpenAndAClosedGateLeavesNothing) {
         }
     }
     UseImage(firmware_image::Make(true, succeeds));
-    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    EXPECT_EQ(CallOpenBackend(0x11, nullptr), 0x8000u);
     ASSERT_TRUE(OrnOpen());
     BYTE* window = vPtr;
     ASSERT_TRUE(OrnClose());
-    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    EXPECT_EQ(CallOpenBackend(0x11, nullptr), 0x8000u);
     EXPECT_EQ(ulBiosInterface, 0u);
     // The whole range can be mapped afresh without replacing anything.
     void* again = mmap(window - kPageSize, kReservationLength + kPageSize, PROT_READ,

@@ -17,7 +17,7 @@ using Library = BoardTest;
 using ApiCall = std::pair<const char*, std::function<BOOL()>>;
 
 TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
-    EXPECT_EQ(CallZOKAFunction(0x01, nullptr), 0x8000u);
+    EXPECT_EQ(CallOpenBackend(0x01, nullptr), 0x8000u);
     for (const every_call::ApiCall& c : every_call::kCalls) {
         OrnOpen();  // leaves a last error of its own behind
         OrnClose();
@@ -29,7 +29,7 @@ TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
         EXPECT_STREQ(message, "BIOS: SUCCESS") << c.name;
     }
     // The gate itself answers 0x8000 before the first open and after a close.
-    EXPECT_EQ(CallZOKAFunction(0x11, nullptr), 0x8000u);
+    EXPECT_EQ(CallOpenBackend(0x11, nullptr), 0x8000u);
     EXPECT_TRUE(Calls().empty());
 }
 
