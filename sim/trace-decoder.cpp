@@ -33,14 +33,43 @@ struct Function {
     std::vector<Field> fields;
 };
 
-constexpr size_t kRecord = 4;  // records of indexed blocks follow the index
+// Where a field of a protocol block sits.
+#define FIELD_AT(block, field) offsetof(zoka::block, field)
+
+// Records of indexed blocks follow the index.
+constexpr size_t kIndex = FIELD_AT(IndexedRecordBlock<NVDEVICEINFO>, index);
+constexpr size_t kRecord = FIELD_AT(IndexedRecordBlock<NVDEVICEINFO>, record);
 
 std::vector<Field> Count() { return {{"count", 0, Kind::U32}}; }
-std::vector<Field> ByteTransfer(const char* data) {
-    return {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16},
-            {data, 4, Kind::Hex8},  {"protocol", 5, Kind::Hex8}};
+std::vector<Field> ByteTransfer() {
+    return {{"busid", FIELD_AT(I2CByteBlock, busid), Kind::U8},   {"devaddr", FIELD_AT(I2CByteBlock, devaddr), Kind::Hex8},
+            {"offset", FIELD_AT(I2CByteBlock, offset), Kind::Hex16}, {"data", FIELD_AT(I2CByteBlock, data), Kind::Hex8},
+            {"protocol", FIELD_AT(I2CByteBlock, protocol), Kind::Hex8}};
 }
-std::vector<Field> Display(const char* value) { return {{"zero", 0, Kind::U8}, {value, 1, Kind::Hex8}}; }
+std::vector<Field> WordTransfer() {
+    return {{"busid", FIELD_AT(I2CWordBlock, busid), Kind::U8},   {"devaddr", FIELD_AT(I2CWordBlock, devaddr), Kind::Hex8},
+            {"offset", FIELD_AT(I2CWordBlock, offset), Kind::Hex16}, {"data", FIELD_AT(I2CWordBlock, data), Kind::Hex16},
+            {"protocol", FIELD_AT(I2CWordBlock, protocol), Kind::Hex8}};
+}
+std::vector<Field> BlockTransfer() {
+    return {{"busid", FIELD_AT(I2CTransferBlock, busid), Kind::U8},
+            {"devaddr", FIELD_AT(I2CTransferBlock, devaddr), Kind::Hex8},
+            {"offset", FIELD_AT(I2CTransferBlock, offset), Kind::Hex16},
+            {"buffer", FIELD_AT(I2CTransferBlock, buffer), Kind::Far},
+            {"count", FIELD_AT(I2CTransferBlock, count), Kind::U32},
+            {"protocol", FIELD_AT(I2CTransferBlock, protocol), Kind::Hex8}};
+}
+std::vector<Field> NVRamByte() {
+    return {{"index", FIELD_AT(NVRamByteBlock, index), Kind::U32},
+            {"offset", FIELD_AT(NVRamByteBlock, offset), Kind::Hex32},
+            {"data", FIELD_AT(NVRamByteBlock, data), Kind::Hex8}};
+}
+std::vector<Field> Display(const char* value) {
+    return {{"zero", FIELD_AT(DisplayBlock, zero), Kind::U8}, {value, FIELD_AT(DisplayBlock, value), Kind::Hex8}};
+}
+std::vector<Field> SensorValue(const char* unit) {
+    return {{"index", FIELD_AT(SensorValueBlock, index), Kind::U32}, {unit, FIELD_AT(SensorValueBlock, value), Kind::S32}};
+}
 
 const std::vector<Function>& Functions() {
     static const std::vector<Function> functions = {
@@ -67,47 +96,46 @@ const std::vector<Function>& Functions() {
         {zoka::SetBoardCfg, {{"config", 0, Kind::Bytes}}},
         {zoka::GetNVRamCount, Count()},
         {zoka::GetNVRamInfo,
-         {{"index", 0, Kind::U32},
-          {"NVRamType", kRecord + offsetof(NVRAMINFO, NVRamType), Kind::U32},
-          {"NVRamSize", kRecord + offsetof(NVRAMINFO, NVRamSize), Kind::U32},
-          {"NVRamFlags", kRecord + offsetof(NVRAMINFO, NVRamFlags), Kind::Hex32}}},
-        {zoka::ReadNVRam, {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
-        {zoka::WriteNVRam, {{"index", 0, Kind::U32}, {"offset", 4, Kind::Hex32}, {"data", 8, Kind::Hex8}}},
+         {{"index", FIELD_AT(NVRamInfoBlock, index), Kind::U32},
+          {"NVRamType", FIELD_AT(NVRamInfoBlock, info) + offsetof(NVRAMINFO, NVRamType), Kind::U32},
+          {"NVRamSize", FIELD_AT(NVRamInfoBlock, info) + offsetof(NVRAMINFO, NVRamSize), Kind::U32},
+          {"NVRamFlags", FIELD_AT(NVRamInfoBlock, info) + offsetof(NVRAMINFO, NVRamFlags), Kind::Hex32}}},
+        {zoka::ReadNVRam, NVRamByte()},
+        {zoka::WriteNVRam, NVRamByte()},
         {zoka::GetNVDeviceInfo,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"NVDeviceInfoSize", kRecord + offsetof(NVDEVICEINFO, NVDeviceInfoSize), Kind::U32},
           {"NVManufacturerID", kRecord + offsetof(NVDEVICEINFO, NVManufacturerID), Kind::Hex16},
           {"NVDeviceID", kRecord + offsetof(NVDEVICEINFO, NVDeviceID), Kind::Hex16},
           {"NVBlockCount", kRecord + offsetof(NVDEVICEINFO, NVBlockCount), Kind::U32}}},
         {zoka::QueryNVBlock,
-         {{"index", 0, Kind::U32}, {"block", 4, Kind::U32},
-          {"NVBlockInfoSize", 8 + offsetof(NVBLOCKINFO, NVBlockInfoSize), Kind::U32},
-          {"NVBlockSize", 8 + offsetof(NVBLOCKINFO, NVBlockSize), Kind::U32},
-          {"NVBlockFlags", 8 + offsetof(NVBLOCKINFO, NVBlockFlags), Kind::Hex32}}},
-        {zoka::NVDeviceRaw, {{"index", 0, Kind::U32}, {"block", 4, Kind::U32}, {"command", 8, Kind::U32}}},
-        {zoka::I2CRead8, ByteTransfer("data")},
-        {zoka::I2CWrite8, ByteTransfer("data")},
-        {zoka::I2CRead16,
-         {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"data", 4, Kind::Hex16},
-          {"protocol", 6, Kind::Hex8}}},
-        {zoka::I2CWrite16,
-         {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"data", 4, Kind::Hex16},
-          {"protocol", 6, Kind::Hex8}}},
+         {{"index", FIELD_AT(NVBlockInfoBlock, index), Kind::U32},
+          {"block", FIELD_AT(NVBlockInfoBlock, block), Kind::U32},
+          {"NVBlockInfoSize", FIELD_AT(NVBlockInfoBlock, info) + offsetof(NVBLOCKINFO, NVBlockInfoSize), Kind::U32},
+          {"NVBlockSize", FIELD_AT(NVBlockInfoBlock, info) + offsetof(NVBLOCKINFO, NVBlockSize), Kind::U32},
+          {"NVBlockFlags", FIELD_AT(NVBlockInfoBlock, info) + offsetof(NVBLOCKINFO, NVBlockFlags), Kind::Hex32}}},
+        {zoka::NVDeviceRaw,
+         {{"index", FIELD_AT(NVRawBlock, index), Kind::U32},
+          {"block", FIELD_AT(NVRawBlock, block), Kind::U32},
+          {"command", FIELD_AT(NVRawBlock, command), Kind::U32}}},
+        {zoka::I2CRead8, ByteTransfer()},
+        {zoka::I2CWrite8, ByteTransfer()},
+        {zoka::I2CRead16, WordTransfer()},
+        {zoka::I2CWrite16, WordTransfer()},
         {zoka::GetI2CBusCount, Count()},
         {zoka::QueryI2CBus,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"I2CBusInfoSize", kRecord + offsetof(I2CBUSINFO, I2CBusInfoSize), Kind::U32},
           {"I2CBusID", kRecord + offsetof(I2CBUSINFO, I2CBusID), Kind::U8},
           {"I2CBusFlags", kRecord + offsetof(I2CBUSINFO, I2CBusFlags), Kind::Hex32},
           {"I2CMaxBlockSize", kRecord + offsetof(I2CBUSINFO, I2CMaxBlockSize), Kind::U32},
           {"I2CBusString", kRecord + offsetof(I2CBUSINFO, I2CBusString), Kind::Text, 8}}},
-        {zoka::I2CReadBlock,
-         {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"buffer", 4, Kind::Far},
-          {"count", 10, Kind::U32}, {"protocol", 14, Kind::Hex8}}},
-        {zoka::I2CWriteBlock,
-         {{"busid", 0, Kind::U8}, {"devaddr", 1, Kind::Hex8}, {"offset", 2, Kind::Hex16}, {"buffer", 4, Kind::Far},
-          {"count", 10, Kind::U32}, {"protocol", 14, Kind::Hex8}}},
-        {zoka::WDConfig, {{"delay", 0, Kind::U16}, {"timeout", 2, Kind::U16}, {"cmd", 4, Kind::U16}}},
+        {zoka::I2CReadBlock, BlockTransfer()},
+        {zoka::I2CWriteBlock, BlockTransfer()},
+        {zoka::WDConfig,
+         {{"delay", FIELD_AT(WDConfigBlock, delay), Kind::U16},
+          {"timeout", FIELD_AT(WDConfigBlock, timeout), Kind::U16},
+          {"cmd", FIELD_AT(WDConfigBlock, cmd), Kind::U16}}},
         {zoka::WDGetStatus, {{"status", 0, Kind::U8}}},
         {zoka::WDTrigger, {}},
         {zoka::BacklightCtrl, Display("on")},
@@ -117,25 +145,25 @@ const std::vector<Function>& Functions() {
         {zoka::SetContrastValue, Display("value")},
         {zoka::GetThermSensorCount, Count()},
         {zoka::QueryThermSensor,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"TSensorInfoSize", kRecord + offsetof(TSENSORINFO, TSensorInfoSize), Kind::U32},
           {"SensorType", kRecord + offsetof(TSENSORINFO, SensorType), Kind::Hex32},
           {"SensorString", kRecord + offsetof(TSENSORINFO, SensorString), Kind::Text, 8}}},
-        {zoka::GetThermSensorValue, {{"index", 0, Kind::U32}, {"celsius", 4, Kind::S32}}},
+        {zoka::GetThermSensorValue, SensorValue("celsius")},
         {zoka::GetVoltSensorCount, Count()},
         {zoka::QueryVoltSensor,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"VSensorInfoSize", kRecord + offsetof(VSENSORINFO, VSensorInfoSize), Kind::U32},
           {"NominalValue", kRecord + offsetof(VSENSORINFO, NominalValue), Kind::S32},
           {"SensorString", kRecord + offsetof(VSENSORINFO, SensorString), Kind::Text, 8}}},
-        {zoka::GetVoltSensorValue, {{"index", 0, Kind::U32}, {"millivolts", 4, Kind::S32}}},
+        {zoka::GetVoltSensorValue, SensorValue("millivolts")},
         {zoka::GetSystemState,
          {{"SystemStateSize", offsetof(SYSTEMSTATE, SystemStateSize), Kind::U32},
           {"MiscState", offsetof(SYSTEMSTATE, MiscState), Kind::Hex32},
           {"PowerState", offsetof(SYSTEMSTATE, PowerState), Kind::Hex32}}},
         {zoka::GetBatteryCount, Count()},
         {zoka::GetBatteryInfo,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"BatteryInfoSize", kRecord + offsetof(BATTERYINFO, BatteryInfoSize), Kind::U32},
           {"PowerUnit", kRecord + offsetof(BATTERYINFO, PowerUnit), Kind::U32},
           {"DesignCapacity", kRecord + offsetof(BATTERYINFO, DesignCapacity), Kind::U32},
@@ -146,13 +174,14 @@ const std::vector<Function>& Functions() {
           {"BatteryType", kRecord + offsetof(BATTERYINFO, BatteryType), Kind::Text, 16},
           {"Manufacturer", kRecord + offsetof(BATTERYINFO, Manufacturer), Kind::Text, 16}}},
         {zoka::GetBatteryState,
-         {{"index", 0, Kind::U32},
+         {{"index", kIndex, Kind::U32},
           {"BatteryStateSize", kRecord + offsetof(BATTERYSTATE, BatteryStateSize), Kind::U32},
           {"Status", kRecord + offsetof(BATTERYSTATE, Status), Kind::Hex32},
           {"CurrentRate", kRecord + offsetof(BATTERYSTATE, CurrentRate), Kind::U32},
           {"RemainingCapacity", kRecord + offsetof(BATTERYSTATE, RemainingCapacity), Kind::U32},
           {"Voltage", kRecord + offsetof(BATTERYSTATE, Voltage), Kind::U32}}},
-        {zoka::OEMPassThru, {{"value", 0, Kind::Hex32}, {"buffer", 4, Kind::Far}}},
+        {zoka::OEMPassThru,
+         {{"value", FIELD_AT(PassThruBlock, value), Kind::Hex32}, {"buffer", FIELD_AT(PassThruBlock, buffer), Kind::Far}}},
     };
     return functions;
 }
