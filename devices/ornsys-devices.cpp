@@ -47,13 +47,14 @@ struct Options {
     bool i2c = true;
 };
 
+// One line a message, written whole: the devices' threads log at once.
 __attribute__((format(printf, 1, 2))) void Log(const char* format, ...) {
+    char line[512];
     va_list arguments;
     va_start(arguments, format);
-    fputs("ornsys-devices: ", stderr);
-    vfprintf(stderr, format, arguments);
-    fputc('\n', stderr);
+    vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
+    fprintf(stderr, "ornsys-devices: %s\n", line);
 }
 
 bool Number(const char* text, unsigned low, unsigned high, unsigned& value) {

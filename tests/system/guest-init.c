@@ -515,10 +515,16 @@ static void output_of(struct run* r, char* const argv[], char* const envp[]) {
     if (r->status != 0) printf("ORNSYS-SYSTEM: %s ended with %d: %s\n", argv[0], r->status, r->out), r->out[0] = '\0';
 }
 
+/* The device node as the daemon leaves it (it gives the node its group
+ * once the kernel has made it): within 10 s. */
 static int node_is(const char* node, gid_t group) {
     struct stat st;
-    for (int i = 0; i < 100 && stat(node, &st) != 0; ++i) usleep(100000);
-    return stat(node, &st) == 0 && S_ISCHR(st.st_mode) && st.st_gid == group && (st.st_mode & 07777) == 0660;
+    for (int i = 0; i < 100; ++i, usleep(100000))
+        if (stat(node, &st) == 0 && S_ISCHR(st.st_mode) && st.st_gid == group && (st.st_mode & 07777) == 0660)
+            return 1;
+    if (stat(node, &st) != 0) return printf("ORNSYS-SYSTEM: %s: %s\n", node, strerror(errno)), 0;
+    printf("ORNSYS-SYSTEM: %s: mode 0%o, group %d\n", node, (unsigned)st.st_mode, (int)st.st_gid);
+    return 0;
 }
 
 /* The daemon on the firmware as root, its nodes for Debian's i2c-tools
