@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "board-keys.h"
 #include "ornsyslx.h"
+#include "zoka.h"
 
 namespace {
 
@@ -104,6 +106,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return true;
 }
 
+using ornsim_board::KeyId;
+
+const char* Name(KeyId key) {
+    for (const auto& entry : ornsim_board::kBoardKeys)
+        if (entry.key == key) return entry.name.data();  // the table's names are literals: terminated
+    return "?";
+}
+
 DWORD LastError() {
     DWORD code = 0;
     OrnGetLastError(&code, nullptr, 0);
@@ -117,6 +127,16 @@ public:
 
     void Blank() { fputc('\n', out_); }
 
+    // "key = value": the key's name from the board file's table.
+    void Set(KeyId key, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+        va_list args;
+        va_start(args, format);
+        fprintf(out_, "%s = ", Name(key));
+        vfprintf(out_, format, args);
+        va_end(args);
+        fputc('\n', out_);
+    }
+
     void Line(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
         va_start(args, format);
@@ -127,10 +147,10 @@ public:
 
     // A text field of `size` bytes as a quoted board-file text of at most
     // `most` characters; a longer one is cut, and said so.
-    void Text(const char* key, const CHAR* field, size_t size, size_t most) {
+    void Text(KeyId key, const CHAR* field, size_t size, size_t most) {
         size_t length = strnlen(field, size);
         if (length > most) {
-            Line("# %s: %zu characters, of which a board file keeps %zu", key, length, most);
+            Line("# %s: %zu characters, of which a board file keeps %zu", Name(key), length, most);
             length = most;
         }
         std::string text = "\"";
@@ -144,18 +164,18 @@ public:
                 text += escape;
             }
         }
-        Line("%s = %s\"", key, text.c_str());
+        Set(key, "%s\"", text.c_str());
     }
 
     // Contents: the most frequent byte as the fill, the rest as byte lists
     // of 16 (runs of the fill between them skipped by starting a new list
     // only where bytes differ: a list always starts at offset 0, so runs are
     // written out unless they trail).
-    void Contents(const char* listKey, const char* fillKey, const std::vector<BYTE>& bytes) {
+    void Contents(KeyId listKey, KeyId fillKey, const std::vector<BYTE>& bytes) {
         size_t end = bytes.size();
         const BYTE fill = end ? bytes[end - 1] : 0;
         while (end > 0 && bytes[end - 1] == fill) --end;
-        Line("%s = 0x%02x", fillKey, fill);
+        Set(fillKey, "0x%02x", fill);
         for (size_t at = 0; at < end; at += 16) {
             std::string line;
             for (size_t i = at; i < end && i < at + 16; ++i) {
@@ -163,7 +183,7 @@ public:
                 snprintf(pair, sizeof pair, "%s%02x", i == at ? "" : " ", bytes[i]);
                 line += pair;
             }
-            Line("%s = %s", listKey, line.c_str());
+            Set(listKey, "%s", line.c_str());
         }
     }
 
@@ -173,16 +193,16 @@ public:
     }
 
     // Block reads on a bus that report `count` whatever was asked.
-    void CountFault(BYTE bus, DWORD count) { faults_.push_back({0x27, bus, count, true}); }
+    void CountFault(BYTE bus, DWORD count) { faults_.push_back({zoka::I2CReadBlock, bus, count, true}); }
 
     void Faults() {
         for (const auto& f : faults_) {
             Blank();
             Line("[fault]");
-            Line("function = 0x%02x", unsigned(f.function));
-            if (f.index >= 0) Line("index = %ld", f.index);
-            if (f.count) Line("count = %u", unsigned(f.status));
-            else Line("status = 0x%04x", unsigned(f.status));
+            Set(KeyId::FaultFunction, "0x%02x", unsigned(f.function));
+            if (f.index >= 0) Set(KeyId::FaultIndex, "%ld", f.index);
+            if (f.count) Set(KeyId::FaultCount, "%u", unsigned(f.status));
+            else Set(KeyId::FaultStatus, "0x%04x", unsigned(f.status));
         }
     }
 
@@ -206,9 +226,9 @@ DWORD Discover(Query query, DWORD most) {
     return n;
 }
 
-void Date(Recorder& r, const char* key, const BIOSTIME& t) {
+void Date(Recorder& r, KeyId key, const BIOSTIME& t) {
     if (t.Day == 0 && t.Month == 0 && t.Year == 0 && t.Hour == 0 && t.Minute == 0) return;
-    r.Line("%s = %02x.%02x.%04x %02x:%02x", key, t.Day, t.Month, unsigned(t.Year), t.Hour, t.Minute);
+    r.Set(key, "%02x.%02x.%04x %02x:%02x", t.Day, t.Month, unsigned(t.Year), t.Hour, t.Minute);
 }
 
 void RecordBoard(Recorder& r) {
@@ -216,45 +236,45 @@ void RecordBoard(Recorder& r) {
     r.Blank();
     r.Line("[board]");
     if (OrnGetBoardInfo(&info)) {
-        r.Text("platform", info.HWPlatform, 16, 15);
-        r.Text("sysbios", info.SysBIOSVersion, 16, 15);
-        r.Text("bbversion", info.BBVersion, 16, 15);
-        r.Text("hwrevision", info.HWRevision, 16, 15);
-        r.Text("serial", info.SerialNumber, 16, 15);
-        r.Line("bootcounter = %u", unsigned(info.BootCounter));
-        r.Line("optime = %u", unsigned(info.OperatingTime));
-        Date(r, "manufactured", info.ManufacturingDate);
-        Date(r, "maintained", info.MaintenanceTime);
+        r.Text(KeyId::BoardPlatform, info.HWPlatform, 16, 15);
+        r.Text(KeyId::BoardSysbios, info.SysBIOSVersion, 16, 15);
+        r.Text(KeyId::BoardBbversion, info.BBVersion, 16, 15);
+        r.Text(KeyId::BoardHwrevision, info.HWRevision, 16, 15);
+        r.Text(KeyId::BoardSerial, info.SerialNumber, 16, 15);
+        r.Set(KeyId::BoardBootcounter, "%u", unsigned(info.BootCounter));
+        r.Set(KeyId::BoardOptime, "%u", unsigned(info.OperatingTime));
+        Date(r, KeyId::BoardManufactured, info.ManufacturingDate);
+        Date(r, KeyId::BoardMaintained, info.MaintenanceTime);
     } else {
-        r.Fault(0x01, -1, LastError());
+        r.Fault(zoka::GetBoardInfo, -1, LastError());
     }
     DWORD size = 0;
     if (!OrnGetBoardCfgSize(&size)) {
-        r.Fault(0x04, -1, LastError());
+        r.Fault(zoka::GetBoardCfgSize, -1, LastError());
         return;
     }
-    r.Line("config-size = %u", unsigned(size));
+    r.Set(KeyId::BoardConfigSize, "%u", unsigned(size));
     std::vector<BYTE> config(size ? size : 1);
     if (OrnGetBoardCfg(config.data())) {
         config.resize(size);
-        r.Contents("config", "config-fill", config);
+        r.Contents(KeyId::BoardConfig, KeyId::BoardConfigFill, config);
     } else {
-        r.Fault(0x05, -1, LastError());
+        r.Fault(zoka::GetBoardCfg, -1, LastError());
     }
 }
 
 void RecordCpu(Recorder& r) {
     CPUINFO cpu{};
     cpu.CPUInfoSize = sizeof cpu;
-    if (!OrnGetCPUInfo(&cpu)) return r.Fault(0x03, -1, LastError());
+    if (!OrnGetCPUInfo(&cpu)) return r.Fault(zoka::GetCPUInfo, -1, LastError());
     r.Blank();
     r.Line("[cpu]");
-    r.Line("class = 0x%02x", cpu.CPUClass);
-    r.Line("count = %u", cpu.CPUCount);
-    r.Line("speed = %u", cpu.CPUSpeed);
-    r.Line("model = %u", cpu.CPUModel);
-    r.Line("stepping = %u", cpu.CPUStepping);
-    r.Text("string", cpu.CPUString, 64, 63);
+    r.Set(KeyId::CpuClass, "0x%02x", cpu.CPUClass);
+    r.Set(KeyId::CpuCount, "%u", cpu.CPUCount);
+    r.Set(KeyId::CpuSpeed, "%u", cpu.CPUSpeed);
+    r.Set(KeyId::CpuModel, "%u", cpu.CPUModel);
+    r.Set(KeyId::CpuStepping, "%u", cpu.CPUStepping);
+    r.Text(KeyId::CpuString, cpu.CPUString, 64, 63);
 }
 
 // An NVRAM's contents, in pieces so that a large one shows its progress.
@@ -277,7 +297,7 @@ bool ReadNVRam(DWORD index, DWORD size, std::vector<BYTE>& bytes, DWORD& status)
 void RecordNVRams(Recorder& r) {
     DWORD count = 0;
     if (!OrnGetNVRamCount(&count)) {
-        r.Fault(0x11, -1, LastError());
+        r.Fault(zoka::GetNVRamCount, -1, LastError());
         count = Discover([](DWORD i) { NVRAMINFO info; return OrnGetNVRamInfo(i, &info); }, 10);
     }
     for (DWORD i = 0; i < count; ++i) {
@@ -289,32 +309,32 @@ void RecordNVRams(Recorder& r) {
             // itself); the twin keeps the count, and the firmware's refusal.
             const DWORD status = LastError();
             r.Line("# no description: status 0x%04x", unsigned(status));
-            r.Line("type = 0");
-            r.Line("size = 1");
-            if (i <= 9) r.Fault(0x12, long(i), status);
+            r.Set(KeyId::NvramType, "0");
+            r.Set(KeyId::NvramSize, "1");
+            if (i <= 9) r.Fault(zoka::GetNVRamInfo, long(i), status);
             continue;
         }
-        r.Line("type = %u", unsigned(info.NVRamType));
-        r.Line("size = %u", unsigned(info.NVRamSize));
-        r.Line("flags = %u", unsigned(info.NVRamFlags));
+        r.Set(KeyId::NvramType, "%u", unsigned(info.NVRamType));
+        r.Set(KeyId::NvramSize, "%u", unsigned(info.NVRamSize));
+        r.Set(KeyId::NvramFlags, "%u", unsigned(info.NVRamFlags));
         if (info.NVRamType == NVRamFlash) {
             NVDEVICEINFO device{};
             device.NVDeviceInfoSize = sizeof device;
             if (OrnGetNVDeviceInfo(i, &device)) {
-                r.Line("manufacturer = 0x%04x", device.NVManufacturerID);
-                r.Line("device = 0x%04x", device.NVDeviceID);
+                r.Set(KeyId::NvramManufacturer, "0x%04x", device.NVManufacturerID);
+                r.Set(KeyId::NvramDevice, "0x%04x", device.NVDeviceID);
                 NVBLOCKINFO block{};
                 block.NVBlockInfoSize = sizeof block;
                 if (device.NVBlockCount > 0 && OrnQueryNVBlock(i, 0, &block)) {
-                    r.Line("block-size = %u", unsigned(block.NVBlockSize));
-                    r.Line("block-flags = %u", unsigned(block.NVBlockFlags));
+                    r.Set(KeyId::NvramBlockSize, "%u", unsigned(block.NVBlockSize));
+                    r.Set(KeyId::NvramBlockFlags, "%u", unsigned(block.NVBlockFlags));
                 } else if (device.NVBlockCount > 0) {
-                    r.Line("block-size = %u", unsigned(info.NVRamSize / device.NVBlockCount));
-                    r.Fault(0x16, long(i), LastError());
+                    r.Set(KeyId::NvramBlockSize, "%u", unsigned(info.NVRamSize / device.NVBlockCount));
+                    r.Fault(zoka::QueryNVBlock, long(i), LastError());
                 }
                 r.Line("# block locks cannot be read: the twin's blocks start unlocked");
             } else {
-                r.Fault(0x15, long(i), LastError());
+                r.Fault(zoka::GetNVDeviceInfo, long(i), LastError());
             }
         }
         if (!(info.NVRamFlags & 1)) {
@@ -323,8 +343,8 @@ void RecordNVRams(Recorder& r) {
         }
         std::vector<BYTE> bytes;
         DWORD status = 0;
-        if (ReadNVRam(i, info.NVRamSize, bytes, status)) r.Contents("data", "fill", bytes);
-        else r.Fault(0x13, long(i), status);
+        if (ReadNVRam(i, info.NVRamSize, bytes, status)) r.Contents(KeyId::NvramData, KeyId::NvramFill, bytes);
+        else r.Fault(zoka::ReadNVRam, long(i), status);
     }
 }
 
@@ -369,7 +389,7 @@ bool ReadDevice(BYTE bus, BYTE address, DWORD maxBlock, std::vector<BYTE>& bytes
 void RecordI2C(Recorder& r, const Options& o) {
     DWORD count = 0;
     if (!OrnGetI2CBusCount(&count)) {
-        r.Fault(0x25, -1, LastError());
+        r.Fault(zoka::GetI2CBusCount, -1, LastError());
         count = Discover([](DWORD i) { I2CBUSINFO info{}; info.I2CBusInfoSize = sizeof info;
                                        return OrnQueryI2CBus(i, &info); },
                          256);
@@ -385,14 +405,14 @@ void RecordI2C(Recorder& r, const Options& o) {
         r.Line("[i2c-bus]");
         if (!OrnQueryI2CBus(i, &info)) {
             r.Line("# no description: status 0x%04x; an id no other bus has", unsigned(LastError()));
-            r.Line("id = %u", unsigned(0xFF - i));
-            r.Fault(0x26, long(i), LastError());
+            r.Set(KeyId::I2cBusId, "%u", unsigned(0xFF - i));
+            r.Fault(zoka::QueryI2CBus, long(i), LastError());
             continue;
         }
-        r.Line("id = %u", info.I2CBusID);
-        r.Text("name", info.I2CBusString, 8, 8);
-        r.Line("flags = 0x%x", unsigned(info.I2CBusFlags));
-        r.Line("max-block = %u", unsigned(info.I2CMaxBlockSize));
+        r.Set(KeyId::I2cBusId, "%u", info.I2CBusID);
+        r.Text(KeyId::I2cBusName, info.I2CBusString, 8, 8);
+        r.Set(KeyId::I2cBusFlags, "0x%x", unsigned(info.I2CBusFlags));
+        r.Set(KeyId::I2cBusMaxBlock, "%u", unsigned(info.I2CMaxBlockSize));
         buses.push_back({info});
     }
     for (const Bus& b : buses) {
@@ -408,19 +428,19 @@ void RecordI2C(Recorder& r, const Options& o) {
             const DWORD maxBlock = b.info.I2CMaxBlockSize ? b.info.I2CMaxBlockSize : 1;
             r.Blank();
             r.Line("[i2c-device]");
-            r.Line("bus = %u", bus);
-            r.Line("address = 0x%02x", unsigned(address));
+            r.Set(KeyId::I2cDeviceBus, "%u", bus);
+            r.Set(KeyId::I2cDeviceAddress, "0x%02x", unsigned(address));
             if (!o.writeProbe) r.Line("# read-only or not cannot be told by reading: the twin takes writes");
             else if (!OrnI2CWrite8(bus, BYTE(address), 0, probe, 1) && LastError() == ORN_BIOS_I2C_NO_ACK)
-                r.Line("readonly = yes");
+                r.Set(KeyId::I2cDeviceReadonly, "yes");
             DWORD misreported = 0;
             if (!ReadDevice(bus, BYTE(address), maxBlock, bytes, status, misreported)) {
                 r.Line("# its memory could not be read: status 0x%04x", unsigned(status));
                 continue;
             }
             bytes.resize(Period(bytes));
-            r.Line("size = %zu", bytes.size());
-            r.Contents("data", "fill", bytes);
+            r.Set(KeyId::I2cDeviceSize, "%zu", bytes.size());
+            r.Contents(KeyId::I2cDeviceData, KeyId::I2cDeviceFill, bytes);
             if (misreported) r.CountFault(bus, misreported);
         }
     }
@@ -429,7 +449,7 @@ void RecordI2C(Recorder& r, const Options& o) {
 void RecordSensors(Recorder& r) {
     DWORD count = 0;
     if (!OrnGetThermSensorCount(&count)) {
-        r.Fault(0x51, -1, LastError());
+        r.Fault(zoka::GetThermSensorCount, -1, LastError());
         count = Discover([](DWORD i) { SDWORD value; return OrnGetThermSensorValue(i, &value); },
                          256);
     }
@@ -440,16 +460,16 @@ void RecordSensors(Recorder& r) {
         r.Blank();
         r.Line("[temp-sensor]");
         if (OrnQueryThermSensor(i, &info)) {
-            r.Line("type = %u", unsigned(info.SensorType));
-            r.Text("name", info.SensorString, 8, 8);
+            r.Set(KeyId::TempSensorType, "%u", unsigned(info.SensorType));
+            r.Text(KeyId::TempSensorName, info.SensorString, 8, 8);
         } else {
-            r.Fault(0x52, long(i), LastError());
+            r.Fault(zoka::QueryThermSensor, long(i), LastError());
         }
-        if (OrnGetThermSensorValue(i, &value)) r.Line("value = %d", int(value));
-        else r.Fault(0x53, long(i), LastError());
+        if (OrnGetThermSensorValue(i, &value)) r.Set(KeyId::TempSensorValue, "%d", int(value));
+        else r.Fault(zoka::GetThermSensorValue, long(i), LastError());
     }
     if (!OrnGetVoltSensorCount(&count)) {
-        r.Fault(0x54, -1, LastError());
+        r.Fault(zoka::GetVoltSensorCount, -1, LastError());
         count = Discover([](DWORD i) { SDWORD value; return OrnGetVoltSensorValue(i, &value); },
                          256);
     }
@@ -460,54 +480,54 @@ void RecordSensors(Recorder& r) {
         r.Blank();
         r.Line("[volt-sensor]");
         if (OrnQueryVoltSensor(i, &info)) {
-            if (info.NominalValue == VSENSOR_NOMINAL_UNKNOWN) r.Line("nominal = unknown");
-            else r.Line("nominal = %d", int(info.NominalValue));
-            r.Text("name", info.SensorString, 8, 8);
+            if (info.NominalValue == VSENSOR_NOMINAL_UNKNOWN) r.Set(KeyId::VoltSensorNominal, "unknown");
+            else r.Set(KeyId::VoltSensorNominal, "%d", int(info.NominalValue));
+            r.Text(KeyId::VoltSensorName, info.SensorString, 8, 8);
         } else {
-            r.Fault(0x55, long(i), LastError());
+            r.Fault(zoka::QueryVoltSensor, long(i), LastError());
         }
-        if (OrnGetVoltSensorValue(i, &value)) r.Line("value = %d", int(value));
-        else r.Fault(0x56, long(i), LastError());
+        if (OrnGetVoltSensorValue(i, &value)) r.Set(KeyId::VoltSensorValue, "%d", int(value));
+        else r.Fault(zoka::GetVoltSensorValue, long(i), LastError());
     }
 }
 
-void Value(Recorder& r, const char* key, DWORD value) {
-    if (value == BATTERY_VALUE_UNKNOWN) r.Line("%s = unknown", key);
-    else r.Line("%s = %u", key, unsigned(value));
+void Value(Recorder& r, KeyId key, DWORD value) {
+    if (value == BATTERY_VALUE_UNKNOWN) r.Set(key, "unknown");
+    else r.Set(key, "%u", unsigned(value));
 }
 
 void RecordSystem(Recorder& r, const Options& o) {
     BYTE status = 0;
     r.Blank();
     r.Line("[watchdog]");
-    if (OrnWDGetStatus(&status)) r.Line("status = %u", status);
-    else r.Fault(0x32, -1, LastError());
+    if (OrnWDGetStatus(&status)) r.Set(KeyId::WatchdogStatus, "%u", status);
+    else r.Fault(zoka::WDGetStatus, -1, LastError());
 
     BYTE brightness = 0, contrast = 0;
     r.Blank();
     r.Line("[display]");
     r.Line("# on or off cannot be read: the twin's backlight is on");
-    if (OrnGetBacklightValue(&brightness)) r.Line("brightness = 0x%02x", brightness);
-    else r.Fault(0x42, -1, LastError());
-    if (OrnGetContrastValue(&contrast)) r.Line("contrast = 0x%02x", contrast);
-    else r.Fault(0x44, -1, LastError());
+    if (OrnGetBacklightValue(&brightness)) r.Set(KeyId::DisplayBrightness, "0x%02x", brightness);
+    else r.Fault(zoka::GetBacklightValue, -1, LastError());
+    if (OrnGetContrastValue(&contrast)) r.Set(KeyId::DisplayContrast, "0x%02x", contrast);
+    else r.Fault(zoka::GetContrastValue, -1, LastError());
 
     SYSTEMSTATE state{};
     state.SystemStateSize = sizeof state;
     r.Blank();
     r.Line("[system]");
     if (OrnGetSystemState(&state)) {
-        r.Line("misc = 0x%x", unsigned(state.MiscState));
-        r.Line("power = 0x%x", unsigned(state.PowerState));
+        r.Set(KeyId::SystemMisc, "0x%x", unsigned(state.MiscState));
+        r.Set(KeyId::SystemPower, "0x%x", unsigned(state.PowerState));
     } else {
-        r.Fault(0x61, -1, LastError());
+        r.Fault(zoka::GetSystemState, -1, LastError());
     }
     std::vector<std::pair<int, BYTE>> ports;
     for (const auto& [first, last] : o.ports) {
         for (int port = first; port <= last; ++port) {
             OEMACCESS access{OEM_ACCESS_PORT, DWORD(port), 0, 0, OEM_DATA_BYTE, 0};
             if (!OrnOEMRead(&access)) {
-                if (LastError() == ORN_BIOS_DATA_ACCESS) r.Line("iopl = deny");
+                if (LastError() == ORN_BIOS_DATA_ACCESS) r.Set(KeyId::SystemIopl, "deny");
                 ports.clear();
                 break;
             }
@@ -517,7 +537,7 @@ void RecordSystem(Recorder& r, const Options& o) {
 
     DWORD count = 0;
     if (!OrnGetBatteryCount(&count)) {
-        r.Fault(0x62, -1, LastError());
+        r.Fault(zoka::GetBatteryCount, -1, LastError());
         count = Discover([](DWORD i) { BATTERYSTATE state{}; state.BatteryStateSize = sizeof state;
                                        return OrnGetBatteryState(i, &state); },
                          256);
@@ -530,24 +550,24 @@ void RecordSystem(Recorder& r, const Options& o) {
         r.Blank();
         r.Line("[battery]");
         if (OrnGetBatteryInfo(i, &info)) {
-            r.Line("unit = %u", unsigned(info.PowerUnit));
-            Value(r, "design-capacity", info.DesignCapacity);
-            Value(r, "full-charge-capacity", info.FullChargeCapacity);
-            Value(r, "design-voltage", info.DesignVoltage);
-            r.Text("device-name", info.DeviceName, 16, 16);
-            r.Text("serial", info.SerialNumber, 16, 16);
-            r.Text("type", info.BatteryType, 16, 16);
-            r.Text("manufacturer", info.Manufacturer, 16, 16);
+            r.Set(KeyId::BatteryUnit, "%u", unsigned(info.PowerUnit));
+            Value(r, KeyId::BatteryDesignCapacity, info.DesignCapacity);
+            Value(r, KeyId::BatteryFullChargeCapacity, info.FullChargeCapacity);
+            Value(r, KeyId::BatteryDesignVoltage, info.DesignVoltage);
+            r.Text(KeyId::BatteryDeviceName, info.DeviceName, 16, 16);
+            r.Text(KeyId::BatterySerial, info.SerialNumber, 16, 16);
+            r.Text(KeyId::BatteryType, info.BatteryType, 16, 16);
+            r.Text(KeyId::BatteryManufacturer, info.Manufacturer, 16, 16);
         } else {
-            r.Fault(0x63, long(i), LastError());
+            r.Fault(zoka::GetBatteryInfo, long(i), LastError());
         }
         if (OrnGetBatteryState(i, &battery)) {
-            Value(r, "status", battery.Status);
-            Value(r, "rate", battery.CurrentRate);
-            Value(r, "remaining", battery.RemainingCapacity);
-            Value(r, "voltage", battery.Voltage);
+            Value(r, KeyId::BatteryStatus, battery.Status);
+            Value(r, KeyId::BatteryRate, battery.CurrentRate);
+            Value(r, KeyId::BatteryRemaining, battery.RemainingCapacity);
+            Value(r, KeyId::BatteryVoltage, battery.Voltage);
         } else {
-            r.Fault(0x64, long(i), LastError());
+            r.Fault(zoka::GetBatteryState, long(i), LastError());
         }
     }
     if (!ports.empty()) {
