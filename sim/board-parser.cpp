@@ -238,7 +238,10 @@ private:
         if (!f.function) return void(Error("[fault] needs a function", f.line));
         if (f.status.has_value() == f.count.has_value())
             return void(Error("[fault] needs either status or count", f.line));
-        if (f.count && *f.function != 0x27 && *f.function != 0x28)
+        // A count rule stands for the count a block transfer reports: only
+        // blocks that carry one (the I2C block transfers) can have it.
+        const zoka::FunctionEntry* entry = zoka::FindFunction(*f.function);
+        if (f.count && (entry == nullptr || entry->count == zoka::kNone))
             return void(Error("count applies to functions 0x27 and 0x28 only", f.line));
         if (f.index && !FunctionHasIndex(*f.function))
             return void(Error("function takes no index", f.line));

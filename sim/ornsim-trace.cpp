@@ -21,8 +21,11 @@ namespace {
 // pass-through).
 void ListFunctions() {
     static constexpr const char* kEffects[] = {"reads", "stores", "acts"};
-    for (const zoka::FunctionEntry& f : zoka::kFunctions)
-        std::printf("0x%02x %s %s\n", unsigned(f.number), f.name, kEffects[int(f.effect)]);
+    for (const zoka::FunctionEntry& f : zoka::kFunctions) {
+        std::printf("0x%02x %s %s", unsigned(f.number), f.name, kEffects[int(f.effect)]);
+        if (f.pointer != zoka::kNone) std::printf(" far-pointer-at %ld", f.pointer);
+        std::printf("\n");
+    }
 }
 
 // Each section of a board file, then the section and each of its keys.

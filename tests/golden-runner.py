@@ -67,18 +67,21 @@ def stream(mark, text):
     return out + ("\\ no newline\n" if text and not text.endswith("\n") else "")
 
 
-def normalize_trace(trace):
+def normalize_trace(trace, far):
     """Far pointers hold addresses that differ between builds; the trace shows
-    where one stands instead of its bytes. In the blocks of 0x27, 0x28 and 0x71
-    the far pointer is bytes 4 to 9: hex digits 8 to 19 of a block."""
+    where one stands instead of its bytes. `far`: function number -> where
+    its block's far pointer (6 bytes) sits, as the protocol table says."""
     out = []
     for line in lines_of(trace):
         arrow = line.find(" -> ")
-        if line.startswith(("call 0x27 ", "call 0x28 ", "call 0x71 ")) and arrow >= 0:
+        words = line.split(" ", 2)
+        at = far.get(int(words[1], 16)) if len(words) > 2 and words[0] == "call" else None
+        if at is not None and arrow >= 0:
             # The block after the arrow first, so that the one before keeps its place.
             for block in (arrow + 11, 10):
-                if len(line) >= block + 20 and line[block:block + 4] != "null":
-                    line = line[:block + 8] + "<far:ptr>" + line[block + 20:]
+                start = block + 2 * at
+                if len(line) >= start + 12 and line[block:block + 4] != "null":
+                    line = line[:start] + "<far:ptr>" + line[start + 12:]
         out.append(line + "\n")
     return "".join(out)
 
@@ -131,7 +134,9 @@ class Runner:
     def __init__(self, options, work):
         self.o, self.work, self.usage = options, work, []
         # What the state file keeps changes only through these.
-        self.changes_state = functions_that(options.tool, options.emulator, {"stores"})
+        table = function_table(options.tool, options.emulator)
+        self.changes_state = {number for number, (effect, _) in table.items() if effect == "stores"}
+        self.far = {number: at for number, (_, at) in table.items() if at is not None}
 
     def learn_usage(self):
         """The usage texts the tool prints on its usage exits (no words, and
@@ -177,7 +182,7 @@ class Runner:
         if not literal:
             out = next((label + "\n" for text, label in self.usage if text and out == text), out)
         result = stream("|", out.replace(self.work, "<work>")) + stream("!", self.last["err"].replace(self.work, "<work>"))
-        result += stream("@", normalize_trace(self.last["trace"]))
+        result += stream("@", normalize_trace(self.last["trace"], self.far))
         for name in case.show:
             data = read(os.path.join(self.work, name))
             result += f"% {name}: " + ("missing" if data is None else " ".join(f"{ord(c):02x}" for c in data)) + "\n"
@@ -201,13 +206,21 @@ def regenerate(options, text, work):
 STATUS_LINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "status-lines")
 
 
-def functions_that(tool, emulator, effects):
-    """The firmware functions whose effect is one of `effects`, as the
-    protocol table says (ornsim-trace --functions, beside the tool)."""
+def function_table(tool, emulator):
+    """The protocol table as ornsim-trace --functions (beside the tool) lists
+    it: number -> (effect, where the block's far pointer sits or None)."""
     listing = subprocess.run(emulator + [os.path.join(os.path.dirname(tool), "ornsim-trace"), "--functions"],
                              capture_output=True, text=True, check=True).stdout
-    return {int(number, 16) for number, _, effect in (line.split() for line in listing.splitlines())
-            if effect in effects}
+    table = {}
+    for line in listing.splitlines():
+        number, _, effect, *far = line.split()
+        table[int(number, 16)] = (effect, int(far[1]) if far[:1] == ["far-pointer-at"] else None)
+    return table
+
+
+def functions_that(tool, emulator, effects):
+    """The firmware functions whose effect is one of `effects`."""
+    return {number for number, (effect, _) in function_table(tool, emulator).items() if effect in effects}
 
 
 def unexpected_ending(words, function, line, hit):
