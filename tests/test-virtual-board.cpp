@@ -440,6 +440,7 @@ TEST_F(VirtualBoard, WatchdogResetKillsTheProcessAtItsFirstCallAfterExpiry) {
     ASSERT_TRUE(OrnWDGetStatus(&watchdog));
     EXPECT_EQ(watchdog, 1);
     EXPECT_EQ(Trace("reset"), (std::vector<std::string>{"reset watchdog"}));
+    EXPECT_EQ(Trace("kill"), (std::vector<std::string>{"kill"}));  // the trace says why the process ended
 }
 
 // A program reads while ornsim-ctl changes the value under it: every read
