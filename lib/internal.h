@@ -159,7 +159,7 @@ inline bool LockedCall(DWORD function, void* block) {
 
 namespace orn {
 
-// Query of an indexed record (0x15, 0x26, 0x52, 0x55, 0x63, 0x64): the block
+// Query of an indexed record (an IndexedRecordBlock function): the block
 // carries the index and the caller's size field and is built under the
 // lock; on success the whole record, size field included, is copied back.
 template <typename Record>
@@ -184,9 +184,9 @@ BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value)
 
 // ---- non-volatile memory family state (nvram.cpp), read and written
 // only with hSem held ----
-// The library keeps the descriptions of NVRAMs 0 to 9; a higher index is
-// out of range.
-inline constexpr DWORD kNVRamTableSize = 10;
+// The library keeps a description of each NVRAM a board can carry; a
+// higher index is out of range.
+inline constexpr DWORD kNVRamTableSize = zoka::kMaxNVRams;
 extern DWORD dwNVRamCount;
 extern NVRAMINFO rgtNVRamInfo[kNVRamTableSize];
 extern NVDEVICEINFO rgtNVDeviceInfo[kNVRamTableSize];

@@ -134,6 +134,9 @@ enum class Effect : BYTE { Reads, Stores, Acts };
 // block's start, the bus id byte at its start, or none.
 enum class IndexAt : BYTE { None, Dword, BusId };
 
+// A board carries at most this many NVRAMs, numbered from 0.
+constexpr DWORD kMaxNVRams = 10;
+
 constexpr long kNone = -1;
 constexpr long kTransferBuffer = long(offsetof(I2CTransferBlock, buffer));
 constexpr long kTransferCount = long(offsetof(I2CTransferBlock, count));

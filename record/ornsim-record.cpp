@@ -298,20 +298,21 @@ void RecordNVRams(Recorder& r) {
     DWORD count = 0;
     if (!OrnGetNVRamCount(&count)) {
         r.Fault(zoka::GetNVRamCount, -1, LastError());
-        count = Discover([](DWORD i) { NVRAMINFO info; return OrnGetNVRamInfo(i, &info); }, 10);
+        count = Discover([](DWORD i) { NVRAMINFO info; return OrnGetNVRamInfo(i, &info); }, zoka::kMaxNVRams);
     }
     for (DWORD i = 0; i < count; ++i) {
         NVRAMINFO info{};
         r.Blank();
         r.Line("[nvram]");
         if (!OrnGetNVRamInfo(i, &info)) {
-            // The library asks about the first ten only (the rest it refuses
-            // itself); the twin keeps the count, and the firmware's refusal.
+            // The library asks the firmware only about indexes a board can
+            // carry (the rest it refuses itself); the twin keeps the count,
+            // and the firmware's refusal.
             const DWORD status = LastError();
             r.Line("# no description: status 0x%04x", unsigned(status));
             r.Set(KeyId::NvramType, "0");
             r.Set(KeyId::NvramSize, "1");
-            if (i <= 9) r.Fault(zoka::GetNVRamInfo, long(i), status);
+            if (i < zoka::kMaxNVRams) r.Fault(zoka::GetNVRamInfo, long(i), status);
             continue;
         }
         r.Set(KeyId::NvramType, "%u", unsigned(info.NVRamType));

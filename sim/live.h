@@ -19,7 +19,7 @@ struct LiveHeader {
     int64_t offsetNs;      // how far the clock was advanced
     int64_t wdDeadlineNs;  // board time at which the running watchdog expires
     uint32_t bootCounter;
-    uint32_t wdStatus;     // what 0x32 reports: 0 power-on, 1 watchdog reset
+    uint32_t wdStatus;     // what WDGetStatus reports: 0 power-on, 1 watchdog reset
     uint32_t wdRunning;
     uint32_t wdTimeoutMs;
     uint32_t resets;       // watchdog resets so far
