@@ -187,12 +187,12 @@ I2cStep I2cBus::transfer(uint64_t argument, bool compat32, std::span<const uint8
     if (!reads) {
         const long taken = write(target, bytes);
         if (taken < 0) return Error(int(-taken));
-    } else if (offsetThenRead) {
-        step.bytes.assign(wanted, 0);
-        DWORD got = DWORD(wanted);
-        if (!OrnI2CReadBlock(busId_, BYTE(target.address), bytes[0], step.bytes.data(), &got, kAtOffset))
-            return Error(ErrnoOfLastError());
-        if (got != wanted) return Error(EIO);
+    } else if (offsetThenRead) {  // the I2C block read at an offset
+        uint8_t block[I2C_SMBUS_BLOCK_MAX + 2] = {uint8_t(wanted)};
+        const I2cStep blockRead = smbus(target, I2C_SMBUS_READ, bytes[0], I2C_SMBUS_I2C_BLOCK_DATA, block);
+        if (blockRead.error != 0) return blockRead;
+        if (block[0] != wanted) return Error(EIO);
+        step.bytes.assign(block + 1, block + 1 + wanted);
     } else {
         const long got = read(target, step.bytes, wanted);
         if (got < 0) return Error(int(-got));

@@ -522,8 +522,8 @@ private:
     }
 
     // A value that may change while the board runs: "N" (fixed), "A, B, C"
-    // (a list, one entry per read) or "A .. B over DURATION" (a ramp). The
-    // record holds the first value.
+    // (a list, one entry per read) or "A .. B over DURATION" (a ramp). Only
+    // a fixed value is kept in the record; a changing one is read from `live`.
     template <typename T>
     bool LiveNumber(const std::string& v, T& field, Live& live, bool allowUnknown = false, T unknown = T{}) {
         auto one = [&](std::string_view text, int64_t& out) {
@@ -542,7 +542,6 @@ private:
             if (!ParseDuration(Trim(std::string_view(v).substr(over + 6)), live.overMs) || live.overMs == 0)
                 return Error("bad duration in '" + v + "' (e.g. 60s, 1500ms, 2m, 1h; at most 876600h)");
             live.kind = Live::Kind::Ramp;
-            field = T(live.from);
             return true;
         }
         if (v.find(',') != std::string::npos) {
@@ -556,7 +555,6 @@ private:
                 rest.remove_prefix(comma + 1);
             }
             live.kind = Live::Kind::List;
-            field = T(live.list.front());
             return true;
         }
         return Number(v, field, allowUnknown, unknown);
