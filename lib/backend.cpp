@@ -41,9 +41,14 @@ thread_local const char* tDebugBackend = nullptr;
 // nullptr for every variable: it takes no direction from its caller.
 const char* Environment(const char* name) { return secure_getenv(name); }
 
+#if defined(ORNSYS_TEST_SWITCHES)
 // Test builds only: firmware calls without the board's lock, to show what
 // it prevents. Read at each open.
 std::atomic<bool> gBoardLockOff{false};
+bool BoardLockOff() { return gBoardLockOff.load(std::memory_order_relaxed); }
+#else
+constexpr bool BoardLockOff() { return false; }
+#endif
 
 }  // namespace
 
@@ -60,7 +65,7 @@ Lock::Lock() {
     while (sem_wait(&hSem) != 0 && errno == EINTR) {
     }
     backend_ = bInit ? OpenBackend() : nullptr;
-    boardLocked_ = backend_ != nullptr && !gBoardLockOff.load(std::memory_order_relaxed);
+    boardLocked_ = backend_ != nullptr && !BoardLockOff();
     if (!boardLocked_) return;
     board_lock::Waited waited;
     switch (backend_->lockCalls(&waited)) {
