@@ -336,7 +336,7 @@ int main(int argc, char** argv) {
         DWORD code = 0;
         char message[128] = "";
         OrnGetLastError(&code, message, sizeof message);
-        fprintf(stderr, "ornsys-devices: the board cannot be opened: 0x%04x %s", unsigned(code), message);
+        fprintf(stderr, "ornsys-devices: the board cannot be opened: 0x%04x %s\n", unsigned(code), message);
         return 1;
     }
     // The serving threads block SIGTERM and SIGINT (main waits for them)

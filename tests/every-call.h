@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ornsyslx.h"
+#include "zoka.h"
 
 namespace every_call {
 
@@ -83,7 +84,7 @@ inline constexpr ApiCall kCalls[] = {
     {"OrnOEMPassThru", Reach::kNothing, [](DWORD) { return OrnOEMPassThru(0x12345678, gData); }},
 };
 
-// Every function, on every NVRAM (up to 10), bus (up to 8) and the first
+// Every function, on every NVRAM (as many as a board can carry), bus (up to 8) and the first
 // four sensors and batteries the board may have; and a port written and read.
 inline void OnEveryDevice() {
     DWORD nvrams = 0, buses = 0;
@@ -96,7 +97,7 @@ inline void OnEveryDevice() {
     }
     for (const ApiCall& c : kCalls) {
         if (c.reach == Reach::kNothing) c.call(0);
-        for (DWORD i = 0; c.reach == Reach::kNVRam && i < nvrams && i < 10; ++i) c.call(i);
+        for (DWORD i = 0; c.reach == Reach::kNVRam && i < nvrams && i < zoka::kMaxNVRams; ++i) c.call(i);
         for (DWORD i = 0; c.reach == Reach::kIndex && i < 4; ++i) c.call(i);
         for (DWORD id : busIds)
             if (c.reach == Reach::kBus) c.call(id);

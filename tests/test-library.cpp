@@ -33,7 +33,7 @@ TEST_F(Library, EveryCallOnAClosedLibraryFailsWithLastErrorZero) {
     EXPECT_TRUE(Calls().empty());
 }
 
-// Null pointers (0x8103) and NVRAM indices above 9 (0x8051) are refused
+// Null pointers (0x8103) and NVRAM indices past the last a board can carry (0x8051) are refused
 // before any firmware call; a read or write finds its null pointers after
 // the NVRAM refresh. The next call proceeds normally.
 TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
@@ -44,13 +44,15 @@ TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
     NVRAMINFO info;
     NVDEVICEINFO device{12, 0, 0, 0};
     NVBLOCKINFO block{12, 0, 0};
-    const std::vector<ApiCall> indices = {
-        {"OrnGetNVRamInfo", [&] { return OrnGetNVRamInfo(10, &info); }},
-        {"OrnGetNVDeviceInfo", [&] { return OrnGetNVDeviceInfo(10, &device); }},
-        {"OrnQueryNVBlock", [&] { return OrnQueryNVBlock(10, 0, &block); }},
-        {"OrnNVDeviceRaw", [] { return OrnNVDeviceRaw(10, 0, 0); }},
+    const auto indexed = [&](DWORD index) {
+        return std::vector<ApiCall>{
+            {"OrnGetNVRamInfo", [&, index] { return OrnGetNVRamInfo(index, &info); }},
+            {"OrnGetNVDeviceInfo", [&, index] { return OrnGetNVDeviceInfo(index, &device); }},
+            {"OrnQueryNVBlock", [&, index] { return OrnQueryNVBlock(index, 0, &block); }},
+            {"OrnNVDeviceRaw", [index] { return OrnNVDeviceRaw(index, 0, 0); }},
+        };
     };
-    for (const auto& [name, call] : indices) {
+    for (const auto& [name, call] : indexed(zoka::kMaxNVRams)) {
         EXPECT_EQ(call(), FALSE) << name;
         EXPECT_EQ(LastError(), 0x8051u) << name;
     }
@@ -79,13 +81,15 @@ TEST_F(Library, ArgumentsRefusedBeforeAnyFirmwareCall) {
         EXPECT_EQ(LastError(), 0x8103u) << name;
     }
     EXPECT_TRUE(Calls().empty());
-    EXPECT_FALSE(OrnGetNVRamInfo(9, &info));  // index 9 reaches the firmware
-    EXPECT_EQ(LastError(), 0x8033u);
+    for (const auto& [name, call] : indexed(zoka::kMaxNVRams - 1)) {  // the highest index reaches the firmware
+        EXPECT_FALSE(call()) << name;
+        EXPECT_EQ(LastError(), 0x8033u) << name;
+    }
     EXPECT_FALSE(OrnWriteNVRam(1, 0, 1, nullptr, &dw));
     EXPECT_EQ(LastError(), 0x8103u);
     EXPECT_FALSE(OrnReadNVRam(1, 0, 1, b, nullptr));
     EXPECT_EQ(LastError(), 0x8103u);
-    EXPECT_EQ(Calls().size(), 1u + 2 * 5u);  // each after a refresh: the count, every NVRAM's description
+    EXPECT_EQ(Calls().size(), 4u + 2 * 5u);  // the four; each transfer after a refresh: the count, every NVRAM's description
     EXPECT_EQ(dwNVRamCount, 4u);
     EXPECT_EQ(rgtNVRamInfo[1].NVRamSize, 0x200u);
     // Nothing to move, or an index the firmware refuses: TRUE, no byte

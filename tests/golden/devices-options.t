@@ -50,3 +50,12 @@ $ --no-i2c --unknown
 !                       [--i2c-first N] [--i2c-group GROUP] [--no-i2c]
 !        ornsys-devices --help | --version
 = 2
+
+# Every option with a value it takes: past the command line, the board's
+# open is what fails here (a board file that is not there).
+program: ornsys-devices
+env: ORNSIM_BOARD=/nonexistent.board
+$ --watchdog wd --group adm --timeout 5 --max-timeout 65535 --i2c-first 0 --i2c-group adm --no-i2c
+! ornsim: /nonexistent.board:0: cannot read board file: No such file or directory
+! ornsys-devices: the board cannot be opened: 0x8100 DLL: starting Win32 driver failed (register device)
+= 1
