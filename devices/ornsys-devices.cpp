@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The ornsys authors
 //
 // ornsys-devices: the board's watchdog and I2C buses where Linux looks for
-// them, as characters devices in user space (CUSE): /dev/ornsys-watchdog
+// them, as character devices in user space (CUSE): /dev/ornsys-watchdog
 // for systemd's RuntimeWatchdogSec= and watchdog keepers, /dev/i2c-N for
 // i2c-tools. The board is reached through the library (by default through
 // the board service), so its lock and roles hold. One thread a device.

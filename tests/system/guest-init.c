@@ -275,6 +275,10 @@ static void service_cases(void) {
 
 #define BOARD_BUS 16 /* the daemon's first number: the kernel's own adapter is 0 */
 #define WATCHDOG_TIMEOUT 6
+/* ornsys-devices' own: the timeout a first open arms with, and the most
+ * a caller may set (the test ROM's watchdog counts to 30 s). */
+#define DEVICES_TIMEOUT "20"
+#define DEVICES_MAX_TIMEOUT "24"
 static const char* const watchdog_node = "/dev/ornsys-watchdog";
 
 /* The kernel's own SMBus adapter (i2c-piix4), from the environment. */
@@ -313,10 +317,13 @@ static int keeper_then_magic_close(void) {
     int fd = open(watchdog_node, O_WRONLY);
     if (fd < 0) FAIL("open: %s", strerror(errno));
     struct watchdog_info info;
-    int timeout = WATCHDOG_TIMEOUT, got = 0;
+    int timeout = 3600, got = 0;
     if (ioctl(fd, WDIOC_GETSUPPORT, &info) != 0 || strcmp((char*)info.identity, "ornsys board watchdog") != 0 ||
         !(info.options & WDIOF_MAGICCLOSE))
         FAIL("WDIOC_GETSUPPORT: %s", strerror(errno));
+    if (ioctl(fd, WDIOC_SETTIMEOUT, &timeout) != 0 || timeout != atoi(DEVICES_MAX_TIMEOUT))
+        FAIL("3600 s asked: %d, not --max-timeout's %s: %s", timeout, DEVICES_MAX_TIMEOUT, strerror(errno));
+    timeout = WATCHDOG_TIMEOUT;
     if (ioctl(fd, WDIOC_SETTIMEOUT, &timeout) != 0 || ioctl(fd, WDIOC_GETTIMEOUT, &got) != 0 || got != WATCHDOG_TIMEOUT)
         FAIL("the timeout is %d, not %d: %s", got, WATCHDOG_TIMEOUT, strerror(errno));
     for (int second = 0; second < 2 * WATCHDOG_TIMEOUT + 2; ++second) {
@@ -520,10 +527,12 @@ static void output_of(struct run* r, char* const argv[], char* const envp[]) {
 static int node_is(const char* node, gid_t group) {
     struct stat st;
     for (int i = 0; i < 100; ++i, usleep(100000))
-        if (stat(node, &st) == 0 && S_ISCHR(st.st_mode) && st.st_gid == group && (st.st_mode & 07777) == 0660)
+        if (stat(node, &st) == 0 && S_ISCHR(st.st_mode) && st.st_uid == 0 && st.st_gid == group &&
+            (st.st_mode & 07777) == 0660)
             return 1;
     if (stat(node, &st) != 0) return printf("ORNSYS-SYSTEM: %s: %s\n", node, strerror(errno)), 0;
-    printf("ORNSYS-SYSTEM: %s: mode 0%o, group %d\n", node, (unsigned)st.st_mode, (int)st.st_gid);
+    printf("ORNSYS-SYSTEM: %s: mode 0%o, owner %d, group %d\n", node, (unsigned)st.st_mode, (int)st.st_uid,
+           (int)st.st_gid);
     return 0;
 }
 
@@ -539,12 +548,12 @@ static void devices_cases(void) {
     fclose(groups);
     mkdir("/run/ornsys", 0755);
     if (fork() == 0) {
-        char* argv[] = {"/ornsys-devices64", "--timeout", "30", NULL};
+        char* argv[] = {"/ornsys-devices64", "--timeout", DEVICES_TIMEOUT, "--max-timeout", DEVICES_MAX_TIMEOUT, NULL};
         execve(argv[0], argv, no_env);
         _exit(127);
     }
     verdict("devices-nodes", node_is(watchdog_node, 902) && node_is("/dev/i2c-16", 901),
-            "not character devices of their groups, mode 0660");
+            "not character devices of root and their groups, mode 0660");
 
     /* Bytes written through the board's device, 64-bit as an I2C block,
      * 32-bit as a word; then the EEPROM dumped through it by both. */
