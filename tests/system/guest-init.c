@@ -522,6 +522,8 @@ static void output_of(struct run* r, char* const argv[], char* const envp[]) {
     if (r->status != 0) printf("ORNSYS-SYSTEM: %s ended with %d: %s\n", argv[0], r->status, r->out), r->out[0] = '\0';
 }
 
+static void print_marked(const char* mark, const char* text);
+
 /* The device node as the daemon leaves it (it gives the node its group
  * once the kernel has made it): within 10 s. */
 static int node_is(const char* node, gid_t group) {
@@ -547,11 +549,10 @@ static void devices_cases(void) {
     fputs("root:x:0:\nornsys-admin:x:901:\nornsys-watchdog:x:902:\n", groups);
     fclose(groups);
     mkdir("/run/ornsys", 0755);
-    if (fork() == 0) {
-        char* argv[] = {"/ornsys-devices64", "--timeout", DEVICES_TIMEOUT, "--max-timeout", DEVICES_MAX_TIMEOUT, NULL};
-        execve(argv[0], argv, no_env);
-        _exit(127);
-    }
+    static char* daemon[] = {"/ornsys-devices64", "--timeout", DEVICES_TIMEOUT, "--max-timeout", DEVICES_MAX_TIMEOUT,
+                             NULL};
+    int daemon_log;
+    start(-1, 0, daemon, no_env, &daemon_log);
     verdict("devices-nodes", node_is(watchdog_node, 902) && node_is("/dev/i2c-16", 901),
             "not character devices of root and their groups, mode 0660");
 
@@ -607,6 +608,14 @@ static void devices_cases(void) {
         {"devices-watchdog-keeper-32bit", -1, 0, no_env, {"/init", "case", "devices-watchdog-keeper"}, 0, {""}},
     };
     for (size_t i = 0; i < sizeof transfers / sizeof transfers[0]; ++i) program_case(&transfers[i]);
+    /* What the daemon said so far: its nodes, and no complaint. */
+    static char said[16384];
+    fcntl(daemon_log, F_SETFL, O_NONBLOCK);
+    ssize_t got = read(daemon_log, said, sizeof said - 1);
+    said[got > 0 ? got : 0] = '\0';
+    print_marked("ornsys-devices", said);
+    verdict("devices-log", strstr(said, "the board's watchdog is /dev/ornsys-watchdog\n") && !strstr(said, "cannot"),
+            "no line naming the watchdog's node, or a complaint");
 
     /* The last: a keeper that dies. Its close leaves the watchdog armed,
      * and the board resets WATCHDOG_TIMEOUT s after its last feed. */
