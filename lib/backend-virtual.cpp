@@ -45,14 +45,14 @@ void ReleaseFar(void*, void* buffer, DWORD) {
 }
 
 int Open() {
-    gInstance = orn::StartVirtualBoard(gSim);
-    if (gInstance == nullptr) return 0;
-    if (!gSim->hasZoka(gInstance)) {
+    orn::VirtualBoard::Instance* instance = orn::StartVirtualBoard(gSim);
+    if (instance == nullptr) return 0;
+    if (!gSim->hasZoka(instance)) {
         orn::DebugStep("virtual board", 0, "its directory answers that ZOKA is absent ([firmware] zoka = absent)");
-        gSim->stop(gInstance);
-        gInstance = nullptr;
+        gSim->stop(instance);
         return 0;
     }
+    gInstance = instance;
     return 1;
 }
 
