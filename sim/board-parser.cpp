@@ -332,7 +332,6 @@ private:
         // DD.MM.YYYY HH:MM, every digit kept as a BCD digit.
         static constexpr char kShape[] = "99.99.9999 99:99";
         if (v.size() != sizeof(kShape) - 1) return Error("date must be DD.MM.YYYY HH:MM");
-        DWORD digits = 0;
         for (size_t i = 0; i < v.size(); ++i) {
             if (kShape[i] == '9') {
                 if (v[i] < '0' || v[i] > '9') return Error("date must be DD.MM.YYYY HH:MM");
@@ -340,8 +339,8 @@ private:
                 return Error("date must be DD.MM.YYYY HH:MM");
             }
         }
-        auto bcd = [&](size_t at, size_t n) {
-            digits = 0;
+        auto bcd = [&v](size_t at, size_t n) {
+            DWORD digits = 0;
             for (size_t i = 0; i < n; ++i) digits = digits << 4 | DWORD(v[at + i] - '0');
             return digits;
         };
