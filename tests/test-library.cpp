@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
 // The library's state, call sequence and error reporting, through the C API.
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <functional>
 
@@ -165,6 +174,62 @@ TEST_F(Library, BoardBackendSaysWhichStepTheMachineRefuses) {
                   (runs32 ? "opening /dev/mem failed: No such file or directory; this system has no /dev/mem\n"
                           : "32-bit code segment failed: the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, "
                             "or ia32_emulation=0)\n"));
+}
+
+// Unasked, a process goes to the real board, or through the board service
+// when it may not open /dev/mem (or there is none) and the service's socket
+// is there. Each case in a child with its own /dev (a mount namespace).
+TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root (a mount namespace and another user)";
+    constexpr const char* kSocket = "/dev/ornsysd.sock";
+    const std::string service = std::string("ornsys: OrnOpen: opening /dev/mem failed: ");
+    const struct {
+        const char* what;
+        bool mem, socket, asUser;
+        std::string firstLine;  // of the library's reasons, a prefix
+    } cases[] = {
+        {"no /dev/mem, a socket", false, true, false,
+         service + "No such file or directory; using the board service at " + kSocket + "\n"},
+        {"/dev/mem closed to this user, a socket", true, true, true,
+         service + "Permission denied; using the board service at " + kSocket + "\n"},
+        {"/dev/mem closed to this user, no socket", true, false, true, "ornsys: OrnOpen: board backend: "},
+        {"no /dev/mem, no socket", false, false, false, "ornsys: OrnOpen: board backend: "},
+    };
+    for (const auto& c : cases) {
+        int reasons[2];
+        ASSERT_EQ(pipe(reasons), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(reasons[0]);
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount("tmpfs", "/dev", "tmpfs", 0, "mode=0755") != 0)
+                _exit(77);
+            if (c.mem) close(open("/dev/mem", O_CREAT | O_WRONLY, 0600));
+            if (c.socket) {
+                sockaddr_un address{};
+                address.sun_family = AF_UNIX;
+                strcpy(address.sun_path, kSocket);
+                const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+                if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) _exit(78);
+            }
+            if (c.asUser && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(78);
+            unsetenv("ORNSYS_BACKEND");
+            setenv("ORNSYS_DEBUG", "1", 1);
+            setenv("ORNSYS_SERVICE_SOCKET", kSocket, 1);
+            dup2(reasons[1], 2);
+            _exit(OrnOpen() ? 1 : 0);
+        }
+        close(reasons[1]);
+        std::string said;
+        char piece[512];
+        for (ssize_t n; (n = read(reasons[0], piece, sizeof piece)) > 0;) said.append(piece, size_t(n));
+        close(reasons[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "needs mount namespaces";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what << ": " << status;
+        EXPECT_EQ(said.substr(0, said.find('\n') + 1).substr(0, c.firstLine.size()), c.firstLine) << c.what;
+    }
 }
 
 // The last error stays until the next call sets it, whatever it is: a
