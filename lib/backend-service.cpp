@@ -224,8 +224,7 @@ struct FarSlot {
 };
 FarSlot gFarSlots[4] = {};
 
-zoka::FarPointer BindFar(void* buffer, DWORD size, void** low) {
-    *low = nullptr;
+zoka::FarPointer BindFar(void* buffer, DWORD size, void**) {
     if (size > wire::kMaxBuffer) return {0, 0};
     for (DWORD slot = 0; slot < std::size(gFarSlots); ++slot) {
         if (gFarSlots[slot].buffer == nullptr) {

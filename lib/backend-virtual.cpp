@@ -28,8 +28,7 @@ void* ResolveFar(void*, uint16_t, uint32_t offset) {
     return slot < std::size(gFarSlots) ? gFarSlots[slot] : nullptr;
 }
 
-zoka::FarPointer BindFar(void* buffer, DWORD, void** low) {
-    *low = nullptr;
+zoka::FarPointer BindFar(void* buffer, DWORD, void**) {
     for (DWORD slot = 0; slot < std::size(gFarSlots); ++slot) {
         if (gFarSlots[slot] == nullptr) {
             gFarSlots[slot] = buffer;

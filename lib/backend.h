@@ -22,8 +22,8 @@ struct Backend {
     // One service call while open; the 16-bit status.
     DWORD (*call)(DWORD function, void* block);
     // A far pointer to `size` bytes at `buffer` for the length of one call;
-    // `low` receives a copy to give back to release (or nullptr). An offset
-    // of 0 means the buffer cannot be reached.
+    // a backend that works on a copy puts it in `*low` (nullptr on entry)
+    // for release. An offset of 0 means the buffer cannot be reached.
     zoka::FarPointer (*bindFar)(void* buffer, DWORD size, void** low);
     void (*releaseFar)(void* low, void* buffer, DWORD size);
     DWORD (*portIn)(int width, WORD port);

@@ -69,8 +69,7 @@ DWORD EnterService(DWORD entry, DWORD function, void* block) {
     return status & 0xFFFF;
 }
 
-zoka::FarPointer BindFar(void* buffer, DWORD, void** low) {
-    *low = nullptr;
+zoka::FarPointer BindFar(void* buffer, DWORD, void**) {
     return {CallerDataSelector(), static_cast<DWORD>(reinterpret_cast<uintptr_t>(buffer))};
 }
 
