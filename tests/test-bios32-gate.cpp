@@ -8,6 +8,7 @@
 
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 
@@ -222,6 +223,41 @@ TEST_F(Bios32Gate, BadImagesFailTheOpenAndAClosedGateLeavesNothing) {
     EXPECT_EQ(again, static_cast<void*>(window));
     if (again != MAP_FAILED) munmap(again, kReservationLength);
 }
+
+#if defined(ORNSYS_BOARD_ON_IMAGE)
+#if !defined(PR_SET_MDWE)  // Linux 6.3's, newer than these headers
+#define PR_SET_MDWE 65
+#define PR_GET_MDWE 66
+#define PR_MDWE_REFUSE_EXEC_GAIN 1
+#endif
+
+// Mappings below 4 GiB, where the gate keeps its code and frame.
+int MappingsBelow4G() {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);) count += std::stoull(line, nullptr, 16) < (1ull << 32);
+    return count;
+}
+
+// A process that may not make memory executable (PR_SET_MDWE, as systemd's
+// MemoryDenyWriteExecute= sets it): the open fails at the gate's code, says
+// so, and leaves none of the gate's mappings behind.
+TEST_F(Bios32Gate, AProcessThatMayNotMakeCodeFailsTheOpenAndKeepsNoMapping) {
+    if (prctl(PR_GET_MDWE, 0, 0, 0, 0) < 0) GTEST_SKIP() << "needs PR_SET_MDWE (Linux 6.3 or later)";
+    IN_GATE_PROCESS();
+    ASSERT_EQ(prctl(PR_SET_MDWE, PR_MDWE_REFUSE_EXEC_GAIN, 0, 0, 0), 0);
+    UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
+    const int before = MappingsBelow4G();
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              kOpenFailed + "making the gate's code executable failed: Permission denied; a memory-deny-write-execute "
+                            "policy forbids it (MemoryDenyWriteExecute=, PR_SET_MDWE)\n");
+    EXPECT_EQ(LastError(), 0x8100u);
+    EXPECT_EQ(MappingsBelow4G(), before);
+}
+#endif
 
 }  // namespace
 
