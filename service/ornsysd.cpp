@@ -426,6 +426,10 @@ void Usage(FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Standard streams a parent closed are opened on /dev/null first, so
+    // that no client's connection takes one of their numbers (and the log).
+    for (int fd = 0; fd < 3; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd) return 1;
     const char* socketPath = nullptr;
     const char* grantPath = nullptr;
     for (int i = 1; i < argc; ++i) {
