@@ -243,7 +243,8 @@ int MappingsBelow4G() {
 // MemoryDenyWriteExecute= sets it): the open fails at the gate's code, says
 // so, and leaves none of the gate's mappings behind.
 TEST_F(Bios32Gate, AProcessThatMayNotMakeCodeFailsTheOpenAndKeepsNoMapping) {
-    if (prctl(PR_GET_MDWE, 0, 0, 0, 0) < 0) GTEST_SKIP() << "needs PR_SET_MDWE (Linux 6.3 or later)";
+    if (gate::Runs32BitCode() && prctl(PR_GET_MDWE, 0, 0, 0, 0) < 0)
+        GTEST_SKIP() << "needs PR_SET_MDWE (Linux 6.3 or later)";
     IN_GATE_PROCESS();
     ASSERT_EQ(prctl(PR_SET_MDWE, PR_MDWE_REFUSE_EXEC_GAIN, 0, 0, 0), 0);
     UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
