@@ -17,6 +17,7 @@ import struct
 import subprocess
 import threading
 import time
+import types
 
 TOOL = os.environ.get("ORNSYS_TOOL", str(pathlib.Path(__file__).resolve().parents[2] / "build/host/bin/ornsys"))
 EMULATOR = [os.environ["ORNSYS_EMULATOR"]] if os.environ.get("ORNSYS_EMULATOR") else []
@@ -108,6 +109,14 @@ def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):
         assert run(peer, "-INFO", "-b", timeout=setting)[:3] == (
             OPEN_FAILED, "ornsys: OrnOpen: service backend: reading ORNSYS_SERVICE_TIMEOUT failed: it is not a whole "
                          "number of seconds from 1 to 3600\nutOrnOpen: OrnOpen() failed!\n", 255), setting
+
+
+def test_a_socket_path_too_long_for_a_socket_is_named_whole(tmp_path):
+    path = str(tmp_path / ("p" * 200))
+    assert run(types.SimpleNamespace(sock=path), "-INFO", "-b")[:3] == (
+        OPEN_FAILED, f"ornsys: OrnOpen: service backend: connecting to the board service at {path} failed: File name "
+                     "too long; is ornsysd running (systemctl status ornsysd.socket), and may this user open its "
+                     "socket (group ornsys)?\nutOrnOpen: OrnOpen() failed!\n", 255)
 
 
 def reply(connection, status, block=b"", buffer=b"", block_length=None, buffer_length=None):
