@@ -289,9 +289,6 @@ uint16_t WatchdogConfig(const Request& c) {
             return kOutOfRange;
         }
     }
-    c.sim.watchdog[0] = b.delay;
-    c.sim.watchdog[1] = b.timeout;
-    c.sim.watchdog[2] = b.cmd;
     return kOk;
 }
 
@@ -301,7 +298,6 @@ uint16_t WatchdogStatus(const Request& c) {
 }
 
 uint16_t WatchdogTrigger(const Request& c) {
-    ++c.sim.watchdogTriggers;
     LiveHeader& wd = c.sim.memory.live().header();
     if (c.board().watchdogTimer && Load(wd.wdRunning))
         Store(wd.wdDeadlineNs, c.sim.memory.live().NowNs() + int64_t(Load(wd.wdTimeoutMs)) * 1000000);

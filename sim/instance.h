@@ -92,8 +92,6 @@ public:
     std::unique_ptr<Trace> trace;
     std::vector<DWORD> faultMatches;     // matching calls seen per fault rule
     std::vector<DWORD> devicePointers;  // each I2C device's address pointer
-    WORD watchdog[3] = {};
-    DWORD watchdogTriggers = 0;
     uint32_t resetsSeen = 0;  // watchdog resets the board had when this instance started
     bool inside = false;
 
