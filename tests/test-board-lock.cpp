@@ -183,6 +183,18 @@ TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
     close(other);
 }
 
+// A process that closed its standard input gets the lock as any other:
+// descriptor 0 is an ordinary number for the folder or the file.
+TEST_F(BoardLockFile, DescriptorZeroIsAnOrdinaryDescriptor) {
+    const int input = fcntl(0, F_DUPFD_CLOEXEC, 3);
+    ASSERT_GE(input, 0);
+    close(0);
+    area_ = orn::OpenBoardLockFile(folder_.c_str(), fd_);  // the folder's descriptor is 0
+    dup2(input, 0);
+    close(input);
+    EXPECT_NE(area_, nullptr);
+}
+
 // A lock in a file of its own, as processes share it.
 struct SharedLock {
     std::string path;

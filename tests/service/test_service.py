@@ -406,7 +406,7 @@ def python_as(groups, code):
 def test_a_socket_made_by_systemd_is_granted_to_the_role_groups():
     """ornsysd --grant-socket (the socket unit's ExecStartPost=) lets the
     watchdog and admin groups connect to a socket of the read group's, and
-    ends with 0; others stay out."""
+    ends with 0; others stay out. A path that is no socket ends it with 1."""
     folder = pathlib.Path(tempfile.mkdtemp(prefix="ornsysd-"))
     folder.chmod(0o755)
     path = folder / "ornsysd.sock"
@@ -436,6 +436,11 @@ except OSError as error:
         shutil.rmtree(folder)
     assert (granted.returncode, granted.stderr) == (0, "")
     assert seen == {"watchdog": "connected", "admin": "connected", "none": "Permission denied"}
+    refused = subprocess.run([str(BIN / "ornsysd"), "--grant-socket", str(KNOWN_BOARD), "--read-group", str(READ),
+                              "--watchdog-group", str(WATCHDOG), "--admin-group", str(ADMIN)],
+                             capture_output=True, text=True, timeout=10)
+    assert (refused.returncode, refused.stderr) == (
+        1, f"ornsysd: cannot let groups {WATCHDOG} and {ADMIN} connect to {KNOWN_BOARD}: not a socket\n")
 
 
 def test_each_role_group_alone_may_connect_and_no_other_user(tmp_path):

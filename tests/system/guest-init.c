@@ -321,6 +321,7 @@ static int keeper_then_magic_close(void) {
     if (ioctl(fd, WDIOC_GETSUPPORT, &info) != 0 || strcmp((char*)info.identity, "ornsys board watchdog") != 0 ||
         !(info.options & WDIOF_MAGICCLOSE))
         FAIL("WDIOC_GETSUPPORT: %s", strerror(errno));
+    if (ioctl(fd, WDIOC_GETTEMP, &got) != -1 || errno != ENOTTY) FAIL("WDIOC_GETTEMP: %s, not ENOTTY", strerror(errno));
     if (ioctl(fd, WDIOC_SETTIMEOUT, &timeout) != 0 || timeout != atoi(DEVICES_MAX_TIMEOUT))
         FAIL("3600 s asked: %d, not --max-timeout's %s: %s", timeout, DEVICES_MAX_TIMEOUT, strerror(errno));
     timeout = WATCHDOG_TIMEOUT;
