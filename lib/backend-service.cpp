@@ -6,6 +6,7 @@
 // and the bytes of its far-pointer buffer; the library's own logic (checks,
 // last error, partial transfers) stays on this side. A far pointer is a
 // token naming a buffer of this process for the length of one call.
+#include <limits.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
@@ -20,7 +21,6 @@
 #include <iterator>
 #include <mutex>
 #include <optional>
-#include <string>
 
 #include "backend.h"
 #include "board-lock.h"
@@ -325,9 +325,9 @@ int Open() {
             orn::DebugStep("reading ORNSYS_SERVICE_TIMEOUT", 0, "it is not a whole number of seconds from 1 to 3600");
             return 0;
         }
-        // Kept past the call, as the debug lines are; whole, however long the path.
-        static std::string step;
-        step = std::string("connecting to the board service at ") + SocketPath();
+        // Room for any path the system allows (the debug lines keep it).
+        static char step[PATH_MAX + 64];
+        snprintf(step, sizeof(step), "connecting to the board service at %s", SocketPath());
         static char late[160];
         snprintf(late, sizeof(late),
                  "the board service did not greet within %d s (stopped, or overloaded; ORNSYS_SERVICE_TIMEOUT)",
@@ -335,7 +335,7 @@ int Open() {
         static char many[160];
         snprintf(many, sizeof(many), "the board service refuses this user more than %zu connections at once",
                  wire::kMaxConnectionsPerUser);
-        orn::DebugStep(step.c_str(), error == EPROTO || error == EUSERS || error == ECONNRESET ? 0 : error,
+        orn::DebugStep(step, error == EPROTO || error == EUSERS || error == ECONNRESET ? 0 : error,
                        error == EPROTO        ? "the socket's peer does not speak this version of the board service's protocol"
                        : error == EUSERS      ? many
                        : error == ECONNRESET ? "the board service closed the connection before greeting (it serves "
