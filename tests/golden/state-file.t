@@ -1,7 +1,7 @@
 # The virtual board's state file keeps a board's memories between processes,
 # and is refused (and kept) for another board; also for one whose memories
 # start with the same bytes but are laid out differently (a 9-byte NVRAM,
-# then an 8-byte flash with its lock byte).
+# then an 8-byte flash with its lock byte, then a 9-byte NVRAM of another type).
 state: on
 $ -NVR -w 1 0x10 3 1 2 3
 | Writing bytes to NVRam #0x0001...
@@ -91,6 +91,16 @@ board: bare.board
 + size = 8
 + block-size = 8
 + fill = 0
+$ -NVR -r 0 0 3
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/state2: state file was made for another board; remove it to start afresh
+! utOrnOpen: OrnOpen() failed!
+= 255
+board: bare.board
++ [nvram]
++ type = 1
++ size = 9
 $ -NVR -r 0 0 3
 | ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
 |

@@ -15,9 +15,12 @@ import pathlib
 import socket
 import struct
 import subprocess
+import sys
 import threading
 import time
 import types
+
+import pytest
 
 TOOL = os.environ.get("ORNSYS_TOOL", str(pathlib.Path(__file__).resolve().parents[2] / "build/host/bin/ornsys"))
 EMULATOR = [os.environ["ORNSYS_EMULATOR"]] if os.environ.get("ORNSYS_EMULATOR") else []
@@ -92,15 +95,32 @@ def test_a_stopped_or_mute_service_fails_the_call_at_the_deadline(tmp_path):
 
     # One that takes the request and closes without an answer: the call may
     # have been carried out, so it fails and is not sent again.
-    def closes(connection, peer):
-        peer.request(connection)
-        connection.close()
-
     (tmp_path / "closes").mkdir()
     closing = Peer(tmp_path / "closes", closes)
     assert run(closing, "-TEMP", "-g", "0", debug=False)[:3] == (OPEN_FAILED, "OrnGetThermSensorValue() failed!\n",
                                                                    255)
     assert len(closing.requests) == 1
+
+
+def closes(connection, peer):
+    peer.request(connection)
+    connection.close()
+
+
+def test_port_access_is_refused_when_the_service_closes_on_the_question(tmp_path):
+    """The caller's right to the ports is the service's answer: a service
+    that closes instead fails the port read, which never reaches a port."""
+    if EMULATOR:
+        pytest.skip("the library under test is not of this Python's architecture")
+    peer = Peer(tmp_path, closes)
+    code = "import ornsys\nwith ornsys.Board():\n    try:\n        print(hex(ornsys.port_read(0x80)))\n" \
+           "    except ornsys.OrnError as error:\n        print(error)"
+    env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=peer.sock)
+    env.pop("ORNSYS_DEBUG", None)
+    result = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=30)
+    assert (result.stdout, result.returncode) == (
+        "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n", 0), result.stderr
+    assert len(peer.requests) == 1  # the question alone: no port request followed
 
 
 def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):

@@ -370,8 +370,9 @@ def test_a_call_that_waits_for_the_board_stops_no_other_connection(service):
 
 def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     """ornsysd --socket gives its socket to the read group, mode 0660, and
-    sets both before the socket is at its path; a symlink standing there
-    (to a root-only file) is refused, not followed."""
+    sets both before the socket is at its path, and removes it when the board
+    cannot be opened; a symlink standing there (to a root-only file) is
+    refused, not followed."""
     path, secret = tmp_path / "ornsysd.sock", tmp_path / "secret"
     secret.write_text("root's\n")
     secret.chmod(0o600)
@@ -387,6 +388,14 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     assert service.wait(10) == 0
     assert (stat.S_ISSOCK(made.st_mode), made.st_gid, made.st_mode & 0o777) == (True, READ, 0o660)
     assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]  # its own folder gone, the socket too
+    # A board that cannot be opened: it ends with 1 and takes its socket away.
+    unopened = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)],
+                              env=dict(env, ORNSIM_BOARD=str(tmp_path / "absent.board")), capture_output=True,
+                              text=True, timeout=10)
+    assert (unopened.returncode, unopened.stderr.splitlines()[-1]) == (1, "ornsysd: opening the board failed: 0x8100 "
+                                                                         "DLL: starting Win32 driver failed (register "
+                                                                         "device) (ORNSYS_DEBUG=1 tells why)")
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]
     path.symlink_to(secret)
     refused = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
                              capture_output=True, text=True, timeout=10)

@@ -4,7 +4,9 @@
 # The tool through ornsysd gives what it gives on the board itself: every
 # category's commands, reads and writes, run in the same order once through
 # a service on a virtual board and once straight on another copy of it
-# (both keep their board in a state file, so writes carry over).
+# (both keep their board in a state file, so writes carry over). Through the
+# service the tool runs with standard input closed: its socket is then
+# descriptor 0, as in a program a daemon starts without one.
 #   tool-through-service.sh ORNSYSD ORNSYS BACKEND [EMULATOR]
 set -u
 ornsysd=$1 ornsys=$2 backend=$3 emulator=${4:-}
@@ -35,7 +37,7 @@ while read -r command; do
     >"$work/direct.out" 2>&1
   direct=$?
   # shellcheck disable=SC2086
-  ORNSYS_BACKEND=service ORNSYS_SERVICE_SOCKET=$work/sock timeout 10 $emulator "$ornsys" $command \
+  ORNSYS_BACKEND=service ORNSYS_SERVICE_SOCKET=$work/sock timeout 10 $emulator "$ornsys" $command <&- \
     >"$work/service.out" 2>&1
   through=$?
   if [ $direct = 124 ] || [ $through = 124 ] || [ $direct != $through ] ||
