@@ -68,7 +68,8 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
     fd = -1;
     char where[PATH_MAX];
     snprintf(where, sizeof where, "%s/%s", folder, kBoardLockName);
-    if (mkdir(folder, 0755) != 0 && errno != EEXIST) {
+    const bool madeFolder = mkdir(folder, 0755) == 0;
+    if (!madeFolder && errno != EEXIST) {
         DebugStep(Step("making the board's lock folder", folder).text, 0, strerror(errno));
         return nullptr;
     }
@@ -78,6 +79,9 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
                   errno == ELOOP || errno == ENOTDIR ? "it is not a folder" : strerror(errno));
         return nullptr;
     }
+    // The modes are set, not left to the caller's umask: the umask is the
+    // whole process's, so changing it would reach files other threads make.
+    if (madeFolder) fchmod(dir, 0755);
     if (!FolderIsRootsAlone(dir, folder)) {
         close(dir);
         return nullptr;
@@ -89,11 +93,10 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
         struct stat there {};
         const bool exists = fstatat(dir, kBoardLockName, &there, AT_SYMLINK_NOFOLLOW) == 0;
         if (!exists || IsLockFile(there)) {
-            const mode_t mask = umask(0);
             int opened = openat(dir, kBoardLockName,
                                 O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (exists ? 0 : O_CREAT | O_EXCL),
                                 0600);
-            umask(mask);
+            if (opened >= 0 && !exists) fchmod(opened, 0600);
             struct stat st {};
             if (opened >= 0 && fstat(opened, &st) == 0 && IsLockFile(st)) {
                 fd = opened;

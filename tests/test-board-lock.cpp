@@ -169,11 +169,15 @@ TEST_F(BoardLockFile, AFolderOthersMayWriteIsRefused) {
 // The folder is made when missing, root's and 0755; a second process maps
 // the same lock.
 TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
+    const mode_t mask = umask(0277);  // the caller's, which neither mode follows and which it keeps
     EXPECT_EQ(Open(), "");
+    EXPECT_EQ(umask(mask), 0277u);
     ASSERT_NE(area_, nullptr);
     struct stat st {};
     ASSERT_EQ(stat(folder_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0755u);
+    ASSERT_EQ(stat((folder_ + "/board.lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
     area_->holder = 4242;
     int other = -1;
     board_lock::Area* again = orn::OpenBoardLockFile(folder_.c_str(), other);
