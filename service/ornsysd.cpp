@@ -356,15 +356,13 @@ bool Flush(Client& client) {
     }
     // What was sent is let go as it goes, not when the queue drains: a reader
     // that always leaves some unread does not grow the queue.
-    if (client.sent < client.out.size()) {
-        if (client.sent >= 64 * 1024) {
-            client.out.erase(client.out.begin(), client.out.begin() + long(client.sent));
-            client.sent = 0;
-        }
-        return true;
+    if (client.sent == client.out.size()) {
+        client.out.clear();
+        client.sent = 0;
+    } else if (client.sent >= 64 * 1024) {
+        client.out.erase(client.out.begin(), client.out.begin() + long(client.sent));
+        client.sent = 0;
     }
-    client.out.clear();
-    client.sent = 0;
     return true;
 }
 

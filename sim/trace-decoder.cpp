@@ -198,9 +198,9 @@ size_t Width(const Field& f) {
     return 0;
 }
 
+// Appends the bytes a string of hex digit pairs stands for.
 bool Unhex(std::string_view hex, std::vector<BYTE>& bytes) {
     if (hex.size() % 2 != 0) return false;
-    bytes.clear();
     for (size_t i = 0; i < hex.size(); i += 2) {
         unsigned value;
         if (sscanf(std::string(hex.substr(i, 2)).c_str(), "%2x", &value) != 1) return false;

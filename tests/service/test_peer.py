@@ -39,6 +39,7 @@ class Peer:
     def __init__(self, folder, serve):
         self.sock = str(folder / "peer.sock")
         self.requests = []
+        self.connections = 0
         self.listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.listener.bind(self.sock)
         self.listener.listen(8)
@@ -48,6 +49,7 @@ class Peer:
     def accept(self, serve):
         while True:
             connection, _ = self.listener.accept()
+            self.connections += 1
             connection.sendall(GREETING)
             serve(connection, self)
 
@@ -107,20 +109,39 @@ def closes(connection, peer):
     connection.close()
 
 
-def test_port_access_is_refused_when_the_service_closes_on_the_question(tmp_path):
-    """The caller's right to the ports is the service's answer: a service
-    that closes instead fails the port read, which never reaches a port."""
-    if EMULATOR:
-        pytest.skip("the library under test is not of this Python's architecture")
-    peer = Peer(tmp_path, closes)
+def port_read(peer):
+    """What ornsys.port_read(0x80) gives through the peer: the value or the error."""
     code = "import ornsys\nwith ornsys.Board():\n    try:\n        print(hex(ornsys.port_read(0x80)))\n" \
            "    except ornsys.OrnError as error:\n        print(error)"
     env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=peer.sock)
     env.pop("ORNSYS_DEBUG", None)
     result = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=30)
-    assert (result.stdout, result.returncode) == (
-        "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n", 0), result.stderr
+    assert result.returncode == 0, result.stderr
+    return result.stdout
+
+
+def test_port_access_through_a_service_that_closes(tmp_path):
+    """The caller's right to the ports is the service's answer: a service
+    that closes instead fails the port read, which never reaches a port. One
+    that grants it and closes on the read gives all ones, as a port no device
+    drives, and the read went on the connection that asked."""
+    if EMULATOR:
+        pytest.skip("the library under test is not of this Python's architecture")
+    (tmp_path / "question").mkdir()
+    peer = Peer(tmp_path / "question", closes)
+    assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n"
     assert len(peer.requests) == 1  # the question alone: no port request followed
+
+    def grants_then_closes(connection, peer):
+        if peer.request(connection) is not None:
+            reply(connection, 0)
+        peer.request(connection)
+        connection.close()
+
+    (tmp_path / "read").mkdir()
+    peer = Peer(tmp_path / "read", grants_then_closes)
+    assert port_read(peer) == "0xff\n"
+    assert (len(peer.requests), peer.connections) == (2, 1)
 
 
 def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):

@@ -219,6 +219,8 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     (struct.pack("=IIII", 1, 0x99, 0, 0), "function 153 does not exist"),
     (struct.pack("=IIII", 1, 0x01, 5, 0), "GetBoardInfo with a block of 5 bytes"),
     (struct.pack("=IIII", 1, 0x27, 15, 1 << 20), "I2CReadBlock with a buffer of 1048576 bytes"),
+    (struct.pack("=IIIIBBH6sIB", 1, 0x27, 15, 8, 1, 0x57, 0, bytes(6), 4, 1),
+     "I2CReadBlock for 4 bytes with a buffer of 8"),
     (struct.pack("=IIII", 1, 0x05, 1 << 30, 0), "GetBoardCfg with a block of 1073741824 bytes"),
     (struct.pack("=IIII", 2, 3, 8, 0), "a port access of width 3 and 8 bytes"),
 ])
@@ -299,8 +301,9 @@ sys.stdin.read()
     assert "the user has 32 connections open, the most one user may" in service.log.read_text()
 
     # 8 s of requests for the identity (a 100-byte block each way), of which
-    # the sender reads only a little: the service's size stays bounded, not
-    # growing with what it has sent.
+    # the sender reads only a little, and at first nothing: the service's
+    # size stays bounded, not
+    # growing with what it has sent, and what it has sent is whole replies.
     def rss():
         text = pathlib.Path(f"/proc/{service.pid()}/status").read_text()
         return int(re.search(r"VmRSS:\s+(\d+) kB", text)[1])
@@ -308,21 +311,30 @@ sys.stdin.read()
     slow = service.raw()
     slow.setblocking(False)
     request = (struct.pack("=IIII", 1, 0x01, 100, 0) + bytes(100)) * 64
-    before, end = rss(), time.monotonic() + 8
+    before, end, received, sent = rss(), time.monotonic() + 8, bytearray(), 0
     while time.monotonic() < end:
         try:
-            slow.send(request)
+            sent += slow.send(request[sent % len(request):])
         except BlockingIOError:
             pass
         try:
-            slow.recv(4096)
+            if time.monotonic() > end - 4:  # the first 4 s it reads nothing
+                received += slow.recv(4096)
         except BlockingIOError:
             pass
         time.sleep(0.001)
     grown = rss() - before
+    # Then every whole request sent is answered, none lost or cut.
+    slow.setblocking(True)
+    slow.settimeout(15)
+    while len(received) < sent // 116 * 112 and (more := slow.recv(65536)):
+        received += more
     slow.close()
     report(f"service memory under a slow reader: {grown} kB more after 8 s")
     assert grown < 8 * 1024, grown
+    answer = bytes(received[:112])
+    assert answer[:12] == struct.pack("=III", 0, 100, 0)
+    assert sent > 116 * 64 and received == answer * (sent // 116)
 
 
 def test_a_call_that_waits_for_the_board_stops_no_other_connection(service):

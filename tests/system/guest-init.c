@@ -13,6 +13,7 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 #include <linux/watchdog.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdarg.h>
@@ -90,15 +91,26 @@ struct run {
     int status;
 };
 
+/* A program that has not ended within a minute gets status 124 and is left
+ * behind: one waiting on a device request never answered cannot be killed. */
 static void run(struct run* r, int uid, int grouped, char* const argv[], char* const envp[]) {
     int fd;
     pid_t pid = start(uid, grouped, argv, envp, &fd);
     size_t used = 0;
-    ssize_t n;
-    while ((n = read(fd, r->out + used, sizeof r->out - 1 - used)) > 0) used += (size_t)n;
+    ssize_t n = 1;
+    struct pollfd output = {fd, POLLIN, 0};
+    const time_t deadline = time(NULL) + 60;
+    while (n > 0 && time(NULL) < deadline)
+        if (poll(&output, 1, 1000) == 1 && (n = read(fd, r->out + used, sizeof r->out - 1 - used)) > 0)
+            used += (size_t)n;
     r->out[used] = '\0';
     close(fd);
-    r->status = ended(pid);
+    if (n > 0) {
+        kill(pid, SIGKILL);
+        r->status = 124;
+    } else {
+        r->status = ended(pid);
+    }
 }
 
 static char* no_env[] = {NULL};
@@ -311,6 +323,19 @@ static int transfer_equals_the_kernels(void) {
     return close(board) == 0 && close(kernel) == 0;
 }
 
+/* The board's bus refuses what the kernel's refuses, with the same errors:
+ * an address beyond 7 bits, and a read where no device answers. */
+static int bus_errors_are_the_kernels(void) {
+    int fd = open("/dev/i2c-16", O_RDWR);
+    if (fd < 0) FAIL("open: %s", strerror(errno));
+    if (ioctl(fd, I2C_SLAVE, 0x80) != -1 || errno != EINVAL) FAIL("I2C_SLAVE 0x80: %s, not EINVAL", strerror(errno));
+    union i2c_smbus_data data;
+    struct i2c_smbus_ioctl_data read = {I2C_SMBUS_READ, 0, I2C_SMBUS_BYTE_DATA, &data};
+    if (ioctl(fd, I2C_SLAVE, 0x30) != 0 || ioctl(fd, I2C_SMBUS, &read) != -1 || errno != ENXIO)
+        FAIL("a read at 0x30, where no device is: %s, not ENXIO", strerror(errno));
+    return close(fd) == 0;
+}
+
 /* A keeper feeds the watchdog past its timeout, then stops it with the
  * magic close; the machine stays up after both. */
 static int keeper_then_magic_close(void) {
@@ -345,6 +370,7 @@ static const struct {
                  {"rom-threads-and-a-worker-open", threads_before_open},
                  {"rom-no-writable-code", no_writable_code},
                  {"devices-i2c-rdwr", transfer_equals_the_kernels},
+                 {"devices-i2c-errors", bus_errors_are_the_kernels},
                  {"devices-watchdog-keeper", keeper_then_magic_close}};
 
 static void rom_cases(void) {
@@ -605,6 +631,7 @@ static void devices_cases(void) {
     const struct program_case transfers[] = {
         {"devices-i2c-rdwr-32bit", -1, 0, env, {"/init", "case", "devices-i2c-rdwr"}, 0, {""}},
         {"devices-i2c-rdwr-64bit", -1, 0, env, {"/init64", "case", "devices-i2c-rdwr"}, 0, {""}},
+        {"devices-i2c-errors-64bit", -1, 0, no_env, {"/init64", "case", "devices-i2c-errors"}, 0, {""}},
         {"devices-watchdog-keeper-64bit", -1, 0, no_env, {"/init64", "case", "devices-watchdog-keeper"}, 0, {""}},
         {"devices-watchdog-keeper-32bit", -1, 0, no_env, {"/init", "case", "devices-watchdog-keeper"}, 0, {""}},
     };
