@@ -36,6 +36,7 @@ protected:
         unsetenv("ORNSIM_STATE");
         unsetenv("ORNSIM_TRACE");
         unsetenv("ORNSYS_DEBUG");  // a test may ask for the library's reasons
+        unsetenv("ORNSYS_TEST_NO_BOARD_LOCK");
         unsetenv("ORN_FIRMWARE_IMAGE");  // or name an image
         UseTestBackend();  // or for another backend
         std::error_code error;  // no shell: the system stage's guest has none
