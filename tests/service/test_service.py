@@ -381,7 +381,7 @@ def test_a_call_that_waits_for_the_board_stops_no_other_connection(service):
 
 
 def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
-    """ornsysd --socket gives its socket to the read group, mode 0660, and
+    """ornsysd --socket gives its socket to the read group, root's, mode 0660, and
     sets both before the socket is at its path, and removes it when the board
     cannot be opened; a symlink standing there (to a root-only file) is
     refused, not followed."""
@@ -398,7 +398,7 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     made = path.lstat()
     service.terminate()
     assert service.wait(10) == 0
-    assert (stat.S_ISSOCK(made.st_mode), made.st_gid, made.st_mode & 0o777) == (True, READ, 0o660)
+    assert (stat.S_ISSOCK(made.st_mode), made.st_uid, made.st_gid, made.st_mode & 0o777) == (True, 0, READ, 0o660)
     assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]  # its own folder gone, the socket too
     # A board that cannot be opened: it ends with 1 and takes its socket away.
     unopened = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)],
