@@ -222,6 +222,7 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     (struct.pack("=IIIIBBH6sIB", 1, 0x27, 15, 8, 1, 0x57, 0, bytes(6), 4, 1),
      "I2CReadBlock for 4 bytes with a buffer of 8"),
     (struct.pack("=IIII", 1, 0x05, 1 << 30, 0), "GetBoardCfg with a block of 1073741824 bytes"),
+    (struct.pack("=IIII", 1, 0x05, 8, 0) + bytes(8), "GetBoardCfg with a block of 8 bytes; the board's has 128"),
     (struct.pack("=IIII", 2, 3, 8, 0), "a port access of width 3 and 8 bytes"),
 ])
 def test_a_malformed_request_ends_only_its_connection(service, request_bytes, reason):
