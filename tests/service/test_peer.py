@@ -110,15 +110,40 @@ def closes(connection, peer):
     connection.close()
 
 
-def port_read(peer):
-    """What ornsys.port_read(0x80) gives through the peer: the value or the error."""
-    code = "import ornsys\nwith ornsys.Board():\n    try:\n        print(hex(ornsys.port_read(0x80)))\n" \
-           "    except ornsys.OrnError as error:\n        print(error)"
+def through_python(peer, code):
+    """What a Python program prints through the peer (after `import ornsys`)."""
+    if os.environ.get("ORNSYS_PYTHON_LOADS_LIBRARY") != "1":
+        pytest.skip("the library under test is of another architecture or needs a sanitizer's runtime: "
+                    "this Python cannot load it")
     env = dict(os.environ, ORNSYS_BACKEND="service", ORNSYS_SERVICE_SOCKET=peer.sock)
     env.pop("ORNSYS_DEBUG", None)
-    result = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=30)
+    result = subprocess.run([sys.executable, "-c", "import ornsys\n" + code], env=env, capture_output=True, text=True,
+                            timeout=30)
     assert result.returncode == 0, result.stderr
     return result.stdout
+
+
+def port_read(peer):
+    """What ornsys.port_read(0x80) gives through the peer: the value or the error."""
+    return through_python(peer, "with ornsys.Board():\n    try:\n        print(hex(ornsys.port_read(0x80)))\n"
+                                "    except ornsys.OrnError as error:\n        print(error)")
+
+
+def test_a_signal_during_the_wait_then_a_close_fails_the_call(tmp_path):
+    """A signal that interrupts the wait for a reply leaves its EINTR behind;
+    the service's close that follows still ends the call, at once."""
+    def closes_later(connection, peer):
+        peer.request(connection)
+        time.sleep(1)
+        connection.close()
+
+    peer = Peer(tmp_path, closes_later)
+    code = ("import signal, threading, time\nsignal.signal(signal.SIGUSR1, lambda *_: None)\n"
+            "threading.Timer(0.3, signal.pthread_kill, (threading.get_ident(), signal.SIGUSR1)).start()\n"
+            "with ornsys.Board() as board:\n    started = time.monotonic()\n    try:\n        board.info()\n"
+            "    except ornsys.OrnError as error:\n        print(error, time.monotonic() - started < 5)")
+    assert through_python(peer, code) == "OrnGetBoardInfo: 0x8100 DLL: starting Win32 driver failed (register " \
+                                         "device) True\n"
 
 
 def test_port_access_through_a_service_that_closes(tmp_path):
@@ -126,9 +151,6 @@ def test_port_access_through_a_service_that_closes(tmp_path):
     that closes instead fails the port read, which never reaches a port. One
     that grants it and closes on the read gives all ones, as a port no device
     drives, and the read went on the connection that asked."""
-    if os.environ.get("ORNSYS_PYTHON_LOADS_LIBRARY") != "1":
-        pytest.skip("the library under test is of another architecture or needs a sanitizer's runtime: "
-                    "this Python cannot load it")
     (tmp_path / "question").mkdir()
     peer = Peer(tmp_path / "question", closes)
     assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n"
