@@ -132,7 +132,9 @@ I2cStep I2cBus::smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, u
             DWORD count = data[0];
             ok = read ? OrnI2CReadBlock(busId_, address, command, data + 1, &count, kAtOffset)
                       : OrnI2CWriteBlock(busId_, address, command, data + 1, &count, kAtOffset);
-            if (ok && count > data[0]) return Error(EIO);  // more than was asked: not believed
+            // A read of more than was asked is not believed; a write of
+            // fewer lost bytes the caller was told went out.
+            if (ok && (read ? count > data[0] : count != data[0])) return Error(EIO);
             if (ok && read) data[0] = BYTE(count);
             break;
         }
@@ -225,6 +227,7 @@ long I2cBus::write(const I2cFile& file, std::span<const uint8_t> data) {
         std::vector<uint8_t> bytes(data.begin() + 1, data.end());
         DWORD count = DWORD(bytes.size());
         ok = OrnI2CWriteBlock(busId_, address, data[0], bytes.data(), &count, kAtOffset);
+        if (ok && count != bytes.size()) return -EIO;  // a write cut short
     }
     return ok ? long(data.size()) : -ErrnoOfLastError();
 }

@@ -275,4 +275,23 @@ TEST_F(I2cDeviceTest, MessageTransfersInTheFirmwaresPatterns) {
     EXPECT_EQ(Rounds(bus, file, I2C_RDWR, false, memory).error, ENXIO);
 }
 
+// A block write the firmware reports cut short is an error by each way in,
+// never a success that lost bytes; the same count on a read is the length.
+TEST_F(I2cDeviceTest, ABlockWriteCutShortIsAnError) {
+    UseBoard("[fault]\nfunction = 0x28\ncount = 1\n[fault]\nfunction = 0x27\ncount = 1\n");
+    ASSERT_TRUE(OrnOpen());
+    I2cBus bus(1);
+    I2cFile file;
+    ASSERT_EQ(bus.ioctl(file, I2C_SLAVE, 0x57, false, {}, 0).error, 0);
+    std::vector<uint8_t> block = {2, 0xab, 0xcd};
+    EXPECT_EQ(Smbus(bus, file, I2C_SMBUS_WRITE, 0x10, I2C_SMBUS_I2C_BLOCK_DATA, block).error, EIO);
+    const uint8_t offsetAndBytes[] = {0x20, 1, 2};
+    EXPECT_EQ(bus.write(file, offsetAndBytes), -EIO);
+    Memory memory = Transfer({{0x57, 0, {0x20, 1, 2}}}, false);
+    EXPECT_EQ(Rounds(bus, file, I2C_RDWR, false, memory).error, EIO);
+    block = {2};
+    ASSERT_EQ(Smbus(bus, file, I2C_SMBUS_READ, 0x10, I2C_SMBUS_I2C_BLOCK_DATA, block).error, 0);
+    EXPECT_EQ(block[0], 1);
+}
+
 }  // namespace
