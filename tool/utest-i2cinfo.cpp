@@ -24,7 +24,6 @@ int utHandleI2C(int argc, char** argv) {
         result = transfer < kFirstWriteOption ? utHandleI2C_ReadNew(argc, argv) : utHandleI2C_WriteNew(argc, argv);
     } else {
         int option = StringInArray(argv[2], kBusOptions);
-        if (option < 0 || argc < 3 || argc > 8) utUsageExit(CAT_I2C);
         if (option == 0 && argc == 3) result = utI2CGetBusCountPrint();
         else if (option == 1 && argc == 4) result = utI2CQueryBusPrint(DWORD(utNumber(argv[3])));
         else utUsageExit(CAT_I2C);
