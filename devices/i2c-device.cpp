@@ -132,8 +132,8 @@ I2cStep I2cBus::smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, u
             DWORD count = data[0];
             ok = read ? OrnI2CReadBlock(busId_, address, command, data + 1, &count, kAtOffset)
                       : OrnI2CWriteBlock(busId_, address, command, data + 1, &count, kAtOffset);
-            // A read of more than was asked is not believed; a write of
-            // fewer lost bytes the caller was told went out.
+            // A read of more than was asked is not believed; a write that
+            // moved fewer would lose bytes the caller thinks went out.
             if (ok && (read ? count > data[0] : count != data[0])) return Error(EIO);
             if (ok && read) data[0] = BYTE(count);
             break;
