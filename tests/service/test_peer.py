@@ -150,7 +150,8 @@ def test_port_access_through_a_service_that_closes(tmp_path):
     """The caller's right to the ports is the service's answer: a service
     that closes instead fails the port read, which never reaches a port. One
     that grants it and closes on the read gives all ones, as a port no device
-    drives, and the read went on the connection that asked."""
+    drives, and the read went on the connection that asked; so does one that
+    answers the read with success but no value."""
     (tmp_path / "question").mkdir()
     peer = Peer(tmp_path / "question", closes)
     assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n"
@@ -166,6 +167,14 @@ def test_port_access_through_a_service_that_closes(tmp_path):
     peer = Peer(tmp_path / "read", grants_then_closes)
     assert port_read(peer) == "0xff\n"
     assert (len(peer.requests), peer.connections) == (2, 1)
+
+    def grants_then_answers_without_the_value(connection, peer):
+        while peer.request(connection) is not None:
+            reply(connection, 0)
+
+    (tmp_path / "empty").mkdir()
+    peer = Peer(tmp_path / "empty", grants_then_answers_without_the_value)
+    assert port_read(peer) == "0xff\n"  # a success without its block is no answer
 
 
 def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):
