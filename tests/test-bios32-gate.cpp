@@ -164,6 +164,33 @@ TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCallerAndNothingElse) {
     EXPECT_EQ(flags & 0x400, 0u) << "direction flag";
 }
 
+// The configuration block crosses the gate at the size the board gave for
+// it: what the service writes at its end reaches the caller, and no byte
+// beyond it.
+TEST_F(Bios32Gate, TheConfigurationBlockCrossesAtTheBoardsSize) {
+    IN_GATE_PROCESS();
+    UseImage(firmware_image::Make(true, {
+                                            0x8B, 0x44, 0x24, 0x0C,                    // mov eax, [esp+12] (the block)
+                                            0x8B, 0x4C, 0x24, 0x08,                    // mov ecx, [esp+8] (the function)
+                                            0x83, 0xF9, 0x04,                          // cmp ecx, 4 (the size)
+                                            0x75, 0x08,                                // jne block
+                                            0xC7, 0x00, 0x10, 0x00, 0x00, 0x00,        // mov dword [eax], 16
+                                            0xEB, 0x07,                                // jmp done
+                                            0xC7, 0x40, 0x0C, 0x5A, 0x5A, 0x5A, 0x5A,  // block: mov dword [eax+12], ...
+                                            0x31, 0xC0,                                // done: xor eax, eax
+                                            0xCB,                                      // retf
+                                        }));
+    ASSERT_TRUE(OrnOpen());
+    DWORD size = 0;
+    ASSERT_TRUE(OrnGetBoardCfgSize(&size));
+    ASSERT_EQ(size, 16u);
+    BYTE config[16 + 8];
+    memset(config, 0xAA, sizeof config);
+    EXPECT_TRUE(OrnGetBoardCfg(config));
+    EXPECT_EQ(std::vector<BYTE>(config + 12, config + sizeof config),
+              (std::vector<BYTE>{0x5A, 0x5A, 0x5A, 0x5A, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA}));
+}
+
 // Addresses outside the mapped window are never called, nor is a directory
 // without the service: the open fails cleanly, and ORNSYS_DEBUG=1 says which
 // step. (Which header the locator takes is its unit test's.) On a good image
