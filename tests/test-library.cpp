@@ -135,6 +135,18 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReachedElseSucceedsOnce)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ornsys: OrnOpen: ORNSYS_BACKEND=nosuch is not a backend; the backends are board, virtual, service" +
                   more + "\n");
+    // An errno the caller left behind does not make a good setting bad.
+    setenv("ORNSYS_BACKEND", "service", 1);
+    setenv("ORNSYS_SERVICE_SOCKET", "/nonexistent/ornsysd.sock", 1);
+    setenv("ORNSYS_SERVICE_TIMEOUT", "5", 1);
+    testing::internal::CaptureStderr();
+    errno = ERANGE;
+    EXPECT_FALSE(OrnOpen());
+    const std::string refused = testing::internal::GetCapturedStderr();
+    unsetenv("ORNSYS_SERVICE_SOCKET");
+    unsetenv("ORNSYS_SERVICE_TIMEOUT");
+    EXPECT_EQ(refused.rfind("ornsys: OrnOpen: service backend: connecting to the board service at "
+                            "/nonexistent/ornsysd.sock failed: No such file or directory;", 0), 0u) << refused;
     UseTestBackend();
 
     // With ORNSYS_DEBUG=1 a good open says which backend started, and no
