@@ -330,6 +330,10 @@ void Interrupted(int) {}
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Standard streams a parent closed are opened on /dev/null first, so
+    // that no device channel takes one of their numbers and gets the log.
+    for (int fd = 0; fd < 3; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd) return 1;
     Options options;
     if (int status = ParseOptions(argc, argv, options)) return status < 0 ? 0 : status;
     if (!OrnOpen()) {

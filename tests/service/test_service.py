@@ -417,6 +417,45 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
 
 
+def test_a_daemon_started_without_standard_streams_keeps_them_on_dev_null(tmp_path):
+    """ornsysd and ornsys-devices, whose parent closed descriptors 0 to 2,
+    have them on /dev/null before they open anything: no socket, board file
+    or connection takes one of those numbers and gets the log."""
+    def streams_while(program, env, ready):
+        daemon = subprocess.Popen(["sh", "-c", 'exec "$@" <&- >&- 2>&-', "sh", str(BIN / program[0]), *program[1:]],
+                                  env=dict(os.environ, **env))
+        ready()
+        streams = [os.readlink(link) if os.path.lexists(link := f"/proc/{daemon.pid}/fd/{fd}") else "closed"
+                   for fd in range(3)]
+        return daemon, streams
+
+    # ornsysd on the virtual board, once its socket is there.
+    path = tmp_path / "ornsysd.sock"
+    def listening():
+        for _ in range(200):
+            if path.exists():
+                return
+            time.sleep(0.01)
+    daemon, streams = streams_while(["ornsysd", "--socket", str(path), "--read-group", str(READ)],
+                                    {"ORNSYS_BACKEND": "virtual"}, listening)
+    daemon.terminate()
+    assert (daemon.wait(10), streams) == (0, ["/dev/null"] * 3)
+
+    # ornsys-devices while it opens the board through a service that never
+    # greets it (this test's listener); closing the connection ends it.
+    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    listener.bind(str(tmp_path / "silent.sock"))
+    listener.listen(1)
+    listener.settimeout(10)
+    accepted = []
+    daemon, streams = streams_while(["ornsys-devices"], {"ORNSYS_BACKEND": "service",
+                                                         "ORNSYS_SERVICE_SOCKET": str(tmp_path / "silent.sock")},
+                                    lambda: accepted.append(listener.accept()[0]))
+    accepted[0].close()
+    listener.close()
+    assert (daemon.wait(10), streams) == (1, ["/dev/null"] * 3)
+
+
 def python_as(groups, code):
     """What a Python program prints as user 65534 in exactly these groups."""
     user = ["setpriv", "--reuid", "65534", "--regid", "65534",
