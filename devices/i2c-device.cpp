@@ -30,6 +30,15 @@ int ErrnoOfLastError() {
     }
 }
 
+// A block written at an offset: 0 when every byte went out, else the
+// errno. A write that moved fewer bytes than asked is EIO: the caller would
+// otherwise think bytes went out that never did.
+int WriteBlockWhole(BYTE bus, BYTE address, BYTE offset, BYTE* bytes, DWORD length) {
+    DWORD count = length;
+    if (!OrnI2CWriteBlock(bus, address, offset, bytes, &count, kAtOffset)) return ErrnoOfLastError();
+    return count == length ? 0 : EIO;
+}
+
 I2cStep Error(int error) {
     I2cStep step;
     step.error = error;
@@ -129,13 +138,14 @@ I2cStep I2cBus::smbus(const I2cFile& file, uint8_t readWrite, uint8_t command, u
         case I2C_SMBUS_I2C_BLOCK_DATA: {
             // block[0] the length, 1 to 32, then the bytes
             if (data[0] == 0 || data[0] > I2C_SMBUS_BLOCK_MAX) return Error(EINVAL);
+            if (!read) {
+                const int error = WriteBlockWhole(busId_, address, command, data + 1, data[0]);
+                return error ? Error(error) : Done();
+            }
             DWORD count = data[0];
-            ok = read ? OrnI2CReadBlock(busId_, address, command, data + 1, &count, kAtOffset)
-                      : OrnI2CWriteBlock(busId_, address, command, data + 1, &count, kAtOffset);
-            // A read of more than was asked is not believed; a write that
-            // moved fewer would lose bytes the caller thinks went out.
-            if (ok && (read ? count > data[0] : count != data[0])) return Error(EIO);
-            if (ok && read) data[0] = BYTE(count);
+            ok = OrnI2CReadBlock(busId_, address, command, data + 1, &count, kAtOffset);
+            if (ok && count > data[0]) return Error(EIO);  // more than was asked is not believed
+            if (ok) data[0] = BYTE(count);
             break;
         }
         default: return Error(EOPNOTSUPP);  // quick, process calls, SMBus blocks
@@ -220,16 +230,11 @@ long I2cBus::write(const I2cFile& file, std::span<const uint8_t> data) {
     if (data.empty()) return 0;
     if (data.size() > I2C_SMBUS_BLOCK_MAX + 1) return -EINVAL;
     const BYTE address = BYTE(file.address);
-    bool ok;
-    if (data.size() == 1) {
-        ok = OrnI2CWrite8(busId_, address, 0, data[0], kAtPointer);
-    } else {
-        std::vector<uint8_t> bytes(data.begin() + 1, data.end());
-        DWORD count = DWORD(bytes.size());
-        ok = OrnI2CWriteBlock(busId_, address, data[0], bytes.data(), &count, kAtOffset);
-        if (ok && count != bytes.size()) return -EIO;  // a write cut short
-    }
-    return ok ? long(data.size()) : -ErrnoOfLastError();
+    if (data.size() == 1)
+        return OrnI2CWrite8(busId_, address, 0, data[0], kAtPointer) ? 1 : -ErrnoOfLastError();
+    std::vector<uint8_t> bytes(data.begin() + 1, data.end());
+    const int error = WriteBlockWhole(busId_, address, data[0], bytes.data(), DWORD(bytes.size()));
+    return error ? -error : long(data.size());
 }
 
 }  // namespace ornsys_devices
