@@ -197,14 +197,22 @@ bool Connected() { return gFd >= 0 && gOwner == board_lock::ProcessId(); }
 bool Exchange(const wire::RequestHeader& request, const void* block, const void* buffer, size_t bufferIn,
               wire::ReplyHeader& reply, int64_t& deadline) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!Connected() && Connect() != 0) return false;
+        if (int error = Connected() ? 0 : Connect()) {
+            if (orn::Debugging())
+                fprintf(stderr, "ornsys: service backend: connecting to the board service failed: %s\n", strerror(error));
+            return false;
+        }
         deadline = NowMs() + gTimeoutMs;
         iovec parts[] = {{const_cast<wire::RequestHeader*>(&request), sizeof(request)},
                          {const_cast<void*>(block), request.blockLength},
                          {const_cast<void*>(buffer), bufferIn}};
         if (SendAll(parts, 3, deadline)) break;
         Disconnect();
-        if (attempt == 1) return false;
+        if (attempt == 1) {
+            if (orn::Debugging())
+                fprintf(stderr, "ornsys: service backend: the request could not be sent, on a new connection either\n");
+            return false;
+        }
     }
     if (ReceiveAll(&reply, sizeof(reply), deadline)) return true;
     const bool timedOut = gTimedOut;

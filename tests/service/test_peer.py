@@ -104,6 +104,30 @@ def test_a_stopped_or_mute_service_fails_the_call_at_the_deadline(tmp_path):
                                                                    255)
     assert len(closing.requests) == 1
 
+    # One that greets but takes no request (its reading side shut first):
+    # the request that cannot be sent goes again on a new connection. Where
+    # that one is not greeted, the call fails at the deadline; where it is
+    # as deaf, at once.
+    for deaf_greetings, why, slow in [
+            (1, "connecting to the board service failed: Connection timed out", True),
+            (2, "the request could not be sent, on a new connection either", False)]:
+        (tmp_path / f"deaf{deaf_greetings}").mkdir()
+        deaf = Peer(tmp_path / f"deaf{deaf_greetings}", None)
+        held = []
+
+        def greet_deaf(listener=deaf.listener, count=deaf_greetings):
+            for _ in range(count):
+                connection, _ = listener.accept()
+                connection.shutdown(socket.SHUT_RD)
+                connection.sendall(GREETING)
+                held.append(connection)
+
+        threading.Thread(target=greet_deaf, daemon=True).start()
+        out, err, status, took = run(deaf, "-TEMP", "-g", "0", timeout="3")
+        assert (out, err, status) == (OPEN_FAILED, "ornsys: OrnOpen: service backend: firmware started\n"
+                                      f"ornsys: service backend: {why}\nOrnGetThermSensorValue() failed!\n", 255)
+        assert (3.0 <= took < 8) if slow else took < 2.5, (deaf_greetings, took)
+
 
 def closes(connection, peer):
     peer.request(connection)

@@ -214,7 +214,7 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     report(f"ornsysd: 16 clients for 10 s: {sum(c for c, _ in totals)} calls, all answers right")
 
 
-@pytest.mark.parametrize("request_bytes, reason", [
+@pytest.mark.parametrize("request_bytes, reason", ids=lambda value: value if isinstance(value, str) else "", argvalues=[
     (struct.pack("=IIII", 99, 0, 0, 0), "request kind 99"),
     (struct.pack("=IIII", 1, 0x99, 0, 0), "function 153 does not exist"),
     (struct.pack("=IIII", 1, 0x01, 5, 0), "GetBoardInfo with a block of 5 bytes"),
@@ -223,6 +223,8 @@ def test_sixteen_clients_at_once_get_right_answers(service):
      "I2CReadBlock for 4 bytes with a buffer of 8"),
     (struct.pack("=IIII", 1, 0x05, 1 << 30, 0), "GetBoardCfg with a block of 1073741824 bytes"),
     (struct.pack("=IIII", 1, 0x05, 8, 0) + bytes(8), "GetBoardCfg with a block of 8 bytes; the board's has 128"),
+    (struct.pack("=IIII", 1, 0x05, 1 << 16, 0) + bytes(1 << 16),
+     "GetBoardCfg with a block of 65536 bytes; the board's has 128"),
     (struct.pack("=IIII", 2, 3, 8, 0), "a port access of width 3 and 8 bytes"),
 ])
 def test_a_malformed_request_ends_only_its_connection(service, request_bytes, reason):
