@@ -64,13 +64,10 @@ class Service:
                    str(BIN / "ornsysd"), "--read-group", str(READ), "--watchdog-group", str(WATCHDOG),
                    "--admin-group", str(admin_group)]
         self.process = subprocess.Popen(command, stderr=open(self.log, "a"))
-        for _ in range(200):
-            if self.socket.exists():
-                # The socket unit's SocketMode: here open to every test user.
-                self.socket.chmod(0o666)
-                return
-            time.sleep(0.01)
-        raise RuntimeError("the socket did not appear")
+        if not appears(self.socket):
+            raise RuntimeError("the socket did not appear")
+        # The socket unit's SocketMode: here open to every test user.
+        self.socket.chmod(0o666)
 
     def pid(self):
         """ornsysd's (systemd-socket-activate starts it in its own place)."""
@@ -115,6 +112,15 @@ def report(line):
             out.write(line + "\n")
 
 
+def appears(path):
+    """Whether `path` is there within 2 s."""
+    for _ in range(200):
+        if path.exists():
+            return True
+        time.sleep(0.01)
+    return False
+
+
 class HeldClient:
     """A client that keeps one library open and reads the board's identity
     at each ask()."""
@@ -134,8 +140,10 @@ class HeldClient:
         return self.process.wait(10)
 
 
-def as_user(role):
-    groups = ROLE_GROUPS[role]
+def as_user(role=None, groups=None):
+    """The command prefix that runs as user 65534 in `role`'s groups, or in
+    exactly `groups`."""
+    groups = ROLE_GROUPS[role] if role else groups
     return ["setpriv", "--reuid", "65534", "--regid", "65534",
             *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
 
@@ -394,10 +402,7 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     env = dict(os.environ, ORNSYS_BACKEND="virtual")
     service = subprocess.Popen([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
                                stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if path.exists():
-            break
-        time.sleep(0.01)
+    appears(path)
     made = path.lstat()
     service.terminate()
     assert service.wait(10) == 0
@@ -433,13 +438,8 @@ def test_a_daemon_started_without_standard_streams_keeps_them_on_dev_null(tmp_pa
 
     # ornsysd on the virtual board, once its socket is there.
     path = tmp_path / "ornsysd.sock"
-    def listening():
-        for _ in range(200):
-            if path.exists():
-                return
-            time.sleep(0.01)
     daemon, streams = streams_while(["ornsysd", "--socket", str(path), "--read-group", str(READ)],
-                                    {"ORNSYS_BACKEND": "virtual"}, listening)
+                                    {"ORNSYS_BACKEND": "virtual"}, lambda: appears(path))
     daemon.terminate()
     assert (daemon.wait(10), streams) == (0, ["/dev/null"] * 3)
 
@@ -460,9 +460,7 @@ def test_a_daemon_started_without_standard_streams_keeps_them_on_dev_null(tmp_pa
 
 def python_as(groups, code):
     """What a Python program prints as user 65534 in exactly these groups."""
-    user = ["setpriv", "--reuid", "65534", "--regid", "65534",
-            *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
-    return subprocess.run(user + [sys.executable, "-c", code], capture_output=True, text=True,
+    return subprocess.run(as_user(groups=groups) + [sys.executable, "-c", code], capture_output=True, text=True,
                           timeout=10).stdout.strip()
 
 
@@ -517,10 +515,7 @@ def test_each_role_group_alone_may_connect_and_no_other_user(tmp_path):
                                 "--watchdog-group", str(WATCHDOG), "--admin-group", str(ADMIN)],
                                env=dict(os.environ, ORNSYS_BACKEND="virtual"), stderr=subprocess.PIPE, text=True)
     try:
-        for _ in range(200):
-            if path.exists():
-                break
-            time.sleep(0.01)
+        appears(path)
         probe = f"""
 import socket, struct
 c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
