@@ -11,6 +11,7 @@
 #include <sys/prctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -282,6 +283,37 @@ TEST_F(Bios32Gate, AProcessThatMayNotMakeCodeFailsTheOpenAndKeepsNoMapping) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               kOpenFailed + "making the gate's code executable failed: Permission denied; a memory-deny-write-execute "
                             "policy forbids it (MemoryDenyWriteExecute=, PR_SET_MDWE)\n");
+    EXPECT_EQ(LastError(), 0x8100u);
+    EXPECT_EQ(MappingsBelow4G(), before);
+}
+
+// Reserves, inaccessible, whatever is free in [begin, end).
+void ReserveFree(uintptr_t begin, uintptr_t end) {
+    const long page = sysconf(_SC_PAGESIZE);
+    if (end <= begin) return;
+    void* at = reinterpret_cast<void*>(begin);
+    void* got = mmap(at, end - begin, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE,
+                     -1, 0);
+    if (got == at || end - begin <= uintptr_t(page)) return;
+    if (got != MAP_FAILED) munmap(got, end - begin);  // a kernel that took the address as a hint only
+    const uintptr_t middle = begin + (end - begin) / 2 / page * page;
+    ReserveFree(begin, middle);
+    ReserveFree(middle, end);
+}
+
+// A process whose low address space is used up (where MAP_32BIT maps on
+// x86-64, 1 GiB to 2 GiB): the open fails at the gate's memory and says so.
+TEST_F(Bios32Gate, AProcessWithNoLowAddressSpaceLeftFailsTheOpenAndSaysSo) {
+    IN_GATE_PROCESS();
+    UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
+    ReserveFree(0x40000000, 0x80000000);
+    const int before = MappingsBelow4G();
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              kOpenFailed + "memory below 4 GiB for the gate failed: Cannot allocate memory; the process has no "
+                            "address space left there\n");
     EXPECT_EQ(LastError(), 0x8100u);
     EXPECT_EQ(MappingsBelow4G(), before);
 }
