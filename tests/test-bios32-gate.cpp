@@ -287,26 +287,31 @@ TEST_F(Bios32Gate, AProcessThatMayNotMakeCodeFailsTheOpenAndKeepsNoMapping) {
     EXPECT_EQ(MappingsBelow4G(), before);
 }
 
-// Reserves, inaccessible, whatever is free in [begin, end).
-void ReserveFree(uintptr_t begin, uintptr_t end) {
+// Reserves, inaccessible, whatever is free in [begin, end); the ranges it
+// took go into `taken`.
+void ReserveFree(uintptr_t begin, uintptr_t end, std::vector<std::pair<void*, size_t>>& taken) {
     const long page = sysconf(_SC_PAGESIZE);
     if (end <= begin) return;
     void* at = reinterpret_cast<void*>(begin);
     void* got = mmap(at, end - begin, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE,
                      -1, 0);
-    if (got == at || end - begin <= uintptr_t(page)) return;
+    if (got == at) return taken.emplace_back(got, end - begin), void();
     if (got != MAP_FAILED) munmap(got, end - begin);  // a kernel that took the address as a hint only
+    if (end - begin <= uintptr_t(page)) return;
     const uintptr_t middle = begin + (end - begin) / 2 / page * page;
-    ReserveFree(begin, middle);
-    ReserveFree(middle, end);
+    ReserveFree(begin, middle, taken);
+    ReserveFree(middle, end, taken);
 }
 
 // A process whose low address space is used up (where MAP_32BIT maps on
 // x86-64, 1 GiB to 2 GiB): the open fails at the gate's memory and says so.
-TEST_F(Bios32Gate, AProcessWithNoLowAddressSpaceLeftFailsTheOpenAndSaysSo) {
+// Used up after the open, a call whose buffer needs a copy there fails with
+// 0x8012 without entering the firmware (which here would answer success).
+TEST_F(Bios32Gate, AProcessWithNoLowAddressSpaceLeftFailsTheOpenOrTheCall) {
     IN_GATE_PROCESS();
     UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
-    ReserveFree(0x40000000, 0x80000000);
+    std::vector<std::pair<void*, size_t>> taken;
+    ReserveFree(0x40000000, 0x80000000, taken);
     const int before = MappingsBelow4G();
     setenv("ORNSYS_DEBUG", "1", 1);
     testing::internal::CaptureStderr();
@@ -314,8 +319,19 @@ TEST_F(Bios32Gate, AProcessWithNoLowAddressSpaceLeftFailsTheOpenAndSaysSo) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               kOpenFailed + "memory below 4 GiB for the gate failed: Cannot allocate memory; the process has no "
                             "address space left there\n");
+    unsetenv("ORNSYS_DEBUG");
     EXPECT_EQ(LastError(), 0x8100u);
     EXPECT_EQ(MappingsBelow4G(), before);
+    for (const auto& [at, length] : taken) munmap(at, length);
+
+    ASSERT_TRUE(OrnOpen());
+    taken.clear();
+    ReserveFree(0x40000000, 0x80000000, taken);
+    BYTE bytes[16] = {};
+    DWORD count = sizeof bytes;
+    EXPECT_FALSE(OrnI2CReadBlock(0, 0x50, 0, bytes, &count, 1));
+    EXPECT_EQ(LastError(), DWORD{ORN_BIOS_DATA_ACCESS});
+    EXPECT_TRUE(OrnClose());
 }
 #endif
 
