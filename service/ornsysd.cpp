@@ -501,13 +501,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     fcntl(listener, F_SETFL, fcntl(listener, F_GETFL) | O_NONBLOCK);
+    // However the service ends from here, a socket it made goes with it:
+    // no client is left connecting to a path nobody serves.
+    struct SocketRemover {
+        const char* path;
+        ~SocketRemover() {
+            if (path != nullptr) unlink(path);
+        }
+    } removeSocket{socketPath};
 
     if (!OrnOpen()) {
         DWORD code = 0;
         char message[64] = "";
         OrnGetLastError(&code, message, sizeof(message));
         Log("opening the board failed: 0x%04X %s (ORNSYS_DEBUG=1 tells why)", unsigned(code), message);
-        if (socketPath != nullptr) unlink(socketPath);
         return 1;
     }
 
@@ -586,7 +593,6 @@ int main(int argc, char** argv) {
     }
     caller.Stop();
     for (Client& client : clients) close(client.fd);
-    if (socketPath != nullptr) unlink(socketPath);
     OrnClose();
     Log("stopped");
     return 0;

@@ -6,6 +6,7 @@ with clients that run as user 65534 in chosen groups (setpriv: needs root).
 ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder;
 ORNSYS_SERVICE_FIGURES a file that gets the measured figures, a line each."""
 
+import errno
 import os
 import pathlib
 import re
@@ -391,6 +392,28 @@ def test_a_call_that_waits_for_the_board_stops_no_other_connection(service):
     newcomer.close()
 
 
+def refuse_signalfd():
+    """Makes every later signalfd4 of this process, and of what it executes,
+    fail with ENOMEM (a seccomp filter: x86-64 numbers, other calls allowed)."""
+    import ctypes
+    load_word, jump_equal, give = 0x20, 0x15, 0x06
+    arch_x86_64, signalfd4, allow, enomem = 0xC000003E, 289, 0x7FFF0000, 0x00050000 | errno.ENOMEM
+    program = [(load_word, 0, 0, 4), (jump_equal, 1, 0, arch_x86_64), (give, 0, 0, allow),
+               (load_word, 0, 0, 0), (jump_equal, 0, 1, signalfd4), (give, 0, 0, enomem), (give, 0, 0, allow)]
+    instructions = (ctypes.c_uint64 * len(program))(
+        *(code | jt << 16 | jf << 24 | k << 32 for code, jt, jf, k in program))
+
+    class Program(ctypes.Structure):
+        _fields_ = [("len", ctypes.c_ushort), ("filter", ctypes.c_void_p)]
+
+    libc = ctypes.CDLL(None, use_errno=True)
+    pr_set_no_new_privs, pr_set_seccomp, seccomp_mode_filter = 38, 22, 2
+    if libc.prctl(pr_set_no_new_privs, 1, 0, 0, 0) != 0 or libc.prctl(
+            pr_set_seccomp, seccomp_mode_filter, ctypes.byref(Program(len(program), ctypes.addressof(instructions))),
+            0, 0) != 0:
+        raise OSError(ctypes.get_errno(), "seccomp filter refused")
+
+
 def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     """ornsysd --socket gives its socket to the read group, root's, mode 0660, and
     sets both before the socket is at its path, and removes it when the board
@@ -422,6 +445,21 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     assert (refused.returncode, refused.stderr.splitlines()[-1]) == (1, f"ornsysd: cannot listen on {path}: File exists")
     info = secret.stat()
     assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
+
+
+def test_a_service_that_cannot_take_its_stop_signals_ends_with_its_socket(tmp_path):
+    """When signalfd is refused, ornsysd --socket says so, ends with 1 and
+    takes its socket away."""
+    try:
+        subprocess.run(["true"], preexec_fn=refuse_signalfd, check=True)
+    except subprocess.SubprocessError:
+        pytest.skip("needs a kernel that takes a seccomp filter")
+    path = tmp_path / "ornsysd.sock"
+    ended = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)],
+                           env=dict(os.environ, ORNSYS_BACKEND="virtual"), preexec_fn=refuse_signalfd,
+                           capture_output=True, text=True, timeout=10)
+    assert (ended.returncode, ended.stderr.splitlines()[-1], list(tmp_path.iterdir())) == (
+        1, "ornsysd: signalfd: Cannot allocate memory", [])
 
 
 def test_a_daemon_started_without_standard_streams_keeps_them_on_dev_null(tmp_path):
