@@ -267,6 +267,21 @@ int MappingsBelow4G() {
     return count;
 }
 
+// The open fails with 0x8100, says `reason` under ORNSYS_DEBUG=1, and leaves
+// no new mapping below 4 GiB.
+void ExpectOpenFailsLeavingNoMapping(const std::string& reason) {
+    const int before = MappingsBelow4G();
+    setenv("ORNSYS_DEBUG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(OrnOpen());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), kOpenFailed + reason);
+    unsetenv("ORNSYS_DEBUG");
+    DWORD code = 0;
+    OrnGetLastError(&code, nullptr, 0);
+    EXPECT_EQ(code, 0x8100u);
+    EXPECT_EQ(MappingsBelow4G(), before);
+}
+
 // A process that may not make memory executable (PR_SET_MDWE, as systemd's
 // MemoryDenyWriteExecute= sets it): the open fails at the gate's code, says
 // so, and leaves none of the gate's mappings behind.
@@ -276,15 +291,8 @@ TEST_F(Bios32Gate, AProcessThatMayNotMakeCodeFailsTheOpenAndKeepsNoMapping) {
     IN_GATE_PROCESS();
     ASSERT_EQ(prctl(PR_SET_MDWE, PR_MDWE_REFUSE_EXEC_GAIN, 0, 0, 0), 0);
     UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
-    const int before = MappingsBelow4G();
-    setenv("ORNSYS_DEBUG", "1", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(OrnOpen());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              kOpenFailed + "making the gate's code executable failed: Permission denied; a memory-deny-write-execute "
-                            "policy forbids it (MemoryDenyWriteExecute=, PR_SET_MDWE)\n");
-    EXPECT_EQ(LastError(), 0x8100u);
-    EXPECT_EQ(MappingsBelow4G(), before);
+    ExpectOpenFailsLeavingNoMapping("making the gate's code executable failed: Permission denied; a "
+                                    "memory-deny-write-execute policy forbids it (MemoryDenyWriteExecute=, PR_SET_MDWE)\n");
 }
 
 // Reserves, inaccessible, whatever is free in [begin, end); the ranges it
@@ -312,16 +320,8 @@ TEST_F(Bios32Gate, AProcessWithNoLowAddressSpaceLeftFailsTheOpenOrTheCall) {
     UseImage(firmware_image::Make(true, {0x31, 0xC0, 0xCB}));  // xor eax, eax; retf
     std::vector<std::pair<void*, size_t>> taken;
     ReserveFree(0x40000000, 0x80000000, taken);
-    const int before = MappingsBelow4G();
-    setenv("ORNSYS_DEBUG", "1", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(OrnOpen());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              kOpenFailed + "memory below 4 GiB for the gate failed: Cannot allocate memory; the process has no "
-                            "address space left there\n");
-    unsetenv("ORNSYS_DEBUG");
-    EXPECT_EQ(LastError(), 0x8100u);
-    EXPECT_EQ(MappingsBelow4G(), before);
+    ExpectOpenFailsLeavingNoMapping("memory below 4 GiB for the gate failed: Cannot allocate memory; the process "
+                                    "has no address space left there\n");
     for (const auto& [at, length] : taken) munmap(at, length);
 
     ASSERT_TRUE(OrnOpen());
