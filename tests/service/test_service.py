@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 The ornsys authors
 """ornsysd on the virtual board, started through systemd-socket-activate,
-with clients that run as user 65534 in chosen groups (setpriv: needs root).
+with clients that run as user 65534 in chosen groups (setpriv: needs root);
+and how both daemons start (ornsys-devices up to its first CUSE node).
 
 ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder;
 ORNSYS_SERVICE_FIGURES a file that gets the measured figures, a line each."""
@@ -460,6 +461,25 @@ def test_a_service_that_cannot_take_its_stop_signals_ends_with_its_socket(tmp_pa
                            capture_output=True, text=True, timeout=10)
     assert (ended.returncode, ended.stderr.splitlines()[-1], list(tmp_path.iterdir())) == (
         1, "ornsysd: signalfd: Cannot allocate memory", [])
+
+
+def test_ornsys_devices_asks_for_the_buses_unless_told_no_i2c():
+    """ornsys-devices looks the board's I2C buses up only without --no-i2c.
+    Run as a user who may not open /dev/cuse, it ends at its first node."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="ornsys-devices-"))  # one the user can write
+    folder.chmod(0o777)
+    calls = {}
+    for options in ([], ["--no-i2c"]):
+        trace = folder / f"trace{len(options)}"
+        ended = subprocess.run(as_user(groups=[]) + [str(BIN / "ornsys-devices"), *options],
+                               env=dict(os.environ, ORNSYS_BACKEND="virtual", ORNSIM_TRACE=str(trace)),
+                               capture_output=True, text=True, timeout=10)
+        assert (ended.returncode, ended.stderr.startswith(
+            "ornsys-devices: ornsys-watchdog cannot be made: /dev/cuse: ")) == (1, True), ended.stderr
+        decoded = subprocess.run([str(BIN / "ornsim-trace"), str(trace)], capture_output=True, text=True, check=True)
+        calls[" ".join(options)] = [line.split()[2] for line in decoded.stdout.splitlines() if line.startswith("call ")]
+    shutil.rmtree(folder)
+    assert calls == {"": ["GetI2CBusCount"] + ["QueryI2CBus"] * 4, "--no-i2c": []}
 
 
 def test_a_daemon_started_without_standard_streams_keeps_them_on_dev_null(tmp_path):
