@@ -449,18 +449,19 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
 
 
 def test_a_service_that_cannot_take_its_stop_signals_ends_with_its_socket(tmp_path):
-    """When signalfd is refused, ornsysd --socket says so, ends with 1 and
-    takes its socket away."""
+    """When signalfd is refused, ornsysd --socket says so, closes the board
+    it opened without a call, ends with 1 and takes its socket away."""
     try:
         subprocess.run(["true"], preexec_fn=refuse_signalfd, check=True)
     except subprocess.SubprocessError:
         pytest.skip("needs a kernel that takes a seccomp filter")
-    path = tmp_path / "ornsysd.sock"
+    path, trace = tmp_path / "ornsysd.sock", tmp_path / "trace"
     ended = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)],
-                           env=dict(os.environ, ORNSYS_BACKEND="virtual"), preexec_fn=refuse_signalfd,
-                           capture_output=True, text=True, timeout=10)
-    assert (ended.returncode, ended.stderr.splitlines()[-1], list(tmp_path.iterdir())) == (
-        1, "ornsysd: signalfd: Cannot allocate memory", [])
+                           env=dict(os.environ, ORNSYS_BACKEND="virtual", ORNSIM_TRACE=str(trace)),
+                           preexec_fn=refuse_signalfd, capture_output=True, text=True, timeout=10)
+    assert (ended.returncode, ended.stderr.splitlines()[-1], sorted(tmp_path.iterdir())) == (
+        1, "ornsysd: signalfd: Cannot allocate memory", [trace])
+    assert trace.read_text().splitlines() == ["open", "close"]
 
 
 def test_ornsys_devices_asks_for_the_buses_unless_told_no_i2c():
