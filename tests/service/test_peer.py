@@ -200,6 +200,26 @@ def test_port_access_through_a_service_that_closes(tmp_path):
     peer = Peer(tmp_path / "empty", grants_then_answers_without_the_value)
     assert port_read(peer) == "0xff\n"  # a success without its block is no answer
 
+    # An answer to the question that claims a block fails the read and ends
+    # that connection: the next read asks again on a new one, whose answers
+    # are not mistaken for what the first left unread.
+    def claims_a_block_first(connection, peer):
+        first = peer.connections == 1
+        while (request := peer.request(connection)) is not None:
+            function, block = request
+            if first and len(peer.requests) == 1:
+                reply(connection, 0, b"\xa5" * 8)
+            else:
+                reply(connection, 0, struct.pack("=II", 0x80, 0x5A) if block else b"")
+
+    (tmp_path / "claims").mkdir()
+    peer = Peer(tmp_path / "claims", claims_a_block_first)
+    assert through_python(peer, "with ornsys.Board():\n    for _ in range(2):\n        try:\n            print(hex("
+                                "ornsys.port_read(0x80)))\n        except ornsys.OrnError as error:\n"
+                                "            print(error)") == (
+        "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n0x5a\n")
+    assert peer.connections == 2
+
 
 def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):
     peer = Peer(tmp_path, lambda connection, peer: None)
