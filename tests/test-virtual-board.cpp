@@ -103,6 +103,28 @@ TEST_F(VirtualBoard, DirectCallsStatusesFaultRulesAndTrace) {
     }
 }
 
+// What the board opens (its trace, and its state file where it keeps one)
+// may be descriptor 0 in a process that closed its input; stopping the
+// board closes it all the same.
+TEST_F(VirtualBoard, ItsFilesAreClosedWithItEvenOnDescriptorZero) {
+    for (const bool state : {false, true}) {
+        if (state) setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+        const int input = fcntl(0, F_DUPFD_CLOEXEC, 3);
+        ASSERT_GE(input, 0);
+        close(0);
+        bool zeroTaken = false;
+        {
+            Direct board;
+            zeroTaken = board.sim != nullptr && fcntl(0, F_GETFD) >= 0;
+        }
+        const bool zeroFreed = fcntl(0, F_GETFD) < 0;
+        dup2(input, 0);
+        close(input);
+        EXPECT_TRUE(zeroTaken) << "state file: " << state;
+        EXPECT_TRUE(zeroFreed) << "state file: " << state;
+    }
+}
+
 // A call whose far pointer's resolver calls the firmware again.
 TEST_F(VirtualBoard, ReentryAbortsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "fast");  // no new program: see Threads
