@@ -241,6 +241,10 @@ TEST_F(I2cDeviceTest, MessageTransfersInTheFirmwaresPatterns) {
         std::string call;
     };
     const std::vector<uint8_t> four(4, 0);
+    // The most a write message holds: its offset and 32 bytes (what the
+    // first case left there, so later cases see the same EEPROM).
+    std::vector<uint8_t> offsetAnd32 = {0x30, 7, 8, 9, 10};
+    offsetAnd32.resize(33, 0xff);
     const Case cases[] = {
         {"bytes from an offset", {{0x57, 0, {0x30, 7, 8, 9, 10}}}, 0, {}, "call 0x28 01573000"},
         {"offset, then a read from it", {{0x57, 0, {0x30}}, {0x57, I2C_M_RD, {0, 0, 0}}}, 0, {7, 8, 9},
@@ -257,6 +261,7 @@ TEST_F(I2cDeviceTest, MessageTransfersInTheFirmwaresPatterns) {
          {}, ""},
         {"a zero-length message (quick)", {{0x57, 0, {}}}, EOPNOTSUPP, {}, ""},
         {"a read of 33 bytes", {{0x57, I2C_M_RD, std::vector<uint8_t>(33)}}, EOPNOTSUPP, {}, ""},
+        {"an offset and 32 bytes, where the bus takes 16", {{0x57, 0, offsetAnd32}}, EIO, {}, "call 0x28 01573000"},
         {"a write of 34 bytes", {{0x57, 0, std::vector<uint8_t>(34)}}, EOPNOTSUPP, {}, ""},
         {"a flag the firmware has not", {{0x57, I2C_M_RD | I2C_M_NOSTART, four}}, EOPNOTSUPP, {}, ""},
         {"a 10-bit address", {{0x257, I2C_M_RD, four}}, EINVAL, {}, ""},
