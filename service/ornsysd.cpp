@@ -268,8 +268,8 @@ int ActivatedSocket() {
 // inside a folder of its own that no one else may enter, and only then
 // moved to `path` (never over anything but an old socket): another user who
 // may write the folder of `path` cannot swap in a file of root's for the
-// owner and mode to land on.
-int ListenOn(const char* path) {
+// owner and mode to land on. `*made_file` is the file the socket became.
+int ListenOn(const char* path, struct stat* made_file) {
     const std::string target = path;
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
@@ -300,7 +300,8 @@ int ListenOn(const char* path) {
     if (ok) {
         struct stat old;
         if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
-        if (renameat2(AT_FDCWD, inside.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) != 0) {
+        if (renameat2(AT_FDCWD, inside.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) != 0 ||
+            lstat(path, made_file) != 0) {
             Log("cannot listen on %s: %s", path, strerror(errno));
             ok = false;
         }
@@ -495,20 +496,25 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    int listener = socketPath ? ListenOn(socketPath) : ActivatedSocket();
+    struct stat madeSocket{};
+    int listener = socketPath ? ListenOn(socketPath, &madeSocket) : ActivatedSocket();
     if (listener < 0) {
         if (socketPath == nullptr) Log("no socket: start it through ornsysd.socket, or give --socket PATH");
         return 1;
     }
     fcntl(listener, F_SETFL, fcntl(listener, F_GETFL) | O_NONBLOCK);
     // However the service ends from here, a socket it made goes with it:
-    // no client is left connecting to a path nobody serves.
+    // no client is left connecting to a path nobody serves. Only that
+    // socket: a later service that took the path over keeps its own.
     struct SocketRemover {
         const char* path;
+        const struct stat& made;
         ~SocketRemover() {
-            if (path != nullptr) unlink(path);
+            struct stat now;
+            if (path != nullptr && lstat(path, &now) == 0 && now.st_dev == made.st_dev && now.st_ino == made.st_ino)
+                unlink(path);
         }
-    } removeSocket{socketPath};
+    } removeSocket{socketPath, madeSocket};
 
     if (!OrnOpen()) {
         DWORD code = 0;

@@ -419,30 +419,38 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     """ornsysd --socket gives its socket to the read group, root's, mode 0660, and
     sets both before the socket is at its path, and removes it when the board
     cannot be opened; a symlink standing there (to a root-only file) is
-    refused, not followed."""
+    refused, not followed. A service that ends leaves a socket another has
+    since put at its path."""
     path, secret = tmp_path / "ornsysd.sock", tmp_path / "secret"
     secret.write_text("root's\n")
     secret.chmod(0o600)
     env = dict(os.environ, ORNSYS_BACKEND="virtual")
-    service = subprocess.Popen([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
-                               stderr=subprocess.DEVNULL)
+    command = [str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)]
+    first = subprocess.Popen(command, env=env, stderr=subprocess.DEVNULL)
     appears(path)
     made = path.lstat()
-    service.terminate()
-    assert service.wait(10) == 0
+    second = subprocess.Popen(command, env=env, stderr=subprocess.DEVNULL)
+    for _ in range(500):
+        if path.exists() and path.lstat().st_ino != made.st_ino:
+            break
+        time.sleep(0.01)
+    taken = path.lstat().st_ino
+    first.terminate()
+    assert first.wait(10) == 0
+    assert path.lstat().st_ino == taken != made.st_ino
+    second.terminate()
+    assert second.wait(10) == 0
     assert (stat.S_ISSOCK(made.st_mode), made.st_uid, made.st_gid, made.st_mode & 0o777) == (True, 0, READ, 0o660)
     assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]  # its own folder gone, the socket too
     # A board that cannot be opened: it ends with 1 and takes its socket away.
-    unopened = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)],
-                              env=dict(env, ORNSIM_BOARD=str(tmp_path / "absent.board")), capture_output=True,
+    unopened = subprocess.run(command, env=dict(env, ORNSIM_BOARD=str(tmp_path / "absent.board")), capture_output=True,
                               text=True, timeout=10)
     assert (unopened.returncode, unopened.stderr.splitlines()[-1]) == (1, "ornsysd: opening the board failed: 0x8100 "
                                                                          "DLL: starting Win32 driver failed (register "
                                                                          "device) (ORNSYS_DEBUG=1 tells why)")
     assert sorted(p.name for p in tmp_path.iterdir()) == ["secret"]
     path.symlink_to(secret)
-    refused = subprocess.run([str(BIN / "ornsysd"), "--socket", str(path), "--read-group", str(READ)], env=env,
-                             capture_output=True, text=True, timeout=10)
+    refused = subprocess.run(command, env=env, capture_output=True, text=True, timeout=10)
     assert (refused.returncode, refused.stderr.splitlines()[-1]) == (1, f"ornsysd: cannot listen on {path}: File exists")
     info = secret.stat()
     assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
