@@ -1,7 +1,8 @@
 # The virtual board's state file keeps a board's memories between processes,
 # and is refused (and kept) for another board; also for one whose memories
 # start with the same bytes but are laid out differently (a 9-byte NVRAM,
-# then an 8-byte flash with its lock byte, then a 9-byte NVRAM of another type).
+# then an 8-byte flash with its lock byte, then a 9-byte NVRAM of another type),
+# or whose one I2C device differs only in being read-only.
 state: on
 $ -NVR -w 1 0x10 3 1 2 3
 | Writing bytes to NVRam #0x0001...
@@ -105,6 +106,35 @@ $ -NVR -r 0 0 3
 | ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
 |
 ! ornsim: <work>/state2: state file was made for another board; remove it to start afresh
+! utOrnOpen: OrnOpen() failed!
+= 255
+state: off
+state: on
+board: bare.board
++ [i2c-bus]
++ id = 0
++ [i2c-device]
++ bus = 0
++ address = 0x50
++ size = 16
+$ -I2C -rb 0 0x50 0 1
+| 0x00
+@ open
+@ call 0x21 00500000cc01 -> 0x0000 005000000001
+@ close
+= 0
+board: bare.board
++ [i2c-bus]
++ id = 0
++ [i2c-device]
++ bus = 0
++ address = 0x50
++ size = 16
++ readonly = yes
+$ -I2C -rb 0 0x50 0 1
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/state3: state file was made for another board; remove it to start afresh
 ! utOrnOpen: OrnOpen() failed!
 = 255
 state: off
