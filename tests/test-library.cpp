@@ -167,6 +167,16 @@ TEST_F(Library, OpenFailsWith8100WhenTheFirmwareCannotBeReachedElseSucceedsOnce)
     EXPECT_TRUE(OrnClose());
     EXPECT_FALSE(OrnClose());
     EXPECT_EQ(Trace(), (std::vector<std::string>{"open", "close"}));
+
+    // Without standard input, what the backend opens first (no trace file
+    // before it) gets descriptor 0: the open succeeds as any other.
+    unsetenv("ORNSIM_TRACE");
+    const int input = dup(0);
+    close(0);
+    EXPECT_TRUE(OrnOpen());
+    EXPECT_TRUE(OrnClose());
+    dup2(input, 0);
+    close(input);
 }
 
 // The board backend on a test machine: the open fails at the first step
