@@ -268,8 +268,8 @@ int ActivatedSocket() {
 // inside a folder of its own that no one else may enter, and only then
 // moved to `path` (never over anything but an old socket): another user who
 // may write the folder of `path` cannot swap in a file of root's for the
-// owner and mode to land on. `*made_file` is the file the socket became.
-int ListenOn(const char* path, struct stat* made_file) {
+// owner and mode to land on. `*madeFile` is the file the socket became.
+int ListenOn(const char* path, struct stat* madeFile) {
     const std::string target = path;
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
@@ -300,11 +300,11 @@ int ListenOn(const char* path, struct stat* made_file) {
     if (ok) {
         struct stat old;
         if (lstat(path, &old) == 0 && S_ISSOCK(old.st_mode)) unlink(path);
-        if (renameat2(AT_FDCWD, inside.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) != 0 ||
-            lstat(path, made_file) != 0) {
+        if (renameat2(AT_FDCWD, inside.c_str(), AT_FDCWD, path, RENAME_NOREPLACE) != 0) {
             Log("cannot listen on %s: %s", path, strerror(errno));
             ok = false;
         }
+        if (ok) lstat(path, madeFile);
     }
     unlink(inside.c_str());  // when it was not moved
     rmdir(privateFolder.c_str());
