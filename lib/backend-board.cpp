@@ -61,32 +61,33 @@ int Open() {
 board_lock::Taken LockCalls(board_lock::Waited* waited) { return board_lock::Take(*gBoardLock, gPresence, waited); }
 void UnlockCalls() { board_lock::Release(*gBoardLock); }
 
-DWORD InPort(int width, WORD port) {
-    DWORD value = 0;
+// The instructions cannot fail once the privilege is raised.
+DWORD InPort(int width, WORD port, DWORD* value) {
     switch (width) {
         case 1: {
             BYTE b;
             __asm__ __volatile__("inb %w1, %b0" : "=a"(b) : "Nd"(port));
-            value = b;
+            *value = b;
             break;
         }
         case 2: {
             WORD w;
             __asm__ __volatile__("inw %w1, %w0" : "=a"(w) : "Nd"(port));
-            value = w;
+            *value = w;
             break;
         }
-        default: __asm__ __volatile__("inl %w1, %0" : "=a"(value) : "Nd"(port));
+        default: __asm__ __volatile__("inl %w1, %0" : "=a"(*value) : "Nd"(port));
     }
-    return value;
+    return ORN_SUCCESS;
 }
 
-void OutPort(int width, WORD port, DWORD value) {
+DWORD OutPort(int width, WORD port, DWORD value) {
     switch (width) {
         case 1: __asm__ __volatile__("outb %b0, %w1" : : "a"(BYTE(value)), "Nd"(port)); break;
         case 2: __asm__ __volatile__("outw %w0, %w1" : : "a"(WORD(value)), "Nd"(port)); break;
         default: __asm__ __volatile__("outl %0, %w1" : : "a"(value), "Nd"(port));
     }
+    return ORN_SUCCESS;
 }
 
 }  // namespace

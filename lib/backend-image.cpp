@@ -90,8 +90,8 @@ const FirmwareSource kImage = {OpenImage, CloseImage, NoPrivilegeNeeded};
 int Open() { return InitZokaBios(kImage); }
 
 // The virtual board's ports, as the virtual backend serves them.
-DWORD InPort(int width, WORD port) { return orn::kVirtualBackend.portIn(width, port); }
-void OutPort(int width, WORD port, DWORD value) { orn::kVirtualBackend.portOut(width, port, value); }
+DWORD InPort(int width, WORD port, DWORD* value) { return orn::kVirtualBackend.portIn(width, port, value); }
+DWORD OutPort(int width, WORD port, DWORD value) { return orn::kVirtualBackend.portOut(width, port, value); }
 DWORD RaiseIopl() { return orn::kVirtualBackend.raiseIoPrivilege(); }
 // The board behind the image is the virtual board: its lock.
 board_lock::Taken LockCalls(board_lock::Waited* waited) {

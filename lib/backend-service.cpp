@@ -363,30 +363,34 @@ int Close() {
     return 1;
 }
 
-// A port access through the service; false when it could not be had.
-bool PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
+// A port access through the service: its status, or 0x8100 when no whole
+// answer came (the access may have been made, so it is not sent again).
+DWORD PortExchange(wire::Kind kind, int width, wire::PortBlock& port) {
     const wire::RequestHeader request{kind, DWORD(width), sizeof(port), 0};
     wire::ReplyHeader reply{};
     int64_t deadline = 0;
-    if (!Exchange(request, &port, nullptr, 0, reply, deadline)) return false;
-    const bool whole = reply.blockLength == sizeof(port) || (reply.status != ORN_SUCCESS && reply.blockLength == 0);
+    if (!Exchange(request, &port, nullptr, 0, reply, deadline)) return ORN_DLL_START_FAILED;
+    const DWORD status = reply.status & 0xFFFF;
+    const bool whole = reply.blockLength == sizeof(port) || (status != ORN_SUCCESS && reply.blockLength == 0);
     if (!whole || !ReceiveInto(&port, reply.blockLength, sizeof(port), deadline) || reply.bufferLength != 0) {
         Disconnect();
-        return false;
+        return ORN_DLL_START_FAILED;
     }
-    return reply.status == ORN_SUCCESS;
+    return status;
 }
 
-DWORD InPort(int width, WORD port) {
+DWORD InPort(int width, WORD port, DWORD* value) {
     std::lock_guard<std::mutex> hold(gMutex);
     wire::PortBlock access{port, 0};
-    return PortExchange(wire::kPortIn, width, access) ? access.value : 0xFFFFFFFFu >> (32 - 8 * width);
+    const DWORD status = PortExchange(wire::kPortIn, width, access);
+    if (status == ORN_SUCCESS) *value = access.value;
+    return status;
 }
 
-void OutPort(int width, WORD port, DWORD value) {
+DWORD OutPort(int width, WORD port, DWORD value) {
     std::lock_guard<std::mutex> hold(gMutex);
     wire::PortBlock access{port, value};
-    PortExchange(wire::kPortOut, width, access);
+    return PortExchange(wire::kPortOut, width, access);
 }
 
 // Whether the service has closed this connection (it stopped, or restarted

@@ -63,13 +63,18 @@ int Close() {
 
 DWORD Call(DWORD function, void* block) { return gSim->call(gInstance, function, block, ResolveFar, nullptr); }
 
-DWORD InPort(int width, WORD port) {
+DWORD InPort(int width, WORD port, DWORD* value) {
     const orn::VirtualBoard* sim = orn::LoadVirtualBoard();
-    return sim ? sim->portIn(width, port) : 0xFFFFFFFFu >> (32 - 8 * width);
+    if (sim == nullptr) return ORN_BIOS_DATA_ACCESS;
+    *value = sim->portIn(width, port);
+    return ORN_SUCCESS;
 }
 
-void OutPort(int width, WORD port, DWORD value) {
-    if (const orn::VirtualBoard* sim = orn::LoadVirtualBoard()) sim->portOut(width, port, value);
+DWORD OutPort(int width, WORD port, DWORD value) {
+    const orn::VirtualBoard* sim = orn::LoadVirtualBoard();
+    if (sim == nullptr) return ORN_BIOS_DATA_ACCESS;
+    sim->portOut(width, port, value);
+    return ORN_SUCCESS;
 }
 
 DWORD RaiseIopl() {

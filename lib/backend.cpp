@@ -202,13 +202,14 @@ FarBuffer::~FarBuffer() {
     if (backend != nullptr && pointer_.offset != 0) backend->releaseFar(low_, buffer_, size_);
 }
 
-DWORD PortIn(int width, WORD port) {
+DWORD PortIn(int width, WORD port, DWORD* value) {
     const orn::Backend* backend = PortBackend();
-    return backend ? backend->portIn(width, port) : 0xFFFFFFFFu >> (32 - 8 * width);
+    return backend ? backend->portIn(width, port, value) : ORN_BIOS_DATA_ACCESS;
 }
 
-void PortOut(int width, WORD port, DWORD value) {
-    if (const orn::Backend* backend = PortBackend()) backend->portOut(width, port, value);
+DWORD PortOut(int width, WORD port, DWORD value) {
+    const orn::Backend* backend = PortBackend();
+    return backend ? backend->portOut(width, port, value) : ORN_BIOS_DATA_ACCESS;
 }
 
 DWORD RaiseIoPrivilege() {

@@ -26,8 +26,10 @@ struct Backend {
     // for release. An offset of 0 means the buffer cannot be reached.
     zoka::FarPointer (*bindFar)(void* buffer, DWORD size, void** low);
     void (*releaseFar)(void* low, void* buffer, DWORD size);
-    DWORD (*portIn)(int width, WORD port);
-    void (*portOut)(int width, WORD port, DWORD value);
+    // Port accesses once the privilege is raised: 0, or the status to report
+    // when the access could not be made (a read then leaves `*value`).
+    DWORD (*portIn)(int width, WORD port, DWORD* value);
+    DWORD (*portOut)(int width, WORD port, DWORD value);
     // 0 when this thread may use the ports, else the status to report.
     DWORD (*raiseIoPrivilege)();
     // The board's lock around each firmware call (or byte loop), shared by

@@ -70,8 +70,8 @@ DWORD CallOpenBackend(DWORD function, void* block);
 
 // Port primitives of the backend that serves port access: the open
 // library's, else the one the environment chooses.
-DWORD PortIn(int width, WORD port);
-void PortOut(int width, WORD port, DWORD value);
+DWORD PortIn(int width, WORD port, DWORD* value);
+DWORD PortOut(int width, WORD port, DWORD value);
 DWORD RaiseIoPrivilege();  // 0, or the status that refuses port access
 
 // ---- the standard call sequence ----

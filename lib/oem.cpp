@@ -27,7 +27,7 @@ BOOL OEMDirectIn(DWORD address, WORD addressFlags, WORD dataFlags, DWORD* value)
     WORD port = Port(address, addressFlags);
     const int width = Width(dataFlags);
     if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
-    *value = PortIn(width, port);
+    if (const DWORD failed = PortIn(width, port, value)) return orn::Fail(failed);
     return TRUE;
 }
 
@@ -37,7 +37,7 @@ BOOL OEMDirectOut(DWORD address, WORD addressFlags, WORD dataFlags, DWORD value)
     WORD port = Port(address, addressFlags);
     const int width = Width(dataFlags);
     if (width == 0) return orn::Fail(ORN_DLL_OEM_DATA_FLAGS);
-    PortOut(width, port, value);
+    if (const DWORD failed = PortOut(width, port, value)) return orn::Fail(failed);
     return TRUE;
 }
 

@@ -38,14 +38,12 @@ DWORD PortPrivilege() { return RaiseIoPrivilege(); }
 
 DWORD PortRead(int width, WORD port, DWORD* value) {
     const DWORD status = RaiseIoPrivilege();
-    if (status == ORN_SUCCESS) *value = PortIn(width, port);
-    return status;
+    return status == ORN_SUCCESS ? PortIn(width, port, value) : status;
 }
 
 DWORD PortWrite(int width, WORD port, DWORD value) {
     const DWORD status = RaiseIoPrivilege();
-    if (status == ORN_SUCCESS) PortOut(width, port, value);
-    return status;
+    return status == ORN_SUCCESS ? PortOut(width, port, value) : status;
 }
 
 }  // namespace orn::raw

@@ -173,9 +173,9 @@ def test_a_signal_during_the_wait_then_a_close_fails_the_call(tmp_path):
 def test_port_access_through_a_service_that_closes(tmp_path):
     """The caller's right to the ports is the service's answer: a service
     that closes instead fails the port read, which never reaches a port. One
-    that grants it and closes on the read gives all ones, as a port no device
-    drives, and the read went on the connection that asked; so does one that
-    answers the read with success but no value."""
+    that grants it and then closes on the read, or answers it with success
+    (in the low 16 bits) but no value, fails the read too: no value is made
+    up for a port nobody read. The read went on the connection that asked."""
     (tmp_path / "question").mkdir()
     peer = Peer(tmp_path / "question", closes)
     assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n"
@@ -189,16 +189,19 @@ def test_port_access_through_a_service_that_closes(tmp_path):
 
     (tmp_path / "read").mkdir()
     peer = Peer(tmp_path / "read", grants_then_closes)
-    assert port_read(peer) == "0xff\n"
+    assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n"
     assert (len(peer.requests), peer.connections) == (2, 1)
 
-    def grants_then_answers_without_the_value(connection, peer):
-        while peer.request(connection) is not None:
-            reply(connection, 0)
+    for status in [0, 0x10000]:
+        def grants_then_answers_without_the_value(connection, peer, status=status):
+            if peer.request(connection) is not None:
+                reply(connection, 0)
+            while peer.request(connection) is not None:
+                reply(connection, status)
 
-    (tmp_path / "empty").mkdir()
-    peer = Peer(tmp_path / "empty", grants_then_answers_without_the_value)
-    assert port_read(peer) == "0xff\n"  # a success without its block is no answer
+        (tmp_path / f"empty{status}").mkdir()
+        peer = Peer(tmp_path / f"empty{status}", grants_then_answers_without_the_value)
+        assert port_read(peer) == "OrnOEMRead: 0x8100 DLL: starting Win32 driver failed (register device)\n", status
 
     # An answer to the question that claims a block fails the read and ends
     # that connection: the next read asks again on a new one, whose answers
