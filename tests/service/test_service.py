@@ -192,6 +192,20 @@ def test_each_role_gets_exactly_its_families(service):
     assert "(uid 65534, role read): SetBoardCfg refused" in service.log.read_text()
 
 
+def test_a_group_that_names_none_leaves_its_role_to_root(service):
+    """An unknown name, an empty one and the ID that means "no group" are
+    each logged as no group; a user in group 0 (what the empty name would
+    read as, were it a number) is no admin then."""
+    for group in ["no-such-group", "", "4294967295"]:
+        service.stop()
+        service.start(admin_group=group)
+        service.raw().close()  # the service starts on its first connection
+        assert f"group {group} does not exist: only root has the admin role" in service.log.read_text(), group
+    result = subprocess.run(as_user(groups=[READ, 0]) + [sys.executable, str(HERE / "client.py"), "steps", "display set"],
+                            env=service.client_env(), capture_output=True, text=True, timeout=20)
+    assert result.stdout == f"display set: AccessDenied {REFUSED}\n", result.stderr
+
+
 def ornsys(env, *words, role=None):
     """The tool's output, errors and exit status; as `role`'s user when given."""
     result = subprocess.run((as_user(role) if role else []) + [str(BIN / "ornsys"), *words], env=env,
