@@ -230,6 +230,13 @@ def test_a_bad_timeout_setting_fails_the_open_and_says_why(tmp_path):
         assert run(peer, "-INFO", "-b", timeout=setting)[:3] == (
             OPEN_FAILED, "ornsys: OrnOpen: service backend: reading ORNSYS_SERVICE_TIMEOUT failed: it is not a whole "
                          "number of seconds from 1 to 3600\nutOrnOpen: OrnOpen() failed!\n", 255), setting
+    # Both ends of the range are taken: the call goes to the peer, which closes on it.
+    (tmp_path / "closes").mkdir()
+    closing = Peer(tmp_path / "closes", closes)
+    for setting in ["1", "3600"]:
+        assert run(closing, "-TEMP", "-g", "0", timeout=setting, debug=False)[:3] == (
+            OPEN_FAILED, "OrnGetThermSensorValue() failed!\n", 255), setting
+    assert len(closing.requests) == 2
 
 
 def test_a_socket_path_too_long_for_a_socket_is_named_whole(tmp_path):
