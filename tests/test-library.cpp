@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "board-fixture.h"
@@ -200,7 +201,8 @@ TEST_F(Library, BoardBackendSaysWhichStepTheMachineRefuses) {
 
 // Unasked, a process goes to the real board, or through the board service
 // when it may not open /dev/mem (or there is none) and the service's socket
-// is there. Each case in a child with its own /dev (a mount namespace).
+// is there; whichever it takes, it keeps no descriptor of /dev/mem from a
+// failed open. Each case in a child with its own /dev (a mount namespace).
 TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root (a mount namespace and another user)";
     constexpr const char* kSocket = "/dev/ornsysd.sock";
@@ -216,6 +218,7 @@ TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
          service + "Permission denied; using the board service at " + kSocket + "\n"},
         {"/dev/mem closed to this user, no socket", true, false, true, "ornsys: OrnOpen: board backend: "},
         {"no /dev/mem, no socket", false, false, false, "ornsys: OrnOpen: board backend: "},
+        {"/dev/mem of zeros open to root, a socket", true, true, false, "ornsys: OrnOpen: board backend: "},
     };
     for (const auto& c : cases) {
         int reasons[2];
@@ -226,7 +229,12 @@ TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
             if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                 mount("tmpfs", "/dev", "tmpfs", 0, "mode=0755") != 0)
                 _exit(77);
-            if (c.mem) close(open("/dev/mem", O_CREAT | O_WRONLY, 0600));
+            // Zeros where the firmware would be: no directory is found there.
+            if (c.mem) {
+                const int mem = open("/dev/mem", O_CREAT | O_WRONLY, 0600);
+                if (mem < 0 || ftruncate(mem, 0x100000) != 0) _exit(78);
+                close(mem);
+            }
             if (c.socket) {
                 sockaddr_un address{};
                 address.sun_family = AF_UNIX;
@@ -239,7 +247,10 @@ TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
             setenv("ORNSYS_DEBUG", "1", 1);
             setenv("ORNSYS_SERVICE_SOCKET", kSocket, 1);
             dup2(reasons[1], 2);
-            _exit(OrnOpen() ? 1 : 0);
+            const bool opened = OrnOpen();
+            for (const auto& held : std::filesystem::directory_iterator("/proc/self/fd"))
+                if (std::filesystem::is_symlink(held) && std::filesystem::read_symlink(held) == "/dev/mem") _exit(3);
+            _exit(opened ? 1 : 0);
         }
         close(reasons[1]);
         std::string said;
