@@ -200,42 +200,54 @@ TEST_F(BoardLockFile, DescriptorZeroIsAnOrdinaryDescriptor) {
     EXPECT_NE(area_, nullptr);
 }
 
-// A lock the process cannot map (no address space left to it) is refused
-// with the reason, and its descriptor is closed, not leaked.
-TEST_F(BoardLockFile, ALockThatCannotBeMappedLeavesNoDescriptor) {
+// A lock the process cannot size (a file-size limit below it) or map (no
+// address space left to it) is refused with the reason, and its descriptor
+// is closed, not leaked.
+TEST_F(BoardLockFile, ALockThatCannotBeSizedOrMappedLeavesNoDescriptor) {
     ASSERT_NE(orn::OpenBoardLockFile(folder_.c_str(), fd_), nullptr);  // the folder and file exist: no mkdir
     close(fd_);
     fd_ = -1;
-    int reason[2];
-    ASSERT_EQ(pipe(reason), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(reason[1], 2);
-        const auto descriptors = [] {  // counted without allocating: the child has no address space to spare
-            int count = 0;
-            for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
-            return count;
-        };
-        const int before = descriptors();
-        const rlimit none{0, RLIM_INFINITY};
-        if (setrlimit(RLIMIT_AS, &none) != 0) _exit(3);
-        if (mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED) _exit(4);
-        int fd = 7;
-        const bool refused = orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1;
-        _exit(refused ? (descriptors() == before ? 0 : 2) : 1);
+    const struct {
+        int limit;
+        std::string step;
+    } cases[] = {{RLIMIT_FSIZE, "sizing the board's lock " + Lock() + " failed: File too large\n"},
+                 {RLIMIT_AS, "mapping the board's lock " + Lock() + " failed: Cannot allocate memory\n"}};
+    for (const auto& c : cases) {
+        int reason[2];
+        ASSERT_EQ(pipe(reason), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(reason[1], 2);
+            const auto descriptors = [] {  // counted without allocating: the child has no address space to spare
+                int count = 0;
+                for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
+                return count;
+            };
+            const int before = descriptors();
+            // A file another root process has just made is empty yet: it is grown.
+            if (c.limit == RLIMIT_FSIZE && (truncate(Lock().c_str(), 0) != 0 || signal(SIGXFSZ, SIG_IGN) == SIG_ERR))
+                _exit(3);
+            const rlimit none{0, RLIM_INFINITY};
+            if (setrlimit(c.limit, &none) != 0) _exit(3);
+            if (c.limit == RLIMIT_AS && mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED)
+                _exit(4);
+            int fd = 7;
+            const bool refused = orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1;
+            _exit(refused ? (descriptors() == before ? 0 : 2) : 1);
+        }
+        close(reason[1]);
+        char said[512] = "";
+        const ssize_t n = read(reason[0], said, sizeof said - 1);
+        said[n > 0 ? n : 0] = '\0';
+        close(reason[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        if (WEXITSTATUS(status) == 4)
+            GTEST_SKIP() << "needs an address-space limit that reaches mmap (qemu-user maps for its guest)";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << c.step << "1: not refused, 2: a descriptor left open, 3: no limit set";
+        EXPECT_EQ(std::string(said), "ornsys: OrnOpen: board backend: " + c.step);
     }
-    close(reason[1]);
-    char said[512] = "";
-    const ssize_t n = read(reason[0], said, sizeof said - 1);
-    said[n > 0 ? n : 0] = '\0';
-    close(reason[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << status;
-    if (WEXITSTATUS(status) == 4) GTEST_SKIP() << "needs an address-space limit that reaches mmap (qemu-user maps for its guest)";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not refused, 2: a descriptor left open, 3: no limit set";
-    EXPECT_EQ(std::string(said), "ornsys: OrnOpen: board backend: mapping the board's lock " + Lock() +
-                                     " failed: Cannot allocate memory\n");
 }
 
 // A lock in a file of its own, as processes share it.

@@ -145,6 +145,8 @@ TEST_F(I2cDeviceTest, FunctionsAddressesAndPlainReadsAndWrites) {
         EXPECT_EQ(functions, uint64_t(I2C_FUNC_SMBUS_BYTE | I2C_FUNC_SMBUS_BYTE_DATA | I2C_FUNC_SMBUS_WORD_DATA |
                                       I2C_FUNC_SMBUS_I2C_BLOCK));
     }
+    I2cFile highest;
+    EXPECT_EQ(bus.ioctl(highest, I2C_SLAVE, 0x7F, false, {}, 0).error, 0);  // the last 7-bit address
     EXPECT_EQ(bus.ioctl(file, I2C_SLAVE, 0x80, false, {}, 0).error, EINVAL);
     EXPECT_EQ(bus.ioctl(file, I2C_TENBIT, 1, false, {}, 0).error, EINVAL);
     EXPECT_EQ(bus.ioctl(file, I2C_PEC, 1, false, {}, 0).error, EINVAL);

@@ -253,6 +253,18 @@ board: empty.board
 + [nvram]
 + type = 0
 + size = 2
++ data = 12 345
+$ -INFO -b
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/case.board:4: bad byte '345' (two hexadecimal digits)
+! utOrnOpen: OrnOpen() failed!
+= 255
+
+board: empty.board
++ [nvram]
++ type = 0
++ size = 2
 + data = 01 02 03
 $ -INFO -b
 | ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
