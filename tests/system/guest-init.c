@@ -304,8 +304,9 @@ static int open_bus(int bus, int address) {
     return fd;
 }
 
-/* An offset written and 16 bytes read in one I2C_RDWR on the board's bus
- * equal the kernel's byte reads of the same EEPROM. */
+/* An offset written and 16 bytes read in one I2C_RDWR on the board's bus,
+ * and again by a plain write and read, equal the kernel's byte reads of the
+ * same EEPROM. */
 static int transfer_equals_the_kernels(void) {
     int board = open_bus(BOARD_BUS, 0x50), kernel = open_bus(kernel_bus(), 0x50);
     if (board < 0 || kernel < 0) FAIL("cannot open the buses: %s", strerror(errno));
@@ -314,6 +315,10 @@ static int transfer_equals_the_kernels(void) {
     struct i2c_rdwr_ioctl_data transfer = {messages, 2};
     int done = ioctl(board, I2C_RDWR, &transfer);
     if (done != 2) FAIL("I2C_RDWR answered %d: %s", done, strerror(errno));
+    unsigned char again[16] = {0};
+    if (write(board, &offset, 1) != 1 || read(board, again, sizeof again) != sizeof again)
+        FAIL("a plain write and read failed: %s", strerror(errno));
+    if (memcmp(again, got, sizeof got) != 0) FAIL("a plain read differs from I2C_RDWR's");
     for (int i = 0; i < 16; ++i) {
         union i2c_smbus_data data;
         struct i2c_smbus_ioctl_data read = {I2C_SMBUS_READ, (unsigned char)i, I2C_SMBUS_BYTE_DATA, &data};
