@@ -5,11 +5,15 @@
 // board's time and values change. (The board in time as the tool sees it, a
 // board or trace it cannot use and a cut trace are golden files'.)
 #include <fcntl.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 #include <atomic>
@@ -430,6 +434,64 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     EXPECT_GT(checked, size_t(rounds) * 50);  // the rounds that ran on wrote
     printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
 }
+
+#if defined(__x86_64__)
+// Makes this process's openat with O_TMPFILE fail with `error` (a seccomp
+// filter; other calls go through): a file system without unnamed files.
+bool RefuseUnnamedFiles(int error) {
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, O_TMPFILE),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, O_TMPFILE, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | unsigned(error)),
+    };
+    const sock_fprog filter{sizeof program / sizeof program[0], program};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+// Where the file system has no unnamed files (the errors such a one gives),
+// the state file is written under a temporary name and linked into place,
+// leaving no temporary behind; any other error of the unnamed file fails
+// the open, saying why.
+TEST_F(VirtualBoard, StateFileIsMadeWhereTheFileSystemHasNoUnnamedFiles) {
+    setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+    for (int error : {EOPNOTSUPP, EISDIR, EINVAL, EACCES}) {
+        unlink(Path("state").c_str());
+        ClearTrace();
+        int said[2];
+        ASSERT_EQ(pipe(said), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(said[1], 2);
+            if (!RefuseUnnamedFiles(error)) _exit(77);
+            setenv("ORNSYS_DEBUG", "1", 1);
+            _exit(OrnOpen() && OrnClose() ? 0 : 1);
+        }
+        close(said[1]);
+        std::string reasons;
+        char piece[512];
+        for (ssize_t n; (n = read(said[0], piece, sizeof piece)) > 0;) reasons.append(piece, size_t(n));
+        close(said[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "needs seccomp filters";
+        const bool made = error != EACCES;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (made ? 0 : 1)) << error << ": " << status;
+        const std::vector<std::string> left = made ? std::vector<std::string>{"state", "trace"}
+                                                   : std::vector<std::string>{"trace"};
+        EXPECT_EQ(Files(), left) << error;
+        EXPECT_EQ(reasons.find(Path("state") + ": cannot create state file: Permission denied") != std::string::npos,
+                  !made) << reasons;
+    }
+    ASSERT_TRUE(OrnOpen());  // the state file made aside is one the board takes
+    ASSERT_TRUE(OrnClose());
+}
+#endif
 
 // ornsim-ctl with these words, in this process; its exit status.
 int Ctl(std::vector<std::string> words) {
