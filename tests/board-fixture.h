@@ -6,16 +6,44 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "board.h"
 #include "ornsyslx.h"
+
+// How a child that ran `body` ended (its exit status, or 128 + the signal)
+// and what it wrote to standard error.
+struct ChildOutcome {
+    int code = -1;
+    std::string said;
+};
+inline ChildOutcome RunInChild(const std::function<int()>& body) {
+    ChildOutcome outcome;
+    int said[2];
+    if (pipe(said) != 0) return outcome;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(said[0]);
+        dup2(said[1], 2);
+        _exit(body());
+    }
+    close(said[1]);
+    char piece[512];
+    for (ssize_t n; (n = read(said[0], piece, sizeof piece)) > 0;) outcome.said.append(piece, size_t(n));
+    close(said[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return outcome;
+}
 
 class BoardTest : public ::testing::Test {
 protected:

@@ -23,6 +23,7 @@
 #include <functional>
 #include <string>
 
+#include "board-fixture.h"
 #include "board-lock-file.h"
 #include "backend.h"
 #include "debug.h"
@@ -42,6 +43,7 @@ protected:
         chmod(dir, 0755);  // other users reach the folder, as they reach /run
         folder_ = top_ + "/run";
         setenv("ORNSYS_DEBUG", "1", 1);
+        orn::SetDebugBackend("board");  // as the board backend's open does
     }
     void TearDown() override {
         unsetenv("ORNSYS_DEBUG");
@@ -54,7 +56,6 @@ protected:
 
     // Opens the lock; what the library said on the way.
     std::string Open() {
-        orn::SetDebugBackend("board");  // as the board backend's open does
         testing::internal::CaptureStderr();
         area_ = orn::OpenBoardLockFile(folder_.c_str(), fd_);
         return testing::internal::GetCapturedStderr();
@@ -213,11 +214,7 @@ TEST_F(BoardLockFile, ALockThatCannotBeSizedOrMappedLeavesNoDescriptor) {
     } cases[] = {{RLIMIT_FSIZE, "sizing the board's lock " + Lock() + " failed: File too large\n"},
                  {RLIMIT_AS, "mapping the board's lock " + Lock() + " failed: Cannot allocate memory\n"}};
     for (const auto& c : cases) {
-        int reason[2];
-        ASSERT_EQ(pipe(reason), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(reason[1], 2);
+        const ChildOutcome child = RunInChild([&] {
             const auto descriptors = [] {  // counted without allocating: the child has no address space to spare
                 int count = 0;
                 for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
@@ -226,27 +223,19 @@ TEST_F(BoardLockFile, ALockThatCannotBeSizedOrMappedLeavesNoDescriptor) {
             const int before = descriptors();
             // A file another root process has just made is empty yet: it is grown.
             if (c.limit == RLIMIT_FSIZE && (truncate(Lock().c_str(), 0) != 0 || signal(SIGXFSZ, SIG_IGN) == SIG_ERR))
-                _exit(3);
+                return 3;
             const rlimit none{0, RLIM_INFINITY};
-            if (setrlimit(c.limit, &none) != 0) _exit(3);
+            if (setrlimit(c.limit, &none) != 0) return 3;
             if (c.limit == RLIMIT_AS && mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED)
-                _exit(4);
+                return 4;
             int fd = 7;
             const bool refused = orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1;
-            _exit(refused ? (descriptors() == before ? 0 : 2) : 1);
-        }
-        close(reason[1]);
-        char said[512] = "";
-        const ssize_t n = read(reason[0], said, sizeof said - 1);
-        said[n > 0 ? n : 0] = '\0';
-        close(reason[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status)) << status;
-        if (WEXITSTATUS(status) == 4)
+            return refused ? (descriptors() == before ? 0 : 2) : 1;
+        });
+        if (child.code == 4)
             GTEST_SKIP() << "needs an address-space limit that reaches mmap (qemu-user maps for its guest)";
-        EXPECT_EQ(WEXITSTATUS(status), 0) << c.step << "1: not refused, 2: a descriptor left open, 3: no limit set";
-        EXPECT_EQ(std::string(said), "ornsys: OrnOpen: board backend: " + c.step);
+        EXPECT_EQ(child.code, 0) << c.step << "1: not refused, 2: a descriptor left open, 3: no limit set";
+        EXPECT_EQ(child.said, "ornsys: OrnOpen: board backend: " + c.step);
     }
 }
 

@@ -221,18 +221,14 @@ TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
         {"/dev/mem of zeros open to root, a socket", true, true, false, "ornsys: OrnOpen: board backend: "},
     };
     for (const auto& c : cases) {
-        int reasons[2];
-        ASSERT_EQ(pipe(reasons), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            close(reasons[0]);
+        const ChildOutcome child = RunInChild([&] {
             if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                 mount("tmpfs", "/dev", "tmpfs", 0, "mode=0755") != 0)
-                _exit(77);
+                return 77;
             // Zeros where the firmware would be: no directory is found there.
             if (c.mem) {
                 const int mem = open("/dev/mem", O_CREAT | O_WRONLY, 0600);
-                if (mem < 0 || ftruncate(mem, 0x100000) != 0) _exit(78);
+                if (mem < 0 || ftruncate(mem, 0x100000) != 0) return 78;
                 close(mem);
             }
             if (c.socket) {
@@ -240,27 +236,20 @@ TEST_F(Library, DefaultBackendIsTheServiceOnlyForWhomTheBoardIsClosed) {
                 address.sun_family = AF_UNIX;
                 strcpy(address.sun_path, kSocket);
                 const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-                if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) _exit(78);
+                if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return 78;
             }
-            if (c.asUser && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(78);
+            if (c.asUser && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 78;
             unsetenv("ORNSYS_BACKEND");
             setenv("ORNSYS_DEBUG", "1", 1);
             setenv("ORNSYS_SERVICE_SOCKET", kSocket, 1);
-            dup2(reasons[1], 2);
             const bool opened = OrnOpen();
             for (const auto& held : std::filesystem::directory_iterator("/proc/self/fd"))
-                if (std::filesystem::is_symlink(held) && std::filesystem::read_symlink(held) == "/dev/mem") _exit(3);
-            _exit(opened ? 1 : 0);
-        }
-        close(reasons[1]);
-        std::string said;
-        char piece[512];
-        for (ssize_t n; (n = read(reasons[0], piece, sizeof piece)) > 0;) said.append(piece, size_t(n));
-        close(reasons[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "needs mount namespaces";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what << ": " << status;
+                if (std::filesystem::is_symlink(held) && std::filesystem::read_symlink(held) == "/dev/mem") return 3;
+            return opened ? 1 : 0;
+        });
+        if (child.code == 77) GTEST_SKIP() << "needs mount namespaces";
+        EXPECT_EQ(child.code, 0) << c.what;
+        const std::string& said = child.said;
         EXPECT_EQ(said.substr(0, said.find('\n') + 1).substr(0, c.firstLine.size()), c.firstLine) << c.what;
     }
 }

@@ -463,30 +463,19 @@ TEST_F(VirtualBoard, StateFileIsMadeWhereTheFileSystemHasNoUnnamedFiles) {
     for (int error : {EOPNOTSUPP, EISDIR, EINVAL, EACCES}) {
         unlink(Path("state").c_str());
         ClearTrace();
-        int said[2];
-        ASSERT_EQ(pipe(said), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(said[1], 2);
-            if (!RefuseUnnamedFiles(error)) _exit(77);
+        const ChildOutcome child = RunInChild([error] {
+            if (!RefuseUnnamedFiles(error)) return 77;
             setenv("ORNSYS_DEBUG", "1", 1);
-            _exit(OrnOpen() && OrnClose() ? 0 : 1);
-        }
-        close(said[1]);
-        std::string reasons;
-        char piece[512];
-        for (ssize_t n; (n = read(said[0], piece, sizeof piece)) > 0;) reasons.append(piece, size_t(n));
-        close(said[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "needs seccomp filters";
+            return OrnOpen() && OrnClose() ? 0 : 1;
+        });
+        if (child.code == 77) GTEST_SKIP() << "needs seccomp filters";
         const bool made = error != EACCES;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (made ? 0 : 1)) << error << ": " << status;
+        EXPECT_EQ(child.code, made ? 0 : 1) << error;
         const std::vector<std::string> left = made ? std::vector<std::string>{"state", "trace"}
                                                    : std::vector<std::string>{"trace"};
         EXPECT_EQ(Files(), left) << error;
-        EXPECT_EQ(reasons.find(Path("state") + ": cannot create state file: Permission denied") != std::string::npos,
-                  !made) << reasons;
+        EXPECT_EQ(child.said.find(Path("state") + ": cannot create state file: Permission denied") != std::string::npos,
+                  !made) << child.said;
     }
     ASSERT_TRUE(OrnOpen());  // the state file made aside is one the board takes
     ASSERT_TRUE(OrnClose());
