@@ -468,7 +468,7 @@ TEST_F(VirtualBoard, StateFileIsMadeWhereTheFileSystemHasNoUnnamedFiles) {
             setenv("ORNSYS_DEBUG", "1", 1);
             return OrnOpen() && OrnClose() ? 0 : 1;
         });
-        if (child.code == 77) GTEST_SKIP() << "needs seccomp filters";
+        if (child.code == 77) GTEST_SKIP() << "needs seccomp filters, which this kernel or qemu-user refused";
         const bool made = error != EACCES;
         EXPECT_EQ(child.code, made ? 0 : 1) << error;
         const std::vector<std::string> left = made ? std::vector<std::string>{"state", "trace"}
