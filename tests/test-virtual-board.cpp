@@ -435,13 +435,14 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
 }
 
-#if defined(__x86_64__)
 // Makes this process's openat with O_TMPFILE fail with `error` (a seccomp
-// filter; other calls go through): a file system without unnamed files.
+// filter for the build's own architecture; other calls go through): a file
+// system without unnamed files.
 bool RefuseUnnamedFiles(int error) {
+    constexpr unsigned kArch = sizeof(void*) == 8 ? AUDIT_ARCH_X86_64 : AUDIT_ARCH_I386;
     sock_filter program[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 5),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 0, 5),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 0, 3),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
@@ -480,7 +481,6 @@ TEST_F(VirtualBoard, StateFileIsMadeWhereTheFileSystemHasNoUnnamedFiles) {
     ASSERT_TRUE(OrnOpen());  // the state file made aside is one the board takes
     ASSERT_TRUE(OrnClose());
 }
-#endif
 
 // ornsim-ctl with these words, in this process; its exit status.
 int Ctl(std::vector<std::string> words) {
