@@ -89,8 +89,8 @@ class Service:
         env.pop("ORNSIM_STATE", None)
         return env
 
-    def run(self, role, *arguments, **options):
-        return subprocess.run(as_user(role) + [sys.executable, str(HERE / "client.py"), *arguments],
+    def run(self, role, *arguments, groups=None, **options):
+        return subprocess.run(as_user(role, groups) + [sys.executable, str(HERE / "client.py"), *arguments],
                               env=self.client_env(), capture_output=True, text=True, timeout=20, **options)
 
     def popen(self, role, *arguments):
@@ -201,8 +201,7 @@ def test_a_group_that_names_none_leaves_its_role_to_root(service):
         service.start(admin_group=group)
         service.raw().close()  # the service starts on its first connection
         assert f"group {group} does not exist: only root has the admin role" in service.log.read_text(), group
-    result = subprocess.run(as_user(groups=[READ, 0]) + [sys.executable, str(HERE / "client.py"), "steps", "display set"],
-                            env=service.client_env(), capture_output=True, text=True, timeout=20)
+    result = service.run(None, "steps", "display set", groups=[READ, 0])
     assert result.stdout == f"display set: AccessDenied {REFUSED}\n", result.stderr
 
 
