@@ -167,13 +167,17 @@ TEST_F(Bios32Gate, WhatTheServiceWritesReachesTheCallerAndNothingElse) {
 
 // The configuration block crosses the gate at the size the board gave for
 // it: what the service writes at its end reaches the caller, and no byte
-// beyond it.
+// beyond it. A block of one byte (the watchdog's status) crosses whole.
 TEST_F(Bios32Gate, TheConfigurationBlockCrossesAtTheBoardsSize) {
     IN_GATE_PROCESS();
     UseImage(firmware_image::Make(true, {
                                             0x8B, 0x44, 0x24, 0x0C,                    // mov eax, [esp+12] (the block)
                                             0x8B, 0x4C, 0x24, 0x08,                    // mov ecx, [esp+8] (the function)
-                                            0x83, 0xF9, 0x04,                          // cmp ecx, 4 (the size)
+                                            0x83, 0xF9, 0x32,                          // cmp ecx, 0x32 (the status)
+                                            0x75, 0x05,                                // jne size
+                                            0xC6, 0x00, 0xA5,                          // mov byte [eax], 0xA5
+                                            0xEB, 0x14,                                // jmp done
+                                            0x83, 0xF9, 0x04,                          // size: cmp ecx, 4
                                             0x75, 0x08,                                // jne block
                                             0xC7, 0x00, 0x10, 0x00, 0x00, 0x00,        // mov dword [eax], 16
                                             0xEB, 0x07,                                // jmp done
@@ -190,6 +194,9 @@ TEST_F(Bios32Gate, TheConfigurationBlockCrossesAtTheBoardsSize) {
     EXPECT_TRUE(OrnGetBoardCfg(config));
     EXPECT_EQ(std::vector<BYTE>(config + 12, config + sizeof config),
               (std::vector<BYTE>{0x5A, 0x5A, 0x5A, 0x5A, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA}));
+    BYTE status = 0;
+    EXPECT_TRUE(OrnWDGetStatus(&status));
+    EXPECT_EQ(status, 0xA5);
 }
 
 // Addresses outside the mapped window are never called, nor is a directory

@@ -8,6 +8,7 @@ ORNSYS_BIN names the build's bin folder; ORNSYS_UNITS its units folder;
 ORNSYS_SERVICE_FIGURES a file that gets the measured figures, a line each."""
 
 import errno
+import grp
 import os
 import pathlib
 import re
@@ -195,7 +196,8 @@ def test_each_role_gets_exactly_its_families(service):
 def test_a_group_that_names_none_leaves_its_role_to_root(service):
     """An unknown name, an empty one and the ID that means "no group" are
     each logged as no group; a user in group 0 (what the empty name would
-    read as, were it a number) is no admin then."""
+    read as, were it a number) is no admin then, but is where group 0 is
+    named by its name."""
     for group in ["no-such-group", "", "4294967295"]:
         service.stop()
         service.start(admin_group=group)
@@ -203,6 +205,10 @@ def test_a_group_that_names_none_leaves_its_role_to_root(service):
         assert f"group {group} does not exist: only root has the admin role" in service.log.read_text(), group
     result = service.run(None, "steps", "display set", groups=[READ, 0])
     assert result.stdout == f"display set: AccessDenied {REFUSED}\n", result.stderr
+    service.stop()
+    service.start(admin_group=grp.getgrgid(0).gr_name)
+    result = service.run(None, "steps", "display set", groups=[READ, 0])
+    assert result.stdout == "display set: (None, None, 144, 16)\n", result.stderr
 
 
 def ornsys(env, *words, role=None):
