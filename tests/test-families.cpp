@@ -45,6 +45,15 @@ TEST_F(Families, I2CBlockTransferCarriesAFarPointerToTheBuffer) {
 #endif
 }
 
+// The pass-through's far pointer names the caller's buffer: the virtual
+// board's OEM function writes the value there, and no byte past it.
+TEST_F(Families, OEMPassThruWritesItsValueIntoTheCallersBuffer) {
+    ASSERT_TRUE(OrnOpen());
+    BYTE buffer[6] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
+    EXPECT_TRUE(OrnOEMPassThru(0x12345678, buffer));
+    EXPECT_EQ(std::vector<BYTE>(buffer, buffer + 6), (std::vector<BYTE>{0x78, 0x56, 0x34, 0x12, 0xAA, 0xAA}));
+}
+
 // Ports need no open library. The address and data flags choose the port
 // and the width (a byte before a word before a dword); a port the board file
 // does not name reads 0xFF until written, and wider accesses span the ports

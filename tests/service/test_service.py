@@ -309,7 +309,7 @@ def test_a_connected_client_outlives_the_service(service):
 def test_one_user_cannot_take_the_service_nor_its_memory(service):
     """A reader that opens 40 connections is greeted on 32 and told on the
     rest why not, root is served all the while, and the user's own tool
-    names the cause. A client that keeps sending and reads its replies
+    names the cause, until those connections close. A client that keeps sending and reads its replies
     slowly holds the service's memory to a bound."""
     hog = subprocess.Popen(as_user("read") + [sys.executable, "-c", f"""
 import socket, struct, sys
@@ -332,6 +332,8 @@ sys.stdin.read()
     hog.stdin.close()
     assert hog.wait(10) == 0
     assert "the user has 32 connections open, the most one user may" in service.log.read_text()
+    # The hog's connections closed, the user is served again.
+    assert ornsys(env, "-INFO", "-b", role="read")[0].startswith("HW platform:       ORN-EPC-3510\n")
 
     # 8 s of requests for the identity (a 100-byte block each way), of which
     # the sender reads only a little, and at first nothing: the service's
