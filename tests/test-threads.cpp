@@ -157,7 +157,8 @@ TEST_F(Processes, CallsAndPortReadsRacingCloseAndReopenEndCleanly) {
                 DWORD code = 0xDEAD;
                 OEMACCESS access{OEM_ACCESS_PORT, 0x2E, 0, 0, OEM_DATA_BYTE, 0};
                 if (t == 0) {
-                    (OrnOEMRead(&access) && (access.DataValue == 0x87 || access.DataValue == whileClosed) ? reads : wrong)++;
+                    const bool read = OrnOEMRead(&access);
+                    (read && (access.DataValue == 0x87 || access.DataValue == whileClosed) ? reads : wrong)++;
                 } else if (OrnGetBoardInfo(&info)) {
                     (strncmp(info.HWPlatform, "ORN-EPC-3510", 12) == 0 ? good : wrong)++;
                 } else {
