@@ -309,8 +309,9 @@ def test_a_connected_client_outlives_the_service(service):
 def test_one_user_cannot_take_the_service_nor_its_memory(service):
     """A reader that opens 40 connections is greeted on 32 and told on the
     rest why not, root is served all the while, and the user's own tool
-    names the cause, until those connections close. A client that keeps sending and reads its replies
-    slowly holds the service's memory to a bound."""
+    names the cause, until those connections close. A client that keeps
+    sending and reads its replies slowly holds the service's memory to a
+    bound."""
     hog = subprocess.Popen(as_user("read") + [sys.executable, "-c", f"""
 import socket, struct, sys
 held, roles = [], []
