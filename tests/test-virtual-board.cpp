@@ -435,19 +435,20 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
 }
 
-// Makes this process's openat with O_TMPFILE fail with `error` (a seccomp
-// filter for the build's own architecture; other calls go through): a file
-// system without unnamed files.
-bool RefuseUnnamedFiles(int error) {
+// Makes this process's system call `number` fail with `error` when its
+// argument `flagsArg` holds every bit of `flags` (with no flags, every such
+// call); a seccomp filter for the build's own architecture, other calls go
+// through.
+bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int error) {
     constexpr unsigned kArch = sizeof(void*) == 8 ? AUDIT_ARCH_X86_64 : AUDIT_ARCH_I386;
     sock_filter program[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 0, 5),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
-        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, O_TMPFILE),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, O_TMPFILE, 1, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, unsigned(offsetof(seccomp_data, args) + 8 * flagsArg)),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 1, 0),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | unsigned(error)),
     };
@@ -455,28 +456,39 @@ bool RefuseUnnamedFiles(int error) {
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 
-// Where the file system has no unnamed files (the errors such a one gives),
-// the state file is written under a temporary name and linked into place,
-// leaving no temporary behind; any other error of the unnamed file fails
-// the open, saying why.
+// Where the file system has no unnamed files (the errors such a one gives)
+// or the unnamed file cannot be linked by its /proc name (no /proc), the
+// state file is written under a temporary name and linked into place,
+// leaving no temporary behind; any other error of either step fails the
+// open, saying why.
 TEST_F(VirtualBoard, StateFileIsMadeWhereTheFileSystemHasNoUnnamedFiles) {
     setenv("ORNSIM_STATE", Path("state").c_str(), 1);
-    for (int error : {EOPNOTSUPP, EISDIR, EINVAL, EACCES}) {
+    struct Refusal {
+        unsigned call, flagsArg, flags;
+        int error;
+        bool made;
+    };
+    const Refusal refusals[] = {
+        {SYS_openat, 2, O_TMPFILE, EOPNOTSUPP, true}, {SYS_openat, 2, O_TMPFILE, EISDIR, true},
+        {SYS_openat, 2, O_TMPFILE, EINVAL, true},     {SYS_openat, 2, O_TMPFILE, EACCES, false},
+        {SYS_linkat, 4, 0, ENOENT, true},             {SYS_linkat, 4, 0, EACCES, false},
+    };
+    for (const Refusal& refusal : refusals) {
         unlink(Path("state").c_str());
         ClearTrace();
-        const ChildOutcome child = RunInChild([error] {
-            if (!RefuseUnnamedFiles(error)) return 77;
+        const ChildOutcome child = RunInChild([refusal] {
+            if (!RefuseCall(refusal.call, refusal.flagsArg, refusal.flags, refusal.error)) return 77;
             setenv("ORNSYS_DEBUG", "1", 1);
             return OrnOpen() && OrnClose() ? 0 : 1;
         });
         if (child.code == 77) GTEST_SKIP() << "needs seccomp filters, which this kernel or qemu-user refused";
-        const bool made = error != EACCES;
-        EXPECT_EQ(child.code, made ? 0 : 1) << error;
-        const std::vector<std::string> left = made ? std::vector<std::string>{"state", "trace"}
-                                                   : std::vector<std::string>{"trace"};
-        EXPECT_EQ(Files(), left) << error;
+        const std::string which = std::to_string(refusal.call) + "/" + std::to_string(refusal.error);
+        EXPECT_EQ(child.code, refusal.made ? 0 : 1) << which;
+        const std::vector<std::string> left = refusal.made ? std::vector<std::string>{"state", "trace"}
+                                                           : std::vector<std::string>{"trace"};
+        EXPECT_EQ(Files(), left) << which;
         EXPECT_EQ(child.said.find(Path("state") + ": cannot create state file: Permission denied") != std::string::npos,
-                  !made) << child.said;
+                  !refusal.made) << child.said;
     }
     ASSERT_TRUE(OrnOpen());  // the state file made aside is one the board takes
     ASSERT_TRUE(OrnClose());
