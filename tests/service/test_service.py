@@ -476,6 +476,28 @@ def test_the_socket_is_made_for_its_group_and_never_through_a_symlink(tmp_path):
     assert (info.st_uid, info.st_gid, info.st_mode & 0o777, path.is_symlink()) == (0, 0, 0o600, True)
 
 
+def test_a_relative_socket_path_is_made_from_the_working_folder():
+    """ornsysd --socket with a relative path makes its socket, and its private
+    folder beside it, in the folder the path names from the working folder,
+    also when that folder is on another file system than /."""
+    shm = pathlib.Path("/dev/shm")
+    if not shm.is_dir() or shm.stat().st_dev == pathlib.Path("/").stat().st_dev:
+        pytest.skip("needs /dev/shm on a file system of its own")
+    work = pathlib.Path(tempfile.mkdtemp(prefix="ornsysd-", dir=shm))
+    try:
+        (work / "d").mkdir()
+        daemon = subprocess.Popen([str(BIN / "ornsysd"), "--socket", "d/ornsysd.sock", "--read-group", str(READ)],
+                                  cwd=work, env=dict(os.environ, ORNSYS_BACKEND="virtual"), stderr=subprocess.PIPE,
+                                  text=True)
+        made = appears(work / "d" / "ornsysd.sock")
+        daemon.terminate()
+        _, said = daemon.communicate(timeout=10)
+        assert (made, daemon.returncode) == (True, 0), said
+        assert list((work / "d").iterdir()) == []
+    finally:
+        shutil.rmtree(work)
+
+
 def test_a_service_that_cannot_take_its_stop_signals_ends_with_its_socket(tmp_path):
     """When signalfd is refused, ornsysd --socket says so, closes the board
     it opened without a call, ends with 1 and takes its socket away."""
