@@ -105,7 +105,8 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
             if (opened >= 0) close(opened);
             if (opened < 0 && errno != EEXIST && errno != ENOENT && errno != ELOOP) {
                 DebugStep(Step("opening the board's lock", where).text, 0, strerror(errno));
-                break;
+                close(dir);
+                return nullptr;  // said why: not a place taken by something else
             }
             continue;  // changed under us: look again
         }

@@ -5,7 +5,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <stddef.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +48,27 @@ inline ChildOutcome RunInChild(const std::function<int()>& body) {
     waitpid(child, &status, 0);
     outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return outcome;
+}
+
+// Makes this process's system call `number` fail with `error` when its
+// argument `flagsArg` holds every bit of `flags` (with no flags, every such
+// call); a seccomp filter for the build's own architecture, other calls go
+// through.
+inline bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int error) {
+    constexpr unsigned kArch = sizeof(void*) == 8 ? AUDIT_ARCH_X86_64 : AUDIT_ARCH_I386;
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, unsigned(offsetof(seccomp_data, args) + 8 * flagsArg)),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | unsigned(error)),
+    };
+    const sock_fprog filter{sizeof program / sizeof program[0], program};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 
 class BoardTest : public ::testing::Test {

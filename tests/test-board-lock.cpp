@@ -13,6 +13,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,6 +188,29 @@ TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
     EXPECT_EQ(again->holder, 4242u);
     munmap(again, sizeof(board_lock::Area));
     close(other);
+}
+
+// An open of the lock that finds its place changed since it looked (gone, or
+// a symlink now) looks again a few times, then gives up saying something
+// else keeps the place; any other error gives up at once with its reason.
+TEST_F(BoardLockFile, ALockWhosePlaceKeepsChangingIsGivenUpAfterLookingAgain) {
+    const struct {
+        int error;
+        std::string step;
+    } cases[] = {{ENOENT, "making the board's lock " + Lock() + " failed: File exists; something else keeps its place\n"},
+                 {ELOOP, "making the board's lock " + Lock() + " failed: File exists; something else keeps its place\n"},
+                 {EACCES, "opening the board's lock " + Lock() + " failed: Permission denied\n"}};
+    for (const auto& c : cases) {
+        const ChildOutcome child = RunInChild([&] {
+            // The lock's own open, told apart from the folder's by its flags.
+            if (!RefuseCall(SYS_openat, 2, O_NONBLOCK | O_NOCTTY, c.error)) return 77;
+            int fd = 7;
+            return orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1 ? 0 : 1;
+        });
+        if (child.code == 77) GTEST_SKIP() << "needs seccomp filters, which this kernel or qemu-user refused";
+        EXPECT_EQ(child.code, 0) << c.step;
+        EXPECT_EQ(child.said, "ornsys: OrnOpen: board backend: " + c.step);
+    }
 }
 
 // A process that closed its standard input gets the lock as any other:

@@ -5,9 +5,6 @@
 // board's time and values change. (The board in time as the tool sees it, a
 // board or trace it cannot use and a cut trace are golden files'.)
 #include <fcntl.h>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -433,27 +430,6 @@ TEST_F(VirtualBoard, StateFileSurvivesKillsAtRandomPoints) {
     }
     EXPECT_GT(checked, size_t(rounds) * 50);  // the rounds that ran on wrote
     printf("kill loop: %d rounds of two writers, %zu completed writes found in the state file\n", rounds, checked);
-}
-
-// Makes this process's system call `number` fail with `error` when its
-// argument `flagsArg` holds every bit of `flags` (with no flags, every such
-// call); a seccomp filter for the build's own architecture, other calls go
-// through.
-bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int error) {
-    constexpr unsigned kArch = sizeof(void*) == 8 ? AUDIT_ARCH_X86_64 : AUDIT_ARCH_I386;
-    sock_filter program[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 0, 5),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, number, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, unsigned(offsetof(seccomp_data, args) + 8 * flagsArg)),
-        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | unsigned(error)),
-    };
-    const sock_fprog filter{sizeof program / sizeof program[0], program};
-    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 
 // Where the file system has no unnamed files (the errors such a one gives)
