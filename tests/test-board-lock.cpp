@@ -69,14 +69,7 @@ protected:
 
 // Runs `work` as uid/gid 65534 in a child; its exit status.
 int AsNobody(const std::function<int()>& work) {
-    pid_t child = fork();
-    if (child == 0) {
-        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(100);
-        _exit(work());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+    return RunInChild([&] { return setgid(kNobody) != 0 || setuid(kNobody) != 0 ? 100 : work(); }).code;
 }
 
 TEST_F(BoardLockFile, WhatStandsInItsPlaceIsReplacedNeverUsed) {
