@@ -249,6 +249,7 @@ def test_sixteen_clients_at_once_get_right_answers(service):
     (struct.pack("=IIII", 1, 0x99, 0, 0), "function 153 does not exist"),
     (struct.pack("=IIII", 1, 0x01, 5, 0), "GetBoardInfo with a block of 5 bytes"),
     (struct.pack("=IIII", 1, 0x27, 15, 1 << 20), "I2CReadBlock with a buffer of 1048576 bytes"),
+    (struct.pack("=IIII", 1, 0x01, 100, 1), "GetBoardInfo with a buffer of 1 bytes"),
     (struct.pack("=IIIIBBH6sIB", 1, 0x27, 15, 8, 1, 0x57, 0, bytes(6), 4, 1),
      "I2CReadBlock for 4 bytes with a buffer of 8"),
     (struct.pack("=IIII", 1, 0x05, 1 << 30, 0), "GetBoardCfg with a block of 1073741824 bytes"),
