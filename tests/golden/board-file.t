@@ -122,6 +122,18 @@ $ -INFO -b
 ! utOrnOpen: OrnOpen() failed!
 = 255
 
+# The least value a signed reading holds is in range.
+board: empty.board
++ [temp-sensor]
++ value = -2147483648
+$ -TEMP -a
+| T-Sensor 0x00: -2147483648 °C
+@ open
+@ call 0x51 00000000 -> 0x0000 01000000
+@ call 0x53 0000000000000000 -> 0x0000 0000000000000080
+@ close
+= 0
+
 board: empty.board
 + [board]
 + platform = 0123456789abcdef
