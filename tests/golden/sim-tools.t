@@ -113,7 +113,8 @@ $ lines
 = 0
 
 # ornsim-ctl steers a board through its state file and refuses bad input
-# with one line.
+# with one line; its usage goes to standard output when asked with --help,
+# to standard error when no command is given.
 state: on
 program: ornsim-ctl
 $ advance 90
@@ -161,6 +162,22 @@ $ set fan 0 1
 program: ornsim-ctl
 $ reboot
 ! ornsim-ctl: unknown command 'reboot' (advance, power-on, show, set)
+= 2
+program: ornsim-ctl
+$ --help
+| usage: ornsim-ctl advance DURATION | power-on | show |
+|        set temp N VALUE | set volt N VALUE | set battery N charge|state|rate|voltage VALUE |
+|        set system misc|power VALUE
+| DURATION: a whole number with ms, s, m or h (90s); the board and its state file are
+| named by ORNSIM_BOARD and ORNSIM_STATE
+= 0
+program: ornsim-ctl
+$
+! usage: ornsim-ctl advance DURATION | power-on | show |
+!        set temp N VALUE | set volt N VALUE | set battery N charge|state|rate|voltage VALUE |
+!        set system misc|power VALUE
+! DURATION: a whole number with ms, s, m or h (90s); the board and its state file are
+! named by ORNSIM_BOARD and ORNSIM_STATE
 = 2
 state: off
 program: ornsim-ctl
