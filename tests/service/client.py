@@ -5,6 +5,7 @@
   client.py steps NAME...      the answer of each step of answers.py, a line each
   client.py load SECONDS ID    calls in a loop, each answer checked; prints "calls N wrong M"
   client.py hold               opens, answers each line read on standard input
+                               (identity, port, forked)
 """
 
 import sys
@@ -45,10 +46,35 @@ def _answer(call):
         return f"0x{error.code:04x}"
 
 
+def _in_a_child(call):
+    """What `call` returns in a forked child, with how many sockets the child
+    then holds."""
+    import os
+    read_end, write_end = os.pipe()
+    pid = os.fork()
+    if pid == 0:
+        os.close(read_end)
+        try:
+            said = str(call())
+        except ornsys.OrnError as error:
+            said = f"0x{error.code:04x}"
+        links = [f"/proc/self/fd/{fd}" for fd in os.listdir("/proc/self/fd")]
+        sockets = sum(os.readlink(link).startswith("socket:") for link in links if os.path.exists(link))
+        os.write(write_end, f"{said} sockets {sockets}".encode())
+        os._exit(0)
+    os.close(write_end)
+    with os.fdopen(read_end) as result:
+        said = result.read()
+    os.waitpid(pid, 0)
+    return said
+
+
 def hold():
-    """Answers each line of words (identity, port; none: identity) in order."""
+    """Answers each line of words (identity, port, forked: identity in a
+    child; none: identity) in order."""
     with ornsys.Board() as board:
-        asks = {"identity": lambda: board.info.platform, "port": lambda: hex(ornsys.port_read(0x2E))}
+        asks = {"identity": lambda: board.info.platform, "port": lambda: hex(ornsys.port_read(0x2E)),
+                "forked": lambda: _in_a_child(lambda: board.info.platform)}
         for line in sys.stdin:
             print(*(_answer(asks[word]) for word in line.split() or ["identity"]), flush=True)
 

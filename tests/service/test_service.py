@@ -307,6 +307,15 @@ def test_a_connected_client_outlives_the_service(service):
                      "iopl allow", "iopl allow", "inb 0x002e -> 0x87"]
 
 
+def test_a_forked_child_calls_on_a_connection_of_its_own(service):
+    """A child forked from a connected client leaves its parent's connection
+    to the parent, closing its copy, and calls on one of its own."""
+    client = HeldClient(service, "read")
+    assert client.ask() == "ok ORN-EPC-3510\n"
+    assert client.ask("forked identity") == "ok ORN-EPC-3510 sockets 1 ok ORN-EPC-3510\n"
+    assert client.end() == 0
+
+
 def test_one_user_cannot_take_the_service_nor_its_memory(service):
     """A reader that opens 40 connections is greeted on 32 and told on the
     rest why not, root is served all the while, and the user's own tool
