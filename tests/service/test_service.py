@@ -316,24 +316,59 @@ def test_a_forked_child_calls_on_a_connection_of_its_own(service):
     assert client.end() == 0
 
 
+# Opens COUNT connections to SOCKET and keeps them until standard input
+# closes; prints how many got each greeting's role (hex), or none ("closed").
+HOLD = """
+import collections, socket, struct, sys
+held, said = [], collections.Counter()
+for _ in range(int(sys.argv[2])):
+    c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    c.connect(sys.argv[1])
+    greeting = c.recv(16, socket.MSG_WAITALL)
+    said[hex(struct.unpack("=8sII", greeting)[2]) if len(greeting) == 16 else "closed"] += 1
+    held.append(c)
+print(*(f"{what}:{n}" for what, n in said.items()), flush=True)
+sys.stdin.read()
+"""
+
+
+def holding(service, prefix, count):
+    """A process (run with `prefix`) that holds `count` connections, and
+    what it was greeted with."""
+    process = subprocess.Popen(prefix + [sys.executable, "-c", HOLD, str(service.socket), str(count)],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    return process, process.stdout.readline()
+
+
+def test_the_service_keeps_connections_for_root_when_others_fill_it(service):
+    """Eight users of 30 connections take the 240 that other users than
+    root may hold; root then gets 16 more, and no one a 257th."""
+    hogs = []
+    for user in range(8):
+        hog, greeted = holding(service, ["setpriv", "--reuid", str(62000 + user), "--regid", "65534",
+                                         "--clear-groups", "--"], 30)
+        assert greeted == "0x0:30\n", user
+        hogs.append(hog)
+    late, greeted = holding(service, as_user("read"), 1)
+    assert greeted == "closed:1\n"
+    root, greeted = holding(service, [], 17)
+    assert greeted == "0x3:16 closed:1\n"
+    for hog in [*hogs, late, root]:
+        hog.stdin.close()
+        assert hog.wait(10) == 0
+    log = service.log.read_text()
+    assert "(uid 65534): more than 240 clients at once; connection closed" in log
+    assert "(uid 0): more than 256 clients at once; connection closed" in log
+
+
 def test_one_user_cannot_take_the_service_nor_its_memory(service):
     """A reader that opens 40 connections is greeted on 32 and told on the
     rest why not, root is served all the while, and the user's own tool
     names the cause, until those connections close. A client that keeps
     sending and reads its replies slowly holds the service's memory to a
     bound."""
-    hog = subprocess.Popen(as_user("read") + [sys.executable, "-c", f"""
-import socket, struct, sys
-held, roles = [], []
-for _ in range(40):
-    c = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-    c.connect({str(service.socket)!r})
-    roles.append(struct.unpack("=8sII", c.recv(16, socket.MSG_WAITALL))[2])
-    held.append(c)
-print(roles.count(1), roles.count(0xFFFF0001), flush=True)
-sys.stdin.read()
-"""], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    assert hog.stdout.readline() == "32 8\n"
+    hog, greeted = holding(service, as_user("read"), 40)
+    assert greeted == "0x1:32 0xffff0001:8\n"
     env = service.client_env()
     assert ornsys(env, "-INFO", "-b")[0].startswith("HW platform:       ORN-EPC-3510\n")
     denied = ornsys(dict(env, ORNSYS_DEBUG="1"), "-INFO", "-b", role="read")
