@@ -8,6 +8,7 @@
                                (identity, port, forked)
 """
 
+import os
 import sys
 
 import ornsys
@@ -47,20 +48,16 @@ def _answer(call):
 
 
 def _in_a_child(call):
-    """What `call` returns in a forked child, with how many sockets the child
-    then holds."""
-    import os
+    """The answer of `call` in a forked child, with how many sockets the
+    child then holds."""
     read_end, write_end = os.pipe()
     pid = os.fork()
     if pid == 0:
         os.close(read_end)
-        try:
-            said = str(call())
-        except ornsys.OrnError as error:
-            said = f"0x{error.code:04x}"
+        said = _answer(call)
         links = [f"/proc/self/fd/{fd}" for fd in os.listdir("/proc/self/fd")]
         sockets = sum(os.readlink(link).startswith("socket:") for link in links if os.path.exists(link))
-        os.write(write_end, f"{said} sockets {sockets}".encode())
+        os.write(write_end, f"child {said} sockets {sockets}".encode())
         os._exit(0)
     os.close(write_end)
     with os.fdopen(read_end) as result:

@@ -144,11 +144,11 @@ class HeldClient:
         return self.process.wait(10)
 
 
-def as_user(role=None, groups=None):
-    """The command prefix that runs as user 65534 in `role`'s groups, or in
-    exactly `groups`."""
+def as_user(role=None, groups=None, uid=65534):
+    """The command prefix that runs as `uid` (group 65534) in `role`'s
+    groups, or in exactly `groups`."""
     groups = ROLE_GROUPS[role] if role else groups
-    return ["setpriv", "--reuid", "65534", "--regid", "65534",
+    return ["setpriv", "--reuid", str(uid), "--regid", "65534",
             *(["--groups", ",".join(map(str, groups))] if groups else ["--clear-groups"]), "--"]
 
 
@@ -312,7 +312,7 @@ def test_a_forked_child_calls_on_a_connection_of_its_own(service):
     to the parent, closing its copy, and calls on one of its own."""
     client = HeldClient(service, "read")
     assert client.ask() == "ok ORN-EPC-3510\n"
-    assert client.ask("forked identity") == "ok ORN-EPC-3510 sockets 1 ok ORN-EPC-3510\n"
+    assert client.ask("forked identity") == "ok child ok ORN-EPC-3510 sockets 1 ok ORN-EPC-3510\n"
     assert client.end() == 0
 
 
@@ -345,8 +345,7 @@ def test_the_service_keeps_connections_for_root_when_others_fill_it(service):
     root may hold; root then gets 16 more, and no one a 257th."""
     hogs = []
     for user in range(8):
-        hog, greeted = holding(service, ["setpriv", "--reuid", str(62000 + user), "--regid", "65534",
-                                         "--clear-groups", "--"], 30)
+        hog, greeted = holding(service, as_user(uid=62000 + user), 30)
         assert greeted == "0x0:30\n", user
         hogs.append(hog)
     late, greeted = holding(service, as_user("read"), 1)
