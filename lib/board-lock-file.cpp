@@ -87,7 +87,8 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
         return nullptr;
     }
     // A few rounds: another root process may be replacing the same thing.
-    for (int round = 0; round < 4 && fd < 0; ++round) {
+    constexpr int kLooks = 4;
+    for (int round = 0; round < kLooks && fd < 0; ++round) {
         // Made with nothing there, never through a symlink, never waiting
         // on a FIFO; a device or socket is refused before it is opened.
         struct stat there {};
@@ -124,7 +125,9 @@ board_lock::Area* OpenBoardLockFile(const char* folder, int& fd) {
     }
     close(dir);
     if (fd < 0) {
-        DebugStep(Step("making the board's lock", where).text, EEXIST, "something else keeps its place");
+        char changed[80];
+        snprintf(changed, sizeof changed, "its place changed at each of %d looks; something else keeps it", kLooks);
+        DebugStep(Step("making the board's lock", where).text, 0, changed);
         return nullptr;
     }
     // A file another root process has just made may be empty yet; growing

@@ -187,11 +187,12 @@ TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
 // a symlink now) looks again a few times, then gives up saying something
 // else keeps the place; any other error gives up at once with its reason.
 TEST_F(BoardLockFile, ALockWhosePlaceKeepsChangingIsGivenUpAfterLookingAgain) {
+    const std::string changed = "its place changed at each of 4 looks; something else keeps it\n";
     const struct {
         int error;
         std::string step;
-    } cases[] = {{ENOENT, "making the board's lock " + Lock() + " failed: File exists; something else keeps its place\n"},
-                 {ELOOP, "making the board's lock " + Lock() + " failed: File exists; something else keeps its place\n"},
+    } cases[] = {{ENOENT, "making the board's lock " + Lock() + " failed: " + changed},
+                 {ELOOP, "making the board's lock " + Lock() + " failed: " + changed},
                  {EACCES, "opening the board's lock " + Lock() + " failed: Permission denied\n"}};
     for (const auto& c : cases) {
         const ChildOutcome child = RunInChild([&] {
