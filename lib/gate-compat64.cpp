@@ -50,20 +50,6 @@ void* MapLow(size_t length, int protection) {
     return p == MAP_FAILED ? nullptr : p;
 }
 
-// A present 32-bit code segment of privilege 3, as a kernel with IA32
-// emulation gives every process.
-bool Is32BitUserCode(WORD selector) {
-    DWORD access = 0;
-    bool valid = false;
-    __asm__("lar %[selector], %[access]\n\tsetz %[valid]"
-            : [access] "=r"(access), [valid] "=q"(valid)
-            : [selector] "r"(DWORD{selector})
-            : "cc");
-    const bool present = access & 0x8000, user = ((access >> 13) & 3) == 3, code = access & 0x800;
-    const bool bits32 = (access & 0x400000) && !(access & 0x200000);
-    return valid && present && user && code && bits32;
-}
-
 Frame& TheFrame() { return *reinterpret_cast<Frame*>(gArea + kFrameAt); }
 
 void SwitchToCompatMode() {
@@ -129,6 +115,18 @@ void LowRelease(void* low, void* buffer, size_t length) {
 namespace gate {
 
 const int kLowMapping = MAP_32BIT;
+
+bool Is32BitUserCode(WORD selector) {
+    DWORD access = 0;
+    bool valid = false;
+    __asm__("lar %[selector], %[access]\n\tsetz %[valid]"
+            : [access] "=r"(access), [valid] "=q"(valid)
+            : [selector] "r"(DWORD{selector})
+            : "cc");
+    const bool present = access & 0x8000, user = ((access >> 13) & 3) == 3, code = access & 0x800;
+    const bool bits32 = (access & 0x400000) && !(access & 0x200000);
+    return valid && present && user && code && bits32;
+}
 
 bool Runs32BitCode() { return Is32BitUserCode(kUser32Code); }
 

@@ -17,6 +17,13 @@ extern const int kLowMapping;
 // Whether this process can run 32-bit code at all: a 32-bit process can;
 // a 64-bit one only where the kernel gives it a 32-bit code segment.
 bool Runs32BitCode();
+#if defined(__x86_64__)
+// Whether `selector` names a present 32-bit code segment of privilege 3,
+// as a kernel with IA32 emulation gives every process: the compatibility-
+// mode gate's probe. A kernel without it may leave the selector absent or
+// not present.
+bool Is32BitUserCode(WORD selector);
+#endif
 // Prepares the gate; false (after a DebugStep line) when this process
 // cannot run the firmware's code.
 bool Start();

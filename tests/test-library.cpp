@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The ornsys authors
 // The library's state, call sequence and error reporting, through the C API.
+#if defined(__x86_64__)
+#include <asm/ldt.h>
+#endif
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -201,6 +205,40 @@ TEST_F(Library, BoardBackendSaysWhichStepTheMachineRefuses) {
                           : "32-bit code segment failed: the kernel runs no 32-bit code (CONFIG_IA32_EMULATION off, "
                             "or ia32_emulation=0)\n"));
 }
+
+#if defined(__x86_64__)
+// The gate's probe takes only a present 32-bit code segment of privilege 3:
+// not the kernel's 64-bit code or data segments, nor, in a table of this
+// process's own (in a child: the table stays with the process), a 32-bit
+// code segment marked not present, a 16-bit one, a data segment or an
+// entry never made.
+TEST(Gate, TheProbeTakesOnlyAPresent32BitCodeSegment) {
+    const ChildOutcome child = RunInChild([] {
+        // entry, base, limit, 32-bit, contents (0 data, 2 code), read/exec only, pages, not present
+        user_desc entries[] = {{0, 0, 0xfffff, 1, 2, 0, 1, 0, 0, 0},
+                               {1, 0, 0xfffff, 1, 2, 0, 1, 1, 0, 0},
+                               {2, 0, 0xffff, 0, 2, 0, 0, 0, 0, 0},
+                               {3, 0, 0xfffff, 1, 0, 0, 1, 0, 0, 0}};
+        for (user_desc& entry : entries)
+            if (syscall(SYS_modify_ldt, 1, &entry, sizeof entry) != 0) return 77;
+        const auto local = [](int entry) { return WORD(entry << 3 | 4 | 3); };
+        const struct {
+            WORD selector;
+            bool taken;
+        } cases[] = {{0x2b, false},    {0x33, false},    {0, false},       {local(0), true},
+                     {local(1), false}, {local(2), false}, {local(3), false}, {local(4), false}};
+        int wrong = 0;
+        for (const auto& c : cases)
+            if (gate::Is32BitUserCode(c.selector) != c.taken) {
+                fprintf(stderr, "selector 0x%02x: %s\n", c.selector, c.taken ? "refused" : "taken");
+                ++wrong;
+            }
+        return wrong;
+    });
+    if (child.code == 77) GTEST_SKIP() << "needs modify_ldt, which this kernel or qemu-user refuses";
+    EXPECT_EQ(child.code, 0) << child.said;
+}
+#endif
 
 // Unasked, a process goes to the real board, or through the board service
 // when it may not open /dev/mem (or there is none) and the service's socket
