@@ -2,7 +2,8 @@
 # and is refused (and kept) for another board; also for one whose memories
 # start with the same bytes but are laid out differently (a 9-byte NVRAM,
 # then an 8-byte flash with its lock byte, then a 9-byte NVRAM of another type),
-# or whose one I2C device differs only in being read-only.
+# or whose one I2C device differs only in being read-only, or whose flash
+# differs only in its blocks' flags.
 state: on
 $ -NVR -w 1 0x10 3 1 2 3
 | Writing bytes to NVRam #0x0001...
@@ -135,6 +136,34 @@ $ -I2C -rb 0 0x50 0 1
 | ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
 |
 ! ornsim: <work>/state3: state file was made for another board; remove it to start afresh
+! utOrnOpen: OrnOpen() failed!
+= 255
+state: off
+state: on
+board: bare.board
++ [nvram]
++ type = 3
++ size = 8
++ block-size = 8
+$ -NVR -r 0 0 1
+|  0x000x: ff  .
+@ open
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000030000000800000003000000
+@ call 0x11 00000000 -> 0x0000 01000000
+@ call 0x12 00000000000000000000000000000000 -> 0x0000 00000000030000000800000003000000
+@ call 0x13 000000000000000000 -> 0x0000 0000000000000000ff
+@ close
+= 1
+board: bare.board
++ [nvram]
++ type = 3
++ size = 8
++ block-size = 8
++ block-flags = 1
+$ -NVR -r 0 0 1
+| ORNSYS ERROR: DLL: starting Win32 driver failed (register device) !
+|
+! ornsim: <work>/state4: state file was made for another board; remove it to start afresh
 ! utOrnOpen: OrnOpen() failed!
 = 255
 state: off
