@@ -125,19 +125,18 @@ constexpr unsigned kIoctl32Bit = 1u << 3;
 
 Device& Of(fuse_req_t request) { return *static_cast<Device*>(fuse_req_userdata(request)); }
 
-// Gives the node its role's group and mode 0660 where it has others; true
-// when it had to. udev may set a node's owner and mode after the daemon did
-// (its rules read before the group existed, or its defaults), so this runs
-// again every few seconds.
-bool KeepGroup(const Device& device, bool quiet) {
+// Gives the node its role's group and mode 0660 where it has others. udev
+// may set a node's owner and mode after the daemon did (its rules read
+// before the group existed, or its defaults), so this runs again every few
+// seconds.
+void KeepGroup(const Device& device, bool quiet) {
     const std::string node = "/dev/" + device.name;
     const group* role = getgrnam(device.group.c_str());
     struct stat seen{};
-    if (role == nullptr || stat(node.c_str(), &seen) != 0) return false;
-    if (seen.st_uid == 0 && seen.st_gid == role->gr_gid && (seen.st_mode & 07777) == 0660) return false;
+    if (role == nullptr || stat(node.c_str(), &seen) != 0) return;
+    if (seen.st_uid == 0 && seen.st_gid == role->gr_gid && (seen.st_mode & 07777) == 0660) return;
     if ((chown(node.c_str(), 0, role->gr_gid) != 0 || chmod(node.c_str(), 0660) != 0) && !quiet)
         Log("cannot give %s to group %s: %s", node.c_str(), device.group.c_str(), strerror(errno));
-    return true;
 }
 
 // The kernel has made the device: it becomes its role's group's.
