@@ -303,6 +303,9 @@ TEST_F(I2cDeviceTest, ABlockWriteCutShortIsAnError) {
     block = {2};
     ASSERT_EQ(Smbus(bus, file, I2C_SMBUS_READ, 0x10, I2C_SMBUS_I2C_BLOCK_DATA, block).error, 0);
     EXPECT_EQ(block[0], 1);
+    std::vector<uint8_t> data;
+    EXPECT_EQ(bus.read(file, data, 4), 1);
+    EXPECT_EQ(data.size(), 1u);
 }
 
 }  // namespace
