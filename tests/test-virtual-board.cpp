@@ -106,10 +106,16 @@ TEST_F(VirtualBoard, DirectCallsStatusesFaultRulesAndTrace) {
 
 // What the board opens (its trace, and its state file where it keeps one)
 // may be descriptor 0 in a process that closed its input; stopping the
-// board closes it all the same.
+// board closes it all the same, and every other descriptor it opened.
 TEST_F(VirtualBoard, ItsFilesAreClosedWithItEvenOnDescriptorZero) {
+    const auto descriptors = [] {
+        int count = 0;
+        for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
+        return count;
+    };
     for (const bool state : {false, true}) {
         if (state) setenv("ORNSIM_STATE", Path("state").c_str(), 1);
+        const int before = descriptors();
         const int input = fcntl(0, F_DUPFD_CLOEXEC, 3);
         ASSERT_GE(input, 0);
         close(0);
@@ -123,6 +129,7 @@ TEST_F(VirtualBoard, ItsFilesAreClosedWithItEvenOnDescriptorZero) {
         close(input);
         EXPECT_TRUE(zeroTaken) << "state file: " << state;
         EXPECT_TRUE(zeroFreed) << "state file: " << state;
+        EXPECT_EQ(descriptors(), before) << "state file: " << state;
     }
 }
 
