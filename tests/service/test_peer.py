@@ -170,6 +170,28 @@ def test_a_signal_during_the_wait_then_a_close_fails_the_call(tmp_path):
                                          "device) True\n"
 
 
+def test_after_a_call_that_timed_out_a_close_is_told_as_a_close(tmp_path):
+    """A call the service never answers fails at the deadline; the next one
+    goes on a new connection, and when the service closes that one on the
+    request, the call fails at once and the debug line says it closed."""
+    def mute_then_closes(connection, peer):
+        peer.request(connection)
+        if peer.connections > 1:
+            connection.close()
+
+    peer = Peer(tmp_path, mute_then_closes)
+    code = ("import os, time\nos.environ.update(ORNSYS_DEBUG='1', ORNSYS_SERVICE_TIMEOUT='1')\nos.dup2(1, 2)\n"
+            "with ornsys.Board() as board:\n    for _ in range(2):\n        started = time.monotonic()\n"
+            "        try:\n            board.info()\n        except ornsys.OrnError as error:\n"
+            "            print(error, 'at the deadline' if time.monotonic() - started >= 1 else 'at once', flush=True)")
+    failed = "OrnGetBoardInfo: 0x8100 DLL: starting Win32 driver failed (register device)"
+    assert through_python(peer, code) == (
+        "ornsys: OrnOpen: service backend: firmware started\n"
+        f"ornsys: service backend: no reply from the board service within 1 s\n{failed} at the deadline\n"
+        f"ornsys: service backend: the board service closed the connection\n{failed} at once\n")
+    assert peer.connections == 2
+
+
 def test_port_access_through_a_service_that_closes(tmp_path):
     """The caller's right to the ports is the service's answer: a service
     that closes instead fails the port read, which never reaches a port. One
