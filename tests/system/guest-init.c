@@ -587,6 +587,15 @@ static void devices_cases(void) {
     start(-1, 0, daemon, no_env, &daemon_log);
     verdict("devices-nodes", node_is(watchdog_node, 902) && node_is("/dev/i2c-16", 901),
             "not character devices of root and their groups, mode 0660");
+    /* A node later given to another user (who could then change its mode),
+     * or to another user and group and opened to all (a udev rule, say), is
+     * given back within the daemon's next rounds. */
+    const int owner = chown(watchdog_node, READER, -1) == 0 && node_is(watchdog_node, 902);
+    const int everyone = chown(watchdog_node, READER, READER) == 0 && chmod(watchdog_node, 0666) == 0 &&
+                         node_is(watchdog_node, 902);
+    verdict("devices-nodes-kept", owner && everyone,
+            "the watchdog's node not given back to root and its group, mode 0660: given to uid %d %d, to all %d",
+            READER, owner, everyone);
 
     /* Bytes written through the board's device, 64-bit as an I2C block,
      * 32-bit as a word; then the EEPROM dumped through it by both. */
