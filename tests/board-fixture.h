@@ -4,6 +4,7 @@
 // state files, and reads back which firmware calls were made.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -23,6 +24,14 @@
 
 #include "board.h"
 #include "ornsyslx.h"
+
+// The descriptors open in this process, counted without allocating (a
+// child may have no address space to spare).
+inline int OpenDescriptors() {
+    int count = 0;
+    for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
+    return count;
+}
 
 // How a child that ran `body` ended (its exit status, or 128 + the signal)
 // and what it wrote to standard error.

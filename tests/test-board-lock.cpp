@@ -233,12 +233,7 @@ TEST_F(BoardLockFile, ALockThatCannotBeSizedOrMappedLeavesNoDescriptor) {
                  {RLIMIT_AS, "mapping the board's lock " + Lock() + " failed: Cannot allocate memory\n"}};
     for (const auto& c : cases) {
         const ChildOutcome child = RunInChild([&] {
-            const auto descriptors = [] {  // counted without allocating: the child has no address space to spare
-                int count = 0;
-                for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
-                return count;
-            };
-            const int before = descriptors();
+            const int before = OpenDescriptors();
             // A file another root process has just made is empty yet: it is grown.
             if (c.limit == RLIMIT_FSIZE && (truncate(Lock().c_str(), 0) != 0 || signal(SIGXFSZ, SIG_IGN) == SIG_ERR))
                 return 3;
@@ -248,7 +243,7 @@ TEST_F(BoardLockFile, ALockThatCannotBeSizedOrMappedLeavesNoDescriptor) {
                 return 4;
             int fd = 7;
             const bool refused = orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1;
-            return refused ? (descriptors() == before ? 0 : 2) : 1;
+            return refused ? (OpenDescriptors() == before ? 0 : 2) : 1;
         });
         if (child.code == 4)
             GTEST_SKIP() << "needs an address-space limit that reaches mmap (qemu-user maps for its guest)";

@@ -108,14 +108,9 @@ TEST_F(VirtualBoard, DirectCallsStatusesFaultRulesAndTrace) {
 // may be descriptor 0 in a process that closed its input; stopping the
 // board closes it all the same, and every other descriptor it opened.
 TEST_F(VirtualBoard, ItsFilesAreClosedWithItEvenOnDescriptorZero) {
-    const auto descriptors = [] {
-        int count = 0;
-        for (int fd = 0; fd < 1024; ++fd) count += fcntl(fd, F_GETFD) >= 0;
-        return count;
-    };
     for (const bool state : {false, true}) {
         if (state) setenv("ORNSIM_STATE", Path("state").c_str(), 1);
-        const int before = descriptors();
+        const int before = OpenDescriptors();
         const int input = fcntl(0, F_DUPFD_CLOEXEC, 3);
         ASSERT_GE(input, 0);
         close(0);
@@ -129,7 +124,7 @@ TEST_F(VirtualBoard, ItsFilesAreClosedWithItEvenOnDescriptorZero) {
         close(input);
         EXPECT_TRUE(zeroTaken) << "state file: " << state;
         EXPECT_TRUE(zeroFreed) << "state file: " << state;
-        EXPECT_EQ(descriptors(), before) << "state file: " << state;
+        EXPECT_EQ(OpenDescriptors(), before) << "state file: " << state;
     }
 }
 
