@@ -9,13 +9,16 @@
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <signal.h>
 #include <stddef.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
+#include <ucontext.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,11 +62,17 @@ inline ChildOutcome RunInChild(const std::function<int()>& body) {
     return outcome;
 }
 
+// How many calls RefuseCall's filter has refused, when asked to count them.
+// Lock-free atomics: the counting handler runs as a signal handler.
+inline std::atomic<int> refusedCalls = 0;
+inline std::atomic<int> refusalError = 0;
+
 // Makes this process's system call `number` fail with `error` when its
 // argument `flagsArg` holds every bit of `flags` (with no flags, every such
 // call); a seccomp filter for the build's own architecture, other calls go
-// through.
-inline bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int error) {
+// through. Counted, each refusal traps to a handler that counts it and
+// returns the error as the call's result.
+inline bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int error, bool counted = false) {
     constexpr unsigned kArch = sizeof(void*) == 8 ? AUDIT_ARCH_X86_64 : AUDIT_ARCH_I386;
     sock_filter program[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
@@ -74,8 +83,24 @@ inline bool RefuseCall(unsigned number, unsigned flagsArg, unsigned flags, int e
         BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 1, 0),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | unsigned(error)),
+        BPF_STMT(BPF_RET | BPF_K, counted ? SECCOMP_RET_TRAP : SECCOMP_RET_ERRNO | unsigned(error)),
     };
+    if (counted) {
+        refusedCalls = 0;
+        refusalError = error;
+        struct sigaction trap {};
+        trap.sa_flags = SA_SIGINFO;
+        trap.sa_sigaction = [](int, siginfo_t*, void* context) {
+            ++refusedCalls;
+            auto& registers = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
+#if defined(__x86_64__)
+            registers[REG_RAX] = -refusalError;
+#else
+            registers[REG_EAX] = -refusalError;
+#endif
+        };
+        if (sigaction(SIGSYS, &trap, nullptr) != 0) return false;
+    }
     const sock_fprog filter{sizeof program / sizeof program[0], program};
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }

@@ -184,25 +184,27 @@ TEST_F(BoardLockFile, TheFolderIsMadeAndTheLockShared) {
 }
 
 // An open of the lock that finds its place changed since it looked (gone, or
-// a symlink now) looks again a few times, then gives up saying something
+// a symlink now) looks again, 4 times in all, then gives up saying something
 // else keeps the place; any other error gives up at once with its reason.
 TEST_F(BoardLockFile, ALockWhosePlaceKeepsChangingIsGivenUpAfterLookingAgain) {
     const std::string changed = "its place changed at each of 4 looks; something else keeps it\n";
     const struct {
         int error;
+        int opens;
         std::string step;
-    } cases[] = {{ENOENT, "making the board's lock " + Lock() + " failed: " + changed},
-                 {ELOOP, "making the board's lock " + Lock() + " failed: " + changed},
-                 {EACCES, "opening the board's lock " + Lock() + " failed: Permission denied\n"}};
+    } cases[] = {{ENOENT, 4, "making the board's lock " + Lock() + " failed: " + changed},
+                 {ELOOP, 4, "making the board's lock " + Lock() + " failed: " + changed},
+                 {EACCES, 1, "opening the board's lock " + Lock() + " failed: Permission denied\n"}};
     for (const auto& c : cases) {
         const ChildOutcome child = RunInChild([&] {
             // The lock's own open, told apart from the folder's by its flags.
-            if (!RefuseCall(SYS_openat, 2, O_NONBLOCK | O_NOCTTY, c.error)) return 77;
+            if (!RefuseCall(SYS_openat, 2, O_NONBLOCK | O_NOCTTY, c.error, true)) return 77;
             int fd = 7;
-            return orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1 ? 0 : 1;
+            const bool refused = orn::OpenBoardLockFile(folder_.c_str(), fd) == nullptr && fd == -1;
+            return refused ? (refusedCalls == c.opens ? 0 : 10 + refusedCalls) : 1;
         });
         if (child.code == 77) GTEST_SKIP() << "needs seccomp filters, which this kernel or qemu-user refused";
-        EXPECT_EQ(child.code, 0) << c.step;
+        EXPECT_EQ(child.code, 0) << c.step << "1: not refused, 10 + n: opened n times, not " << c.opens;
         EXPECT_EQ(child.said, "ornsys: OrnOpen: board backend: " + c.step);
     }
 }
