@@ -42,8 +42,8 @@ int utI2CGetBusCountPrint() {
     return result;
 }
 
-// `busstring` holds at least 10 characters; a name that fills all 8 bytes
-// of the record is copied without reading past them.
+// `busstring` holds kBusStringChars; a name that fills all 8 bytes of the
+// record is copied without reading past them.
 int utI2CQueryBus(DWORD index, BYTE* busid, DWORD* busflags, DWORD* maxbsize, char* busstring) {
     I2CBUSINFO info{};
     info.I2CBusInfoSize = sizeof(I2CBUSINFO);
@@ -61,7 +61,7 @@ int utI2CQueryBus(DWORD index, BYTE* busid, DWORD* busflags, DWORD* maxbsize, ch
 int utI2CQueryBusPrint(DWORD index) {
     BYTE busid;
     DWORD busflags, maxbsize;
-    char busstring[10];
+    char busstring[kBusStringChars];
     if (int r = utI2CQueryBus(index, &busid, &busflags, &maxbsize, busstring)) return r;
     printf("Businfo for Bus# 0x%04x:\n", unsigned(index));
     printf("  bus ID:             0x%02x\n", unsigned(busid));

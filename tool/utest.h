@@ -129,6 +129,8 @@ int utHandleI2C_ReadNew(int argc, char** argv);
 int utHandleI2C_WriteNew(int argc, char** argv);
 int utI2CGetBusCount(DWORD* count);
 int utI2CGetBusCountPrint();
+// What utI2CQueryBus writes to `busstring`: the record's name, ended.
+constexpr size_t kBusStringChars = sizeof I2CBUSINFO::I2CBusString + 1;
 int utI2CQueryBus(DWORD index, BYTE* busid, DWORD* busflags, DWORD* maxbsize, char* busstring);
 int utI2CQueryBusPrint(DWORD index);
 int utI2CReadByte(BYTE busid, BYTE devad, WORD offset, BYTE* byte, BYTE prot);

@@ -148,6 +148,20 @@ $ set temp 0 3000000000
 ! ornsim-ctl: bad value '3000000000' (-2147483648 to 2147483647)
 = 2
 program: ornsim-ctl
+$ set temp 0 2147483648
+! ornsim-ctl: bad value '2147483648' (-2147483648 to 2147483647)
+= 2
+program: ornsim-ctl
+$ set temp 0 2147483647
+= 0
+program: ornsim-ctl
+$ set temp 0 -2147483648
+= 0
+program: ornsim-ctl
+$ set temp 0 -2147483649
+! ornsim-ctl: bad value '-2147483649' (-2147483648 to 2147483647)
+= 2
+program: ornsim-ctl
 $ set battery 0 charge -1
 ! ornsim-ctl: bad value '-1' (0 to 4294967295)
 = 2

@@ -323,3 +323,39 @@ def test_a_configuration_block_size_is_asked_once(tmp_path):
         assert run(peer, "-INFO", "-gc", debug=False)[:3] == (
             error, "utGetBoardCfg: OrnGetBoardCfg() failed!\n", 255), first
         assert peer.requests == [(0x04, 4, 0)], first
+
+
+def test_a_request_the_socket_takes_in_pieces_arrives_whole(tmp_path):
+    """A write larger than the client's socket buffer leaves in several sends;
+    each send goes on from where the last one stopped, so the service gets
+    the caller's bytes in order and nothing else."""
+    received = []
+
+    def takes_slowly(connection, peer):
+        while (header := connection.recv(16, socket.MSG_WAITALL)) and len(header) == 16:
+            kind, function, block_length, buffer_length = struct.unpack("=IIII", header)
+            time.sleep(0.05)  # the client's buffer fills meanwhile
+            block = connection.recv(block_length, socket.MSG_WAITALL) if block_length else b""
+            data = connection.recv(buffer_length, socket.MSG_WAITALL) if buffer_length else b""
+            received.append((function, data))
+            reply(connection, 0x8000, block)
+
+    peer = Peer(tmp_path, takes_slowly)
+    data = bytes(range(251)) * 261  # 65511 bytes, no period a shift would hide
+    printed = through_python(peer, """
+import ctypes, os, socket
+from ornsys._lib import lib
+with ornsys.Board():
+    for name in os.listdir("/proc/self/fd"):  # the library's connection: the one socket here
+        try:
+            connection = socket.socket(fileno=int(name))
+        except OSError:
+            continue
+        connection.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 4096)
+        connection.detach()
+    data = bytes(range(251)) * 261
+    count = ctypes.c_uint32(len(data))
+    print(lib.OrnI2CWriteBlock(1, 0x50, 0, (ctypes.c_uint8 * len(data)).from_buffer_copy(data), ctypes.byref(count), 1))
+""")
+    assert [(f, len(d)) for f, d in received] == [(0x28, len(data))], printed
+    assert received[0][1] == data
