@@ -13,8 +13,8 @@
 #include <stddef.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
-#include <ucontext.h>
 #include <sys/wait.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 #include <algorithm>

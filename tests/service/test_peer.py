@@ -40,6 +40,7 @@ class Peer:
     def __init__(self, folder, serve):
         self.sock = str(folder / "peer.sock")
         self.requests = []
+        self.buffers = []
         self.connections = 0
         self.listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.listener.bind(self.sock)
@@ -54,14 +55,18 @@ class Peer:
             connection.sendall(GREETING)
             serve(connection, self)
 
-    def request(self, connection):
-        """The next request's header and block; None when the client left."""
+    def request(self, connection, sent_buffer=False):
+        """The next request's header and block; None when the client left.
+        With `sent_buffer` (a write's), the buffer that follows the block is
+        read too and kept in `buffers`."""
         header = connection.recv(16, socket.MSG_WAITALL)
         if len(header) < 16:
             return None
         kind, function, block_length, buffer_length = struct.unpack("=IIII", header)
         block = connection.recv(block_length, socket.MSG_WAITALL) if block_length else b""
         self.requests.append((function, block_length, buffer_length))
+        if sent_buffer:
+            self.buffers.append(connection.recv(buffer_length, socket.MSG_WAITALL) if buffer_length else b"")
         return function, block
 
 
@@ -329,16 +334,12 @@ def test_a_request_the_socket_takes_in_pieces_arrives_whole(tmp_path):
     """A write larger than the client's socket buffer leaves in several sends;
     each send goes on from where the last one stopped, so the service gets
     the caller's bytes in order and nothing else."""
-    received = []
-
     def takes_slowly(connection, peer):
-        while (header := connection.recv(16, socket.MSG_WAITALL)) and len(header) == 16:
-            kind, function, block_length, buffer_length = struct.unpack("=IIII", header)
+        while True:
             time.sleep(0.05)  # the client's buffer fills meanwhile
-            block = connection.recv(block_length, socket.MSG_WAITALL) if block_length else b""
-            data = connection.recv(buffer_length, socket.MSG_WAITALL) if buffer_length else b""
-            received.append((function, data))
-            reply(connection, 0x8000, block)
+            if (request := peer.request(connection, sent_buffer=True)) is None:
+                return
+            reply(connection, 0x8000, request[1])
 
     peer = Peer(tmp_path, takes_slowly)
     data = bytes(range(251)) * 261  # 65511 bytes, no period a shift would hide
@@ -357,5 +358,5 @@ with ornsys.Board():
     count = ctypes.c_uint32(len(data))
     print(lib.OrnI2CWriteBlock(1, 0x50, 0, (ctypes.c_uint8 * len(data)).from_buffer_copy(data), ctypes.byref(count), 1))
 """)
-    assert [(f, len(d)) for f, d in received] == [(0x28, len(data))], printed
-    assert received[0][1] == data
+    assert peer.requests == [(0x28, 15, len(data))], printed
+    assert peer.buffers == [data]
